@@ -1,0 +1,138 @@
+// The camera library's boundary: the one named entry GetSystem and the objects it hands out.
+// The producer reaches every camera only through these operations; a transport backend (the
+// embedded simulator today, a real GigE/U3V backend later) implements them.
+//
+// Results are 32-bit signed codes with the numeric values of GenTL's GC_ERROR (0 = success).
+// Objects are released through their own close operation, never with delete: the library
+// owns their memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(TEVOLD_BUILDING_LIBRARY)
+#define TEVOLD_API __attribute__((visibility("default")))
+#else
+#define TEVOLD_API
+#endif
+
+namespace Tevold {
+
+using CamResult = int32_t;
+
+// Called on a thread of the camera library for every device event. Once SetEventCallback or
+// CloseDevice has returned, the previous callback is not running and will not be called again.
+using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t unused1, uint64_t unused2,
+                                     uint32_t timestampLow, uint32_t timestampHigh, void* context);
+
+// QueryInfo items of a device.
+enum CamDeviceItem : int32_t {
+    kItemCustom1002 = 0,      // text: transport specific (the simulator: its interface name)
+    kItemVendor = 3,          // text
+    kItemModel = 4,           // text
+    kItemUserName = 5,        // text: user-defined name
+    kItemVersion = 6,         // text: device version
+    kItemSerialNumber = 7,    // text
+    kItemDescriptionUrl = 8,  // text: register-description URL; non-zero result is failure
+    kItemAccessStatus = 9,    // uint32_t: GenTL DEVICE_ACCESS_STATUS value
+    kItemPrepareClose = 11,   // one byte 0, sent right before CloseDevice
+    kItemTLType = 13,         // text
+    kItemCustom1004 = 14,     // text
+    kItemCustom1003 = 15,     // text
+    kItemCustom1000 = 16,     // text
+};
+
+// Stream parameters (GetParameter / SetParameter).
+enum CamStreamParameter : uint32_t {
+    kParamFramesStarted = 1,       // int64_t: images started since StartGrab
+    kParamGrabTimeout = 2,         // uint32_t: default GrabImage timeout in ms
+    kParamAcquisitionActive = 3,   // uint32_t: non-zero while the camera produces images
+    kParamDefinesPayloadSize = 4,  // uint64_t: 0, the payload size is the camera's PayloadSize
+    kParamPayloadSize = 0x1001,    // uint64_t: bytes of one image
+    kParamPixelFormat = 0x1002,    // uint64_t: PFNC pixel format code
+    kParamWidth = 0x1003,          // uint32_t
+    kParamHeight = 0x1004,         // uint32_t
+};
+
+// GrabImage results.
+enum CamGrabResult : CamResult {
+    kGrabOk = 0,                 // an image was written (or, without a destination, dropped)
+    kGrabTimeout = -1,           // no image within the timeout
+    kGrabStreamFailed = -2,      // the stream failed
+    kGrabImageLost = -3,         // an image was lost
+    kGrabBufferTooSmall = -4,    // the destination cannot hold the image; nothing was written
+};
+
+// What GrabImage reports about the image it wrote.
+struct CamImageInfo {
+    uint64_t frameId = 0;
+    uint64_t timestampNs = 0;
+    uint64_t pixelFormat = 0;  // PFNC code
+    uint32_t width = 0;
+    uint32_t height = 0;
+    size_t sizeFilled = 0;     // bytes written into the destination
+};
+
+class CamInterface;
+class CamDevice;
+class CamStream;
+
+class CamSystem {
+public:
+    virtual CamResult CountInterfaces(uint32_t* count) = 0;
+    virtual CamResult GetInterfaceName(uint32_t index, char* buffer, size_t* size) = 0;
+    virtual CamResult FindInterface(const char* name, CamInterface** iface) = 0;
+    virtual CamResult ConnectInterface(const char* name, CamInterface** iface) = 0;
+    virtual CamResult ReleaseSystem() = 0;
+
+protected:
+    virtual ~CamSystem() = default;
+};
+
+class CamInterface {
+public:
+    virtual CamResult CountDevices(uint32_t* count, uint32_t timeoutMs) = 0;
+    virtual CamResult GetDeviceName(uint32_t index, char* buffer, size_t* size) = 0;
+    virtual CamResult FindDevice(const char* name, CamDevice** device) = 0;
+    virtual CamResult ConnectDevice(const char* name, CamDevice** device) = 0;
+    virtual CamResult WriteRegister(uint64_t address, const void* buffer, size_t* size) = 0;
+    virtual CamResult ReadRegister(uint64_t address, void* buffer, size_t* size) = 0;
+    virtual CamResult CloseInterface() = 0;
+
+protected:
+    virtual ~CamInterface() = default;
+};
+
+class CamDevice {
+public:
+    virtual CamResult GetNumStreams(uint32_t* count) = 0;
+    virtual CamResult OpenStream(const char* streamId, CamStream** stream) = 0;
+    virtual CamResult WriteRegister(uint64_t address, const void* buffer, size_t* size) = 0;
+    virtual CamResult ReadRegister(uint64_t address, void* buffer, size_t* size) = 0;
+    virtual CamResult QueryInfo(int32_t item, void* buffer, size_t* size) = 0;
+    virtual CamResult SetEventCallback(DeviceEventCallback callback, void* context) = 0;
+    virtual CamResult CloseDevice() = 0;
+
+protected:
+    virtual ~CamDevice() = default;
+};
+
+class CamStream {
+public:
+    virtual CamResult StartGrab(uint32_t mode, int64_t count) = 0;
+    virtual CamResult StopGrab(uint32_t mode) = 0;
+    // Writes one whole image into destination (capacity bytes) or, with a null destination,
+    // takes the next image and drops it. info, when given, describes the written image.
+    virtual CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
+                                CamImageInfo* info) = 0;
+    virtual CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) = 0;
+    virtual CamResult GetParameter(uint32_t parameter, void* value, size_t* size) = 0;
+    virtual CamResult CloseStream() = 0;
+
+protected:
+    virtual ~CamStream() = default;
+};
+
+}  // namespace Tevold
+
+extern "C" TEVOLD_API Tevold::CamResult GetSystem(Tevold::CamSystem** system);

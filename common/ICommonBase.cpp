@@ -1,0 +1,24 @@
+#include "common/ICommonBase.h"
+
+#include "common/GenICamException.h"
+#include "exports/HandleRegistry.h"
+
+namespace GenICam::Client {
+
+ICommonBase::ICommonBase() { HandleRegistry::Instance().AddModule(this); }
+
+ICommonBase::~ICommonBase() { HandleRegistry::Instance().Remove(this); }
+
+void ICommonBase::Read(uint64_t, void*, size_t*) {}
+
+void ICommonBase::Write(uint64_t, const void*, size_t*) {}
+
+void ICommonBase::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE*) {
+    GENICAM_THROW(NotImplementedException, "Event ID %ld not implemented", static_cast<long>(eventType));
+}
+
+void ICommonBase::UnregisterEvent(GenTL::EVENT_TYPE eventType) {
+    GENICAM_THROW(NotImplementedException, "Event ID %ld not implemented", static_cast<long>(eventType));
+}
+
+}  // namespace GenICam::Client

@@ -1,0 +1,51 @@
+// The two faces of every module object: a port (registers, description URL, port information)
+// and an event source. A module handle is the address of the object's ICommonBase part.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "GenTL.h"
+
+namespace GenICam::Client {
+
+class IPort {
+public:
+    virtual void Read(uint64_t address, void* buffer, size_t* size) = 0;
+    virtual void Write(uint64_t address, const void* buffer, size_t* size) = 0;
+    virtual void GetURL(char* url, size_t* size) = 0;
+    virtual void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                             size_t* size) = 0;
+
+protected:
+    ~IPort() = default;
+};
+
+class IEventSrc {
+public:
+    virtual void RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) = 0;
+    virtual void UnregisterEvent(GenTL::EVENT_TYPE eventType) = 0;
+
+protected:
+    ~IEventSrc() = default;
+};
+
+// Every module registers itself as a live handle for its whole lifetime, so the exports can
+// refuse stale and garbage handles instead of following them.
+class ICommonBase : public IPort, public IEventSrc {
+public:
+    ICommonBase();
+    virtual ~ICommonBase();
+    ICommonBase(const ICommonBase&) = delete;
+    ICommonBase& operator=(const ICommonBase&) = delete;
+
+    // Modules without registers of their own: nothing is read or written, the size stays.
+    void Read(uint64_t address, void* buffer, size_t* size) override;
+    void Write(uint64_t address, const void* buffer, size_t* size) override;
+
+    // Modules that offer no events reject every type.
+    void RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) override;
+    void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
+};
+
+}  // namespace GenICam::Client

@@ -1,0 +1,103 @@
+#include "device/Device.h"
+
+#include <algorithm>
+
+#include "common/GenICamException.h"
+#include "common/Helper.h"
+#include "common/PortIdentity.h"
+#include "interface/Interface.h"
+#include "stream/DataStream.h"
+
+namespace GenICam::Client {
+
+namespace {
+constexpr uint32_t kDescriptionAddress = 0x500;
+constexpr uint32_t kDescriptionLength = 0;
+const std::string kStreamIdPrefix = "DS";
+}  // namespace
+
+CDevice::CDevice(CInterface* iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
+                 Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
+    : id_(std::move(id)), interface_(iface), info_(std::move(info)), camera_(camera) {
+    port_ = std::make_unique<CDevicePort>(*this);
+}
+
+CDevice::~CDevice() {
+    CloseCamera();
+    if (interface_ != nullptr) interface_->RemoveDevice(this);
+}
+
+void CDevice::CloseCamera() noexcept {
+    try {
+        streams_.clear();
+        unsigned char closing = 0;
+        size_t size = sizeof closing;
+        camera_->QueryInfo(Tevold::kItemPrepareClose, &closing, &size);
+        camera_->CloseDevice();
+    } catch (...) {
+        // The device goes away whatever the camera library says about it.
+    }
+}
+
+CDataStream* CDevice::OpenDataStream(const std::string& streamId) {
+    for (const auto& stream : streams_)
+        if (stream->GetID() == streamId) return stream.get();
+    streams_.push_back(std::make_unique<CDataStream>(streamId, *this));
+    return streams_.back().get();
+}
+
+void CDevice::CloseDataStream(CDataStream* stream) {
+    const auto found = std::find_if(streams_.begin(), streams_.end(),
+                                    [&](const auto& open) { return open.get() == stream; });
+    if (found == streams_.end()) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
+    streams_.erase(found);
+}
+
+std::string CDevice::GetDataStreamID(uint32_t index) const {
+    if (index != 0) GENICAM_THROW(InvalidParameterException, "Invalid Stream Index %d", index);
+    return kStreamIdPrefix + std::to_string(index);
+}
+
+uint32_t CDevice::GetNumDataStreams() {
+    uint32_t count = 0;
+    camera_->GetNumStreams(&count);
+    return count;
+}
+
+void CDevice::GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                      size_t* size) {
+    if (command == GenTL::DEVICE_INFO_ACCESS_STATUS)
+        return CopyInfoInt32(buffer, size, type, GenTL::DEVICE_ACCESS_STATUS_READWRITE);
+    if (!CDeviceInfo::IsCommonCommand(command))
+        GENICAM_THROW(InvalidParameterException, "Invalid device info Id %d", command);
+    info_->GetCommonInfo(command, type, buffer, size);
+}
+
+void CDevice::GetURL(char* url, size_t* size) {
+    // The module URL travels with a spare zero byte after its terminator.
+    std::string padded = ModuleUrl("TLDevRegs.xml", kDescriptionAddress, kDescriptionLength);
+    padded.push_back('\0');
+    CopyInfoValue(url, size, nullptr, GenTL::INFO_DATATYPE_STRING, padded.c_str(), padded.size() + 1);
+}
+
+void CDevice::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                          size_t* size) {
+    const PortIdentity identity{"TLDEV::" + info_->GetID(), VendorName(), ModelName(), TLTypeName(),
+                                "TLDevice", FormatVersion(GetModuleVersion()), "DevicePort"};
+    identity.Answer(command, type, buffer, size);
+}
+
+void CDevice::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) {
+    if (eventType != GenTL::EVENT_ERROR)
+        GENICAM_THROW(InvalidParameterException, "Invalid Event ID %d", eventType);
+    errorEvent_.Enable();
+    *event = static_cast<CEventObj*>(&errorEvent_);
+}
+
+void CDevice::UnregisterEvent(GenTL::EVENT_TYPE eventType) {
+    if (eventType != GenTL::EVENT_ERROR)
+        GENICAM_THROW(InvalidParameterException, "Invalid Event ID %d", eventType);
+    errorEvent_.Disable();
+}
+
+}  // namespace GenICam::Client

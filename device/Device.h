@@ -1,0 +1,60 @@
+// The device module behind a DEV_HANDLE: one opened camera, its data streams, its own port,
+// the remote device port and its error event.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "camlib/CamLib.h"
+#include "common/ICommonBase.h"
+#include "device/DeviceInfo.h"
+#include "device/DevicePort.h"
+#include "events/EventError.h"
+
+namespace GenICam::Client {
+
+class CInterface;
+class CDataStream;
+
+class CDevice : public ICommonBase {
+public:
+    CDevice(CInterface* iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
+            Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS accessFlags);
+    // Closes the streams and the camera; camera-library failures here are ignored.
+    ~CDevice() override;
+
+    std::shared_ptr<const CDeviceInfo> GetDeviceInfo() const { return info_; }
+    // The open stream of that ID, or a newly opened one.
+    CDataStream* OpenDataStream(const std::string& streamId);
+    std::string GetDataStreamID(uint32_t index) const;
+    uint32_t GetNumDataStreams();
+    void GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
+    // Destroys a stream opened on this device.
+    void CloseDataStream(CDataStream* stream);
+
+    CDevicePort& RemotePort() { return *port_; }
+    Tevold::CamDevice& Camera() { return *camera_; }
+    // The interface that opened the device, or null once that interface was closed.
+    CInterface* GetInterface() const { return interface_; }
+    void ForgetInterface() { interface_ = nullptr; }
+
+    void GetURL(char* url, size_t* size) override;
+    void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                     size_t* size) override;
+    void RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) override;
+    void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
+
+private:
+    void CloseCamera() noexcept;
+
+    std::string id_;
+    std::vector<std::unique_ptr<CDataStream>> streams_;
+    CInterface* interface_;
+    std::shared_ptr<const CDeviceInfo> info_;
+    Tevold::CamDevice* camera_;
+    std::unique_ptr<CDevicePort> port_;
+    CEventError errorEvent_;
+};
+
+}  // namespace GenICam::Client

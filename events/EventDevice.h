@@ -1,0 +1,40 @@
+// Remote-device events: what the camera reports through the device-event callback, queued
+// for the application as 24-byte records (event ID, reserved 0, timestamp, spare 0).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "events/EventQueue.h"
+
+namespace GenICam::Client {
+
+struct DevEventEntry {
+    static constexpr size_t kDataSize = 24;
+
+    uint32_t eventId = 0;
+    uint64_t timestamp = 0;
+
+    size_t DataSize() const { return kDataSize; }
+    void CopyTo(void* buffer, size_t* size) const;
+};
+
+class CEventDevice : public CEventQueue<DevEventEntry> {
+public:
+    // Counted whether or not the event is registered; queued only while it is.
+    void PostDeviceEvent(uint32_t eventId, uint64_t timestamp);
+
+    void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                 size_t* size) override;
+    void GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
+                     GenTL::INFO_DATATYPE* type, void* outBuffer, size_t* outSize) override;
+
+protected:
+    GenTL::EVENT_TYPE EventType() const override { return GenTL::EVENT_REMOTE_DEVICE; }
+    uint64_t FiredCount() const override { return fired_.load(); }
+
+private:
+    std::atomic<uint16_t> fired_{0};
+};
+
+}  // namespace GenICam::Client

@@ -1,0 +1,31 @@
+// Error events of devices and data streams: code and text records. Nothing in the library
+// posts them yet; the objects exist so that consumers can register and wait.
+#pragma once
+
+#include <string>
+
+#include "events/EventQueue.h"
+
+namespace GenICam::Client {
+
+struct ErrorEventEntry {
+    GenTL::GC_ERROR code = GenTL::GC_ERR_SUCCESS;
+    std::string text;
+
+    // The code, the text and its terminating zero.
+    size_t DataSize() const { return sizeof code + text.size() + 1; }
+    void CopyTo(void* buffer, size_t* size) const;
+};
+
+class CEventError : public CEventQueue<ErrorEventEntry> {
+public:
+    void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                 size_t* size) override;
+    void GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
+                     GenTL::INFO_DATATYPE* type, void* outBuffer, size_t* outSize) override;
+
+protected:
+    GenTL::EVENT_TYPE EventType() const override { return GenTL::EVENT_ERROR; }
+};
+
+}  // namespace GenICam::Client

@@ -1,0 +1,31 @@
+// The object behind every EVENT_HANDLE. Its address is the handle; it registers itself as a
+// live handle for its whole lifetime.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "GenTL.h"
+
+namespace GenICam::Client {
+
+class CEventObj {
+public:
+    CEventObj();
+    virtual ~CEventObj();
+    CEventObj(const CEventObj&) = delete;
+    CEventObj& operator=(const CEventObj&) = delete;
+
+    // Takes the oldest event; returns GC_ERR_SUCCESS or the "no event" results that
+    // EventGetData passes on (timeout, no data, error); other failures raise.
+    virtual GenTL::GC_ERROR GetData(void* buffer, size_t* size, uint64_t timeoutMs) = 0;
+    virtual void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                         size_t* size) = 0;
+    virtual void GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
+                             GenTL::INFO_DATATYPE* type, void* outBuffer, size_t* outSize) = 0;
+    virtual void Flush() = 0;
+    // Ends one waiting GetData with an abort at once; with nobody waiting, the next GetData.
+    virtual void Kill() = 0;
+};
+
+}  // namespace GenICam::Client

@@ -1,0 +1,204 @@
+#include "interface/Interface.h"
+
+#include <algorithm>
+
+#include "common/GenICamException.h"
+#include "common/Helper.h"
+#include "common/PortIdentity.h"
+#include "device/Device.h"
+#include "interface/RegisterResult.h"
+#include "system/TL.h"
+
+namespace GenICam::Client {
+
+namespace {
+constexpr size_t kNameCapacity = 2048;
+constexpr size_t kItemCapacity = 512;
+constexpr uint64_t kUrlRegister = 0x30;
+
+std::string QueryText(Tevold::CamDevice& device, int32_t item) {
+    std::string text(kItemCapacity, '\0');
+    size_t size = text.size();
+    device.QueryInfo(item, text.data(), &size);
+    return text.c_str();
+}
+
+uint32_t QueryAccessStatus(Tevold::CamDevice& device) {
+    uint32_t status = 0;
+    size_t size = sizeof status;
+    device.QueryInfo(Tevold::kItemAccessStatus, &status, &size);
+    return status;
+}
+}  // namespace
+
+CInterface::CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system,
+                       Tevold::CamInterface* camera)
+    : record_(std::move(record)), system_(system), camera_(camera) {}
+
+CInterface::~CInterface() {
+    for (CDevice* device : openDevices_) device->ForgetInterface();
+    camera_->CloseInterface();
+}
+
+void CInterface::Close() { system_.CloseInterface(this); }
+
+std::shared_ptr<const CDeviceInfo> CInterface::DescribeDevice(const std::string& name) {
+    Tevold::CamDevice* device = nullptr;
+    camera_->FindDevice(name.c_str(), &device);
+    if (device == nullptr) return nullptr;
+    auto info = std::make_shared<CDeviceInfo>();
+    info->id = name;
+    info->vendor = QueryText(*device, Tevold::kItemVendor);
+    info->model = QueryText(*device, Tevold::kItemModel);
+    info->serialNumber = QueryText(*device, Tevold::kItemSerialNumber);
+    info->tlType = QueryText(*device, Tevold::kItemTLType);
+    info->accessStatus = QueryAccessStatus(*device);
+    info->customInfo1002 = QueryText(*device, Tevold::kItemCustom1002);
+    info->customInfo1000 = QueryText(*device, Tevold::kItemCustom1000);
+    info->customInfo1004 = QueryText(*device, Tevold::kItemCustom1004);
+    info->customInfo1003 = QueryText(*device, Tevold::kItemCustom1003);
+    info->userDefinedName = QueryText(*device, Tevold::kItemUserName);
+    info->version = QueryText(*device, Tevold::kItemVersion);
+    device->CloseDevice();
+    return info;
+}
+
+CInterface::DeviceList CInterface::DiscoverDevices(uint32_t timeoutMs) {
+    uint32_t count = 0;
+    camera_->CountDevices(&count, timeoutMs);
+    DeviceList found;
+    for (uint32_t index = 0; index < count; ++index) {
+        std::string name(kNameCapacity, '\0');
+        size_t size = name.size();
+        camera_->GetDeviceName(index, name.data(), &size);
+        // A camera that vanished between counting and asking is simply not listed.
+        if (auto info = DescribeDevice(name.c_str())) found.push_back(std::move(info));
+    }
+    return found;
+}
+
+void CInterface::UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs) {
+    // Every library call comes first, so a failure leaves the list and the flag as they were.
+    DeviceList fresh = DiscoverDevices(static_cast<uint32_t>(timeoutMs));
+    DeviceList gone = std::move(devices_);
+    devices_.clear();
+    bool listChanged = false;
+    for (auto old = gone.begin(); old != gone.end();) {
+        const auto same = std::find_if(fresh.begin(), fresh.end(), [&](const auto& info) {
+            return info->GetID() == (*old)->GetID();
+        });
+        if (same == fresh.end()) {
+            ++old;
+            continue;
+        }
+        listChanged |= (*same)->accessStatus != (*old)->accessStatus;
+        devices_.push_back(std::move(*same));
+        fresh.erase(same);
+        old = gone.erase(old);
+    }
+    listChanged |= !fresh.empty() || !gone.empty();
+    devices_.insert(devices_.end(), fresh.begin(), fresh.end());
+    // Byte-wise ascending by ID; equal IDs keep their order.
+    std::stable_sort(devices_.begin(), devices_.end(),
+                     [](const auto& a, const auto& b) { return a->GetID() < b->GetID(); });
+    if (changed != nullptr) *changed = listChanged;
+}
+
+uint32_t CInterface::GetNumDevices() const { return static_cast<uint32_t>(devices_.size()); }
+
+std::string CInterface::GetDeviceID(uint32_t index) const {
+    if (index >= devices_.size())
+        GENICAM_THROW(InvalidParameterException, " Invalid Device Index %d", static_cast<int32_t>(index));
+    return devices_[index]->GetID();
+}
+
+const CDeviceInfo* CInterface::FindListed(const std::string& request) const {
+    const auto found = std::find_if(devices_.begin(), devices_.end(),
+                                    [&](const auto& info) { return info->Matches(request); });
+    return found == devices_.end() ? nullptr : found->get();
+}
+
+bool CInterface::IsOpen(const std::string& request) const {
+    return std::any_of(openDevices_.begin(), openDevices_.end(),
+                       [&](const CDevice* device) { return device->GetDeviceInfo()->Matches(request); });
+}
+
+CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
+    if (IsOpen(request)) GENICAM_THROW(ResourceInUseException, "Device already open");
+    const CDeviceInfo* listed = FindListed(request);
+    if (listed == nullptr) GENICAM_THROW(InvalidParameterException, "Device not available");
+    const std::string name = listed->GetID();
+    auto info = std::make_shared<const CDeviceInfo>(listed->CopyForOpenDevice());
+    Tevold::CamDevice* camera = nullptr;
+    switch (camera_->ConnectDevice(name.c_str(), &camera)) {
+        case GenTL::GC_ERR_ACCESS_DENIED:
+            GENICAM_THROW(RuntimeException, "already opened device.(%s).", name.c_str());
+        case GenTL::GC_ERR_NOT_INITIALIZED:
+            GENICAM_THROW(RuntimeException, "XML schema error.(%s)", name.c_str());
+        case GenTL::GC_ERR_ERROR: GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
+        default: break;
+    }
+    if (camera == nullptr) GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
+    auto* device = new CDevice(this, name, std::move(info), camera, accessFlags);
+    openDevices_.push_back(device);
+    return device;
+}
+
+void CInterface::RemoveDevice(const CDevice* device) {
+    const auto found = std::find(openDevices_.begin(), openDevices_.end(), device);
+    if (found != openDevices_.end()) openDevices_.erase(found);
+}
+
+void CInterface::GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CMD command,
+                               GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) const {
+    if (size == nullptr) GENICAM_THROW(InvalidParameterException, " Invalid parameter iSize");
+    // An open device answers from its own copy; the last one opened under the name wins.
+    const CDeviceInfo* info = nullptr;
+    for (const CDevice* device : openDevices_)
+        if (device->GetDeviceInfo()->Matches(request)) info = device->GetDeviceInfo().get();
+    if (info == nullptr) info = FindListed(request);
+    if (info == nullptr) GENICAM_THROW(RuntimeException, "Unable to find device %s", request.c_str());
+
+    if (CDeviceInfo::IsCommonCommand(command)) return info->GetCommonInfo(command, type, buffer, size);
+    switch (command) {
+        case GenTL::DEVICE_INFO_ACCESS_STATUS: {
+            const CDeviceInfo* listed = FindListed(request);
+            if (listed == nullptr || listed->accessStatus == 0)
+                GENICAM_THROW(RuntimeException, "Error retrieving device status ( wrong name ) ");
+            const uint32_t status =
+                IsOpen(request) ? GenTL::DEVICE_ACCESS_STATUS_NOACCESS : listed->accessStatus;
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_INT32, status);
+        }
+        case 1000: return CopyInfoString(buffer, size, type, info->customInfo1000);
+        case 1001: return CopyInfoString(buffer, size, type, info->serialNumber);
+        case 1002: return CopyInfoString(buffer, size, type, info->customInfo1002);
+        case 1003: return CopyInfoString(buffer, size, type, info->customInfo1003);
+        case 1004: return CopyInfoString(buffer, size, type, info->customInfo1004);
+        default: GENICAM_THROW(InvalidParameterException, "Invalid Device info Id %d", command);
+    }
+}
+
+void CInterface::Read(uint64_t address, void* buffer, size_t* size) {
+    CheckRegisterResult(camera_->ReadRegister(address, buffer, size), address, RegisterAccess::Read);
+}
+
+void CInterface::Write(uint64_t address, const void* buffer, size_t* size) {
+    CheckRegisterResult(camera_->WriteRegister(address, buffer, size), address, RegisterAccess::Write);
+}
+
+void CInterface::GetURL(char* url, size_t* size) {
+    if (url == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid buffer");
+    if (camera_->ReadRegister(kUrlRegister, url, size) != 0)
+        GENICAM_THROW(InvalidParameterException, "Buffer too small");
+}
+
+void CInterface::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                             size_t* size) {
+    const PortIdentity identity{record_->GetID(), VendorName(),
+                                ModelName(),      record_->GetTLType(),
+                                "TLInterface",    FormatVersion(GetModuleVersion()),
+                                "InterfacePort"};
+    identity.Answer(command, type, buffer, size);
+}
+
+}  // namespace GenICam::Client

@@ -1,0 +1,59 @@
+// The interface module behind an IF_HANDLE: device discovery into a list sorted by device ID,
+// device information, opening devices, and the interface's register port.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GenTL.h"
+#include "camlib/CamLib.h"
+#include "common/ICommonBase.h"
+#include "device/DeviceInfo.h"
+#include "interface/InterfaceInfo.h"
+
+namespace GenICam::Client {
+
+class CTL;
+class CDevice;
+
+class CInterface : public ICommonBase {
+public:
+    CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system, Tevold::CamInterface* camera);
+    ~CInterface() override;
+
+    CDevice* OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags);
+    uint32_t GetNumDevices() const;
+    std::string GetDeviceID(uint32_t index) const;
+    void UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs);
+    // A device opened here is closing.
+    void RemoveDevice(const CDevice* device);
+    // Destroys this interface; devices still open on it are forgotten, not closed.
+    void Close();
+    std::shared_ptr<const CInterfaceInfo> GetInfoRecord() const { return record_; }
+    void GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CMD command,
+                       GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) const;
+    CTL& GetSystem() const { return system_; }
+
+    void Read(uint64_t address, void* buffer, size_t* size) override;
+    void Write(uint64_t address, const void* buffer, size_t* size) override;
+    void GetURL(char* url, size_t* size) override;
+    void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                     size_t* size) override;
+
+private:
+    using DeviceList = std::vector<std::shared_ptr<const CDeviceInfo>>;
+
+    DeviceList DiscoverDevices(uint32_t timeoutMs);
+    std::shared_ptr<const CDeviceInfo> DescribeDevice(const std::string& name);
+    const CDeviceInfo* FindListed(const std::string& request) const;
+    bool IsOpen(const std::string& request) const;
+
+    std::shared_ptr<const CInterfaceInfo> record_;
+    CTL& system_;
+    std::vector<CDevice*> openDevices_;
+    DeviceList devices_;
+    Tevold::CamInterface* camera_;
+};
+
+}  // namespace GenICam::Client

@@ -1,0 +1,130 @@
+#include "stream/AcquisitionEngine.h"
+
+#include <system_error>
+
+#include "common/GenICamException.h"
+
+namespace GenICam::Client {
+
+namespace {
+constexpr uint32_t kGrabTimeoutMs = 100;
+// How long the loop rests while the camera reports no acquisition, instead of spinning.
+constexpr uint32_t kIdleWaitMs = 5;
+
+bool CameraIsAcquiring(Tevold::CamStream& camera) {
+    uint32_t active = 0;
+    size_t size = sizeof active;
+    camera.GetParameter(Tevold::kParamAcquisitionActive, &active, &size);
+    return active != 0;
+}
+}  // namespace
+
+AcquisitionEngine::AcquisitionEngine(BufferQueues& queues, Tevold::CamStream& camera)
+    : queues_(queues), camera_(camera) {}
+
+AcquisitionEngine::~AcquisitionEngine() {
+    std::lock_guard lock(control_);
+    EndThread();
+}
+
+void AcquisitionEngine::EndThread() {
+    stop_.Set();
+    if (thread_.joinable()) thread_.join();
+}
+
+void AcquisitionEngine::Start(uint64_t imageCount) {
+    std::lock_guard lock(control_);
+    if (thread_.joinable()) {
+        if (running_) GENICAM_THROW(RuntimeException, "Acq Resource in use");
+        thread_.join();
+    }
+    remaining_ = imageCount < kUnlimited ? static_cast<uint32_t>(imageCount) : kUnlimited;
+    if (camera_.StartGrab(0, -1) != 0) GENICAM_THROW(RuntimeException, "Unable to start acquisition");
+    stop_.Reset();
+    queues_.NewBufferSignal().Reset();
+    running_ = true;
+    try {
+        thread_ = std::thread(&AcquisitionEngine::Run, this);
+    } catch (const std::system_error&) {
+        running_ = false;
+        GENICAM_THROW(RuntimeException, "Unable to start acquisition");
+    }
+}
+
+void AcquisitionEngine::Stop() {
+    std::lock_guard lock(control_);
+    EndThread();
+    if (camera_.StopGrab(0) != 0) GENICAM_THROW(IoException, "Unable to stop acquisition");
+}
+
+void AcquisitionEngine::Run() {
+    grabbing_ = true;
+    underruns_ = 0;
+    delivered_ = 0;
+    uint32_t timeout = kGrabTimeoutMs;
+    size_t size = sizeof timeout;
+    camera_.SetParameter(Tevold::kParamGrabTimeout, &timeout, &size);
+    while (!stop_.IsSet() && remaining_ != 0 && GrabNext()) {
+    }
+    grabbing_ = false;
+    running_ = false;
+}
+
+bool AcquisitionEngine::GrabNext() {
+    if (!CameraIsAcquiring(camera_)) {
+        stop_.Wait(kIdleWaitMs);
+        return true;
+    }
+    CBufferInfo* buffer = queues_.TakeNextToFill();
+    return buffer == nullptr ? DropNextImage() : FillBuffer(*buffer);
+}
+
+bool AcquisitionEngine::DropNextImage() {
+    const Tevold::CamResult result = camera_.GrabImage(nullptr, 0, kGrabTimeoutMs, nullptr);
+    lastGrabResult_ = result;
+    switch (result) {
+        case Tevold::kGrabOk:
+        case Tevold::kGrabImageLost: ++underruns_; return true;
+        case Tevold::kGrabTimeout: return true;
+        default: return false;
+    }
+}
+
+bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
+    BufferFill fill;
+    // A buffer announced without memory cannot hold an image: it is reported as incomplete.
+    const Tevold::CamResult result =
+        buffer.Base() == nullptr
+            ? Tevold::kGrabBufferTooSmall
+            : camera_.GrabImage(buffer.Base(), buffer.Size(), kGrabTimeoutMs, &fill.image);
+    lastGrabResult_ = result;
+    switch (result) {
+        case Tevold::kGrabOk:
+            fill.imagePresent = true;
+            queues_.Deliver(buffer, fill);
+            CountDelivery();
+            return true;
+        case Tevold::kGrabBufferTooSmall:
+            fill.dataLargerThanBuffer = true;
+            queues_.Deliver(buffer, fill);
+            CountDelivery();
+            return true;
+        case Tevold::kGrabImageLost:
+            queues_.ReturnToInput(buffer);
+            ++underruns_;
+            return true;
+        case Tevold::kGrabTimeout:
+            queues_.ReturnToInput(buffer);
+            return true;
+        default:
+            queues_.ReturnToInput(buffer);
+            return false;
+    }
+}
+
+void AcquisitionEngine::CountDelivery() {
+    ++delivered_;
+    if (remaining_ != kUnlimited) --remaining_;
+}
+
+}  // namespace GenICam::Client

@@ -1,0 +1,210 @@
+#include "stream/DataStream.h"
+
+#include <cstdlib>
+
+#include "common/GenICamException.h"
+#include "common/Helper.h"
+#include "common/PortIdentity.h"
+#include "device/Device.h"
+
+namespace GenICam::Client {
+
+namespace {
+constexpr uint32_t kDescriptionAddress = 0x200;
+constexpr uint32_t kDescriptionLength = 0;
+constexpr size_t kStreamIdPrefixLength = 2;  // "DS"
+
+int32_t StreamIndex(const std::string& id) {
+    return id.size() > kStreamIdPrefixLength ? std::atoi(id.c_str() + kStreamIdPrefixLength) : 0;
+}
+
+GenTL::BUFFER_HANDLE HandleOf(CBufferInfo* buffer) { return static_cast<ICommonBase*>(buffer); }
+}  // namespace
+
+Tevold::CamStream* CDataStream::OpenCameraStream(CDevice& device, const std::string& id) {
+    Tevold::CamStream* stream = nullptr;
+    if (device.Camera().OpenStream(id.c_str(), &stream) < 0 || stream == nullptr)
+        GENICAM_THROW(RuntimeException, "Unable to open Stream");
+    return stream;
+}
+
+CDataStream::CDataStream(std::string id, CDevice& device)
+    : id_(std::move(id)),
+      index_(StreamIndex(id_)),
+      device_(device),
+      camera_(OpenCameraStream(device, id_)),
+      engine_(queues_, *camera_),
+      newBufferEvent_(*this) {}
+
+CDataStream::~CDataStream() {
+    newBufferWaiters_.ReleaseAll([this] { AbortWait(); });
+    try {
+        engine_.Stop();
+    } catch (...) {
+        // The stream goes away whatever the camera says about stopping.
+    }
+    camera_->CloseStream();
+    queues_.RevokeAll();
+}
+
+void CDataStream::Close() { device_.CloseDataStream(this); }
+
+GenTL::BUFFER_HANDLE CDataStream::AnnounceBuffer(void* base, size_t size, void* userPointer) {
+    return HandleOf(queues_.Announce(base, size, userPointer, false));
+}
+
+GenTL::BUFFER_HANDLE CDataStream::AllocAndAnnounceBuffer(size_t size, void* userPointer) {
+    void* base = std::malloc(size == 0 ? 1 : size);
+    if (base == nullptr) GENICAM_THROW(RuntimeException, "Unable to allocate the buffer");
+    try {
+        return HandleOf(queues_.Announce(base, size, userPointer, true));
+    } catch (...) {
+        std::free(base);
+        throw;
+    }
+}
+
+void CDataStream::RevokeBuffer(GenTL::BUFFER_HANDLE buffer, void** base, void** userPointer) {
+    queues_.Revoke(buffer, base, userPointer);
+}
+
+void CDataStream::QueueBuffer(GenTL::BUFFER_HANDLE buffer) { queues_.Queue(queues_.Announced(buffer)); }
+
+void CDataStream::FlushQueue(GenTL::ACQ_QUEUE_TYPE operation) { queues_.Flush(operation); }
+
+void CDataStream::StartAcquisition(GenTL::ACQ_START_FLAGS, uint64_t imageCount) {
+    engine_.Start(imageCount);
+}
+
+void CDataStream::StopAcquisition() { engine_.Stop(); }
+
+GenTL::BUFFER_HANDLE CDataStream::GetBufferID(uint32_t index) { return HandleOf(&queues_.At(index)); }
+
+void CDataStream::GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_CMD command,
+                                GenTL::INFO_DATATYPE* type, void* value, size_t* size) {
+    queues_.Announced(buffer).GetBufferInfo(command, type, value, size);
+}
+
+void CDataStream::AbortWait() {
+    newBufferKills_.Kill();
+    // Wakes a waiter at once instead of leaving it until the next buffer arrives.
+    queues_.NewBufferSignal().Set();
+}
+
+GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs) {
+    const auto waiting = newBufferWaiters_.Enter();
+    newBufferKills_.ThrowIfKilled();
+    if (!queues_.NewBufferSignal().Wait(static_cast<uint32_t>(timeoutMs)))
+        return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
+                                                                      : GenTL::GC_ERR_TIMEOUT;
+    if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
+    if (buffer != nullptr && *size < sizeof(GenTL::EVENT_NEW_BUFFER_DATA))
+        GENICAM_THROW(InvalidParameterException, "Invalid Buffer Size");
+    const bool taken = queues_.TakeDelivered([&](CBufferInfo& front) {
+        // A kill ends the wait with the front buffer left where it is.
+        newBufferKills_.ThrowIfKilled();
+        GenTL::EVENT_NEW_BUFFER_DATA data{HandleOf(&front), front.UserPointer()};
+        CopyInfoValue(buffer, size, nullptr, GenTL::INFO_DATATYPE_UNKNOWN, &data, sizeof data);
+    });
+    if (!taken) {
+        newBufferKills_.ThrowIfKilled();
+        return GenTL::GC_ERR_NO_DATA;
+    }
+    return GenTL::GC_ERR_SUCCESS;
+}
+
+template <class T>
+void CDataStream::CopyCameraParameter(GenTL::STREAM_INFO_CMD command, uint32_t parameter, T initial,
+                                      GenTL::INFO_DATATYPE valueType, GenTL::INFO_DATATYPE* type,
+                                      void* buffer, size_t* size) {
+    T value = initial;
+    size_t valueSize = sizeof value;
+    const Tevold::CamResult result = camera_->GetParameter(parameter, &value, &valueSize);
+    // The custom commands report a parameter the camera cannot give; the standard ones do not.
+    if (command >= GenTL::STREAM_INFO_CUSTOM_ID && result != 0)
+        GENICAM_THROW(InvalidParameterException, "Invalid stream info command %d", command);
+    CopyInfoNumber(buffer, size, type, valueType, value);
+}
+
+void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                          size_t* size) {
+    constexpr uint32_t kUnset32 = 0xFFFFFFFF;
+    switch (command) {
+        case GenTL::STREAM_INFO_ID: return CopyInfoString(buffer, size, type, id_);
+        case GenTL::STREAM_INFO_NUM_DELIVERED:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, engine_.Delivered());
+        case GenTL::STREAM_INFO_NUM_UNDERRUN:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, engine_.Underruns());
+        case GenTL::STREAM_INFO_NUM_ANNOUNCED:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  static_cast<uint32_t>(queues_.NumAnnounced()));
+        case GenTL::STREAM_INFO_NUM_QUEUED:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  static_cast<uint32_t>(queues_.NumQueued()));
+        case GenTL::STREAM_INFO_NUM_AWAIT_DELIVERY:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  static_cast<uint32_t>(queues_.NumAwaitingDelivery()));
+        case GenTL::STREAM_INFO_NUM_STARTED:
+            return CopyCameraParameter<int64_t>(command, Tevold::kParamFramesStarted, 0,
+                                                GenTL::INFO_DATATYPE_INT64, type, buffer, size);
+        case GenTL::STREAM_INFO_IS_GRABBING: return CopyInfoBool8(buffer, size, type, engine_.IsGrabbing());
+        case GenTL::STREAM_INFO_DEFINES_PAYLOADSIZE:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamDefinesPayloadSize, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case GenTL::STREAM_INFO_TLTYPE: return CopyInfoString(buffer, size, type, TLTypeName());
+        case 1001:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamPayloadSize, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case 1002:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamPixelFormat, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case 1003:
+            return CopyCameraParameter<uint32_t>(command, Tevold::kParamWidth, kUnset32,
+                                                 GenTL::INFO_DATATYPE_UINT32, type, buffer, size);
+        case 1004:
+            return CopyCameraParameter<uint32_t>(command, Tevold::kParamHeight, kUnset32,
+                                                 GenTL::INFO_DATATYPE_UINT32, type, buffer, size);
+        default: GENICAM_THROW(InvalidParameterException, "Invalid stream info command %d", command);
+    }
+}
+
+void CDataStream::GetURL(char* url, size_t* size) {
+    CopyModuleUrl(url, size, ModuleUrl("TLDataStreamRegs.xml", kDescriptionAddress, kDescriptionLength), 0);
+}
+
+void CDataStream::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                              size_t* size) {
+    // The ID travels with a spare zero byte after its terminator.
+    std::string id = "DS" + std::to_string(index_);
+    id.push_back('\0');
+    const PortIdentity identity{id, VendorName(), ModelName(), TLTypeName(), "TLDataStream",
+                                FormatVersion(GetModuleVersion()), "StreamPort"};
+    identity.Answer(command, type, buffer, size);
+}
+
+void CDataStream::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) {
+    switch (eventType) {
+        case GenTL::EVENT_ERROR:
+            errorEvent_.Enable();
+            *event = static_cast<CEventObj*>(&errorEvent_);
+            return;
+        case GenTL::EVENT_NEW_BUFFER:
+            // A fresh registration forgets kills aimed at an earlier one.
+            newBufferKills_.Clear();
+            *event = static_cast<CEventObj*>(&newBufferEvent_);
+            return;
+        default:
+            GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented", static_cast<long>(eventType));
+    }
+}
+
+void CDataStream::UnregisterEvent(GenTL::EVENT_TYPE eventType) {
+    switch (eventType) {
+        case GenTL::EVENT_ERROR: return errorEvent_.Disable();
+        case GenTL::EVENT_NEW_BUFFER: return;
+        default:
+            GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented", static_cast<long>(eventType));
+    }
+}
+
+}  // namespace GenICam::Client

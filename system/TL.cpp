@@ -1,0 +1,169 @@
+#include "system/TL.h"
+
+#include <algorithm>
+
+#include "common/GenICamException.h"
+#include "common/Helper.h"
+#include "common/PortIdentity.h"
+#include "interface/Interface.h"
+
+namespace GenICam::Client {
+
+namespace {
+constexpr uint32_t kDiscoveryTimeoutMs = 200;
+constexpr size_t kNameCapacity = 2048;
+constexpr size_t kRegisterTextCapacity = 512;
+constexpr uint64_t kPrefixRegister = 0x10;
+constexpr uint64_t kTLTypeRegister = 0xA0;
+constexpr uint32_t kDescriptionAddress = 0x940;
+constexpr uint32_t kDescriptionLength = 0;
+
+std::string ReadRegisterText(Tevold::CamInterface& iface, uint64_t address) {
+    std::string text(kRegisterTextCapacity, '\0');
+    size_t size = text.size();
+    iface.ReadRegister(address, text.data(), &size);
+    return text.c_str();
+}
+}  // namespace
+
+CTL::CTL() {
+    GetSystem(&camera_);
+    if (camera_ == nullptr) GENICAM_THROW(RuntimeException, "Unable to open the camera system");
+}
+
+CTL::~CTL() {
+    interfaces_.clear();
+    openInterfaces_.clear();
+    camera_->ReleaseSystem();
+}
+
+void CTL::DiscoverOnce() {
+    if (!discovered_) UpdateInterfaceList(nullptr, kDiscoveryTimeoutMs);
+}
+
+uint32_t CTL::GetNumInterfaces() {
+    DiscoverOnce();
+    return static_cast<uint32_t>(interfaces_.size());
+}
+
+std::string CTL::GetInterfaceID(uint32_t index) {
+    DiscoverOnce();
+    if (index >= interfaces_.size())
+        GENICAM_THROW(InvalidParameterException, "Interface Index not available");
+    return interfaces_[index]->GetID();
+}
+
+std::shared_ptr<const CInterfaceInfo> CTL::DescribeInterface(const std::string& name) {
+    Tevold::CamInterface* iface = nullptr;
+    camera_->FindInterface(name.c_str(), &iface);
+    if (iface == nullptr) return nullptr;
+    const std::string prefix = ReadRegisterText(*iface, kPrefixRegister);
+    const std::string tlType = ReadRegisterText(*iface, kTLTypeRegister);
+    iface->CloseInterface();
+    return std::make_shared<const CInterfaceInfo>(ToUpper(prefix), name, "Interface(" + name + ")",
+                                                  tlType);
+}
+
+CTL::InterfaceList CTL::DiscoverInterfaces() {
+    uint32_t count = 0;
+    camera_->CountInterfaces(&count);
+    InterfaceList found;
+    for (uint32_t index = 0; index < count; ++index) {
+        std::string name(kNameCapacity, '\0');
+        size_t size = name.size();
+        camera_->GetInterfaceName(index, name.data(), &size);
+        // An interface that vanished between counting and asking is simply not listed.
+        if (auto record = DescribeInterface(name.c_str())) found.push_back(std::move(record));
+    }
+    return found;
+}
+
+void CTL::UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t) {
+    InterfaceList fresh = DiscoverInterfaces();
+    InterfaceList vanished = std::move(interfaces_);
+    interfaces_.clear();
+    // Known IDs keep their place ahead of new ones, in the order of this discovery.
+    for (auto record = fresh.begin(); record != fresh.end();) {
+        const auto known = std::find_if(vanished.begin(), vanished.end(), [&](const auto& old) {
+            return old->GetID() == (*record)->GetID();
+        });
+        if (known == vanished.end()) {
+            ++record;
+            continue;
+        }
+        vanished.erase(known);
+        interfaces_.push_back(std::move(*record));
+        record = fresh.erase(record);
+    }
+    const bool listChanged = !fresh.empty() || !vanished.empty();
+    interfaces_.insert(interfaces_.end(), fresh.begin(), fresh.end());
+    if (changed != nullptr) *changed = listChanged;
+    discovered_ = true;
+}
+
+void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+    switch (command) {
+        case GenTL::TL_INFO_VENDOR: return CopyInfoString(buffer, size, type, VendorName());
+        case GenTL::TL_INFO_MODEL: return CopyInfoString(buffer, size, type, ModelName());
+        case GenTL::TL_INFO_VERSION:
+            return CopyInfoString(buffer, size, type, FormatVersion(GetModuleVersion()));
+        case GenTL::TL_INFO_TLTYPE: return CopyInfoString(buffer, size, type, TLTypeName());
+        case GenTL::TL_INFO_NAME: {
+            const auto fileName = ModuleFileName();
+            if (!fileName) GENICAM_THROW(RuntimeException, "Invalid Module Name");
+            return CopyInfoString(buffer, size, type, *fileName);
+        }
+        case GenTL::TL_INFO_PATHNAME: return CopyInfoString(buffer, size, type, ModulePath());
+        case GenTL::TL_INFO_DISPLAYNAME: return CopyInfoString(buffer, size, type, "Kavrin GenTL");
+        default: GENICAM_THROW(InvalidParameterException, "Invalid TL info command %d", command);
+    }
+}
+
+CInterface* CTL::OpenInterface(const std::string& interfaceId) {
+    DiscoverOnce();
+    for (const auto& open : openInterfaces_)
+        if (open->GetInfoRecord()->GetMAC() == interfaceId) return open.get();
+    const auto record = std::find_if(interfaces_.begin(), interfaces_.end(),
+                                     [&](const auto& info) { return info->Matches(interfaceId); });
+    if (record == interfaces_.end())
+        GENICAM_THROW(InvalidIdException, "Invalid interface name %s", interfaceId.c_str());
+    Tevold::CamInterface* camera = nullptr;
+    camera_->ConnectInterface((*record)->GetMAC().c_str(), &camera);
+    if (camera == nullptr)
+        GENICAM_THROW(RuntimeException, "Unable to open interface %s", interfaceId.c_str());
+    // The open interface keeps its own copy, so later discoveries never change it.
+    auto iface = std::make_unique<CInterface>(std::make_shared<const CInterfaceInfo>(**record), *this,
+                                              camera);
+    openInterfaces_.push_back(std::move(iface));
+    return openInterfaces_.back().get();
+}
+
+void CTL::GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,
+                           GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+    for (const auto& open : openInterfaces_) {
+        const auto record = open->GetInfoRecord();
+        if (record->GetID() == interfaceId) return record->GetInfo(command, type, buffer, size);
+    }
+    for (const auto& record : interfaces_)
+        if (record->GetID() == interfaceId) return record->GetInfo(command, type, buffer, size);
+    GENICAM_THROW(InvalidIdException, "Invalid Interface name");
+}
+
+void CTL::CloseInterface(CInterface* iface) {
+    const auto found = std::find_if(openInterfaces_.begin(), openInterfaces_.end(),
+                                    [&](const auto& open) { return open.get() == iface; });
+    if (found != openInterfaces_.end()) openInterfaces_.erase(found);
+}
+
+void CTL::GetURL(char* url, size_t* size) {
+    CopyModuleUrl(url, size, ModuleUrl("TLRegs.xml", kDescriptionAddress, kDescriptionLength), 1);
+}
+
+void CTL::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                      size_t* size) {
+    const PortIdentity identity{"TL0",      VendorName(), ModelName(), TLTypeName(), "TLSystem",
+                                FormatVersion(GetModuleVersion()), "TLPort"};
+    identity.Answer(command, type, buffer, size);
+}
+
+}  // namespace GenICam::Client

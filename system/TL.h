@@ -1,0 +1,51 @@
+// The system module behind a TL_HANDLE: binds to the camera library, discovers its interfaces
+// into a stable list and owns the interfaces opened through it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GenTL.h"
+#include "camlib/CamLib.h"
+#include "common/ICommonBase.h"
+#include "interface/InterfaceInfo.h"
+
+namespace GenICam::Client {
+
+class CInterface;
+
+class CTL : public ICommonBase {
+public:
+    CTL();
+    ~CTL() override;
+
+    uint32_t GetNumInterfaces();
+    std::string GetInterfaceID(uint32_t index);
+    void UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t timeout);
+    void GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
+    // Hands out the open interface of that MAC entry, or opens a new one.
+    CInterface* OpenInterface(const std::string& interfaceId);
+    void GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,
+                          GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
+    // Destroys an interface opened through this module.
+    void CloseInterface(CInterface* iface);
+
+    void GetURL(char* url, size_t* size) override;
+    void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                     size_t* size) override;
+
+private:
+    using InterfaceList = std::vector<std::shared_ptr<const CInterfaceInfo>>;
+
+    void DiscoverOnce();
+    InterfaceList DiscoverInterfaces();
+    std::shared_ptr<const CInterfaceInfo> DescribeInterface(const std::string& name);
+
+    std::vector<std::unique_ptr<CInterface>> openInterfaces_;
+    InterfaceList interfaces_;
+    bool discovered_ = false;
+    Tevold::CamSystem* camera_ = nullptr;
+};
+
+}  // namespace GenICam::Client

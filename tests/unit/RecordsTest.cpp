@@ -1,0 +1,110 @@
+// The discovery records: interface and device IDs, names requests and their answers.
+#include <gtest/gtest.h>
+
+#include "common/GenICamException.h"
+#include "device/DeviceInfo.h"
+#include "interface/InterfaceInfo.h"
+
+using namespace GenICam::Client;
+
+namespace {
+CInterfaceInfo GigEInterface() { return CInterfaceInfo("GE", "00:11:22:33:44:55", "Interface(x)", "GEV"); }
+
+CDeviceInfo Camera(std::string id) {
+    CDeviceInfo info;
+    info.id = std::move(id);
+    info.model = "SimCam";
+    info.serialNumber = "ks1001";
+    info.userDefinedName = "Left";
+    info.customInfo1000 = "c1000";
+    info.customInfo1004 = "c1004";
+    return info;
+}
+}  // namespace
+
+TEST(InterfaceInfo, MatchesTheIdOrTheMacEntryInAnyCase) {
+    const CInterfaceInfo info = GigEInterface();
+    EXPECT_EQ(info.GetID(), "GE::00:11:22:33:44:55");
+    EXPECT_TRUE(info.Matches("GE::00:11:22:33:44:55"));
+    EXPECT_TRUE(info.Matches("ge::00:11:22:33:44:55"));
+    EXPECT_TRUE(info.Matches("00:11:22:33:44:55"));
+    EXPECT_TRUE(info.Matches("GE::00:11:22:33:44:55::whatever"));
+    EXPECT_TRUE(info.Matches("::00:11:22:33:44:55"));
+    EXPECT_FALSE(info.Matches("U3::00:11:22:33:44:55"));
+    EXPECT_FALSE(info.Matches("00:11:22:33:44:56"));
+    EXPECT_THROW(info.Matches(""), RuntimeException);
+    EXPECT_THROW(info.Matches("GE::"), RuntimeException);
+}
+
+TEST(InterfaceInfo, AnswersItsThreeCommands) {
+    const CInterfaceInfo info = GigEInterface();
+    char text[64];
+    size_t size = sizeof text;
+    info.GetInfo(GenTL::INTERFACE_INFO_DISPLAYNAME, nullptr, text, &size);
+    EXPECT_STREQ(text, "Interface(x)");
+    size = 0;
+    info.GetInfo(GenTL::INTERFACE_INFO_ID, nullptr, nullptr, &size);
+    EXPECT_EQ(size, info.GetID().size() + 1);
+    size = sizeof text;
+    info.GetInfo(GenTL::INTERFACE_INFO_TLTYPE, nullptr, text, &size);
+    EXPECT_STREQ(text, "GEV");
+    try {
+        info.GetInfo(1000, nullptr, text, &size);
+        FAIL();
+    } catch (const InvalidParameterException& exception) {
+        EXPECT_EQ(exception.GetDescription(), "Invalid InterfaceInfoID 1000");
+    }
+}
+
+TEST(InterfaceInfo, ParsesNetworkInterfaceIds) {
+    CInterfaceInfo info;
+    info.Parse("GE::xxxxxAA:BB::Ethernet 1::rest");
+    EXPECT_EQ(info.GetPrefix(), "GE");
+    EXPECT_EQ(info.GetMAC(), "AA:BB");
+    EXPECT_EQ(info.GetDescription(), "Ethernet 1");
+
+    CInterfaceInfo missing;
+    EXPECT_THROW(missing.Parse("GEV::xxxxxAA::D"), RuntimeException);
+    EXPECT_THROW(missing.Parse("GE::xxxxx::D"), RuntimeException);
+    EXPECT_THROW(missing.Parse("GE::xxxxxAA::"), RuntimeException);
+}
+
+TEST(DeviceInfo, NamesByIdSerialOrUserNameWithoutRegardToCase) {
+    const CDeviceInfo info = Camera("CAM1");
+    EXPECT_TRUE(info.Matches("cam1"));
+    EXPECT_TRUE(info.Matches("X::CAM1::rest"));
+    EXPECT_TRUE(info.Matches("SN->KS1001"));
+    EXPECT_TRUE(info.Matches("sn->ks1001"));
+    EXPECT_TRUE(info.Matches("USERNAME->left"));
+    EXPECT_FALSE(info.Matches("USERNAME->right"));
+    EXPECT_FALSE(info.Matches("CAM10"));
+    EXPECT_THROW(info.Matches(""), InvalidParameterException);
+    EXPECT_THROW(info.Matches("IF::"), InvalidParameterException);
+}
+
+TEST(DeviceInfo, DisplayNameIdAndTheCopyAnOpenDeviceKeeps) {
+    CDeviceInfo info = Camera(std::string("CAM\0X", 5));
+    EXPECT_EQ(info.GetID(), "CAM");
+    EXPECT_EQ(info.GetDisplayName(), "SimCam (ks1001)");
+    const CDeviceInfo copy = info.CopyForOpenDevice();
+    EXPECT_EQ(copy.GetDisplayName(), info.GetDisplayName());
+    EXPECT_EQ(copy.userDefinedName, "Left");
+    EXPECT_TRUE(copy.customInfo1000.empty());
+    EXPECT_TRUE(copy.customInfo1004.empty());
+}
+
+TEST(DeviceInfo, CommonAnswersCarryTheirTypes) {
+    const CDeviceInfo info = Camera("CAM1");
+    uint64_t frequency = 0;
+    size_t size = sizeof frequency;
+    GenTL::INFO_DATATYPE type = 0;
+    info.GetCommonInfo(GenTL::DEVICE_INFO_TIMESTAMP_FREQUENCY, &type, &frequency, &size);
+    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
+    EXPECT_EQ(frequency, 1000000000u);
+    char text[64];
+    size = sizeof text;
+    info.GetCommonInfo(GenTL::DEVICE_INFO_USER_DEFINED_NAME, &type, text, &size);
+    EXPECT_STREQ(text, "Left");
+    EXPECT_TRUE(CDeviceInfo::IsCommonCommand(GenTL::DEVICE_INFO_SERIAL_NUMBER));
+    EXPECT_FALSE(CDeviceInfo::IsCommonCommand(GenTL::DEVICE_INFO_ACCESS_STATUS));
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "camlib/CamLib.h"
+#include "tevold/SimControl.h"
+#include "tevold/sim/CallRecorder.h"
+#include "tevold/sim/CameraRegisterSpace.h"
+#include "tevold/sim/EventSink.h"
+#include "tevold/sim/FrameSchedule.h"
+#include "tevold/sim/TestPatternGenerator.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace Tevold::Sim {
+
+// What the stream reports about its camera.
+struct StreamState {
+    int64_t framesStarted = 0;
+    bool acquiring = false;
+    ImageFormat format;
+};
+
+// One simulated camera: its registers, its acquisition and its device events. Shared by the world
+// and the objects open on it; every member function is thread-safe.
+class CameraHardware {
+public:
+    static constexpr int64_t kUnlimitedImages = -1;
+
+    CameraHardware(const CameraConfig& config, std::string interfaceName, std::string tlType,
+                   const std::atomic<bool>& pacing);
+
+    const CameraConfig& Config() const { return config_; }
+    const std::string& InterfaceName() const { return interfaceName_; }
+    const std::string& TLType() const { return tlType_; }
+    std::string UserName() const;
+    CameraStatus Status() const;
+    CallRecorder& Calls() { return calls_; }
+
+    // False when someone is connected already or the camera has vanished.
+    bool Connect();
+    // Like a camera losing its controlling application: acquisition stops, the image format is
+    // free again.
+    void Disconnect();
+    void Vanish();
+
+    CamResult ReadRegister(uint64_t address, void* buffer, size_t size) const;
+    CamResult WriteRegister(uint64_t address, const void* buffer, size_t size);
+
+    // imageCount: kUnlimitedImages, or the images after which the acquisition stops by itself.
+    CamResult StartAcquisition(int64_t imageCount);
+    void StopAcquisition();
+    CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
+                        CamImageInfo* info);
+    StreamState Stream() const;
+
+    void AttachEventSink(EventSink* sink);
+    void DetachEventSink();
+    void RaiseEvent(uint32_t eventId);
+
+private:
+    void StartLocked(int64_t imageCount);
+    void StopLocked();
+    void PostLocked(uint32_t eventId);
+    void RebuildPatternLocked();
+
+    const CameraConfig config_;
+    const std::string interfaceName_;
+    const std::string tlType_;
+    const std::atomic<bool>& pacing_;
+    CallRecorder calls_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable acquisitionChanged_;
+    CameraRegisterSpace registers_;
+    std::shared_ptr<const TestPatternGenerator> pattern_;
+    FrameSchedule schedule_;
+    bool present_ = true;
+    bool connected_ = false;
+    bool acquiring_ = false;
+    uint64_t acquisitionNumber_ = 0;  // tells a waiting grab that its acquisition ended
+    uint64_t frameCounter_ = 0;
+    int64_t framesStarted_ = 0;
+    int64_t imagesLeft_ = kUnlimitedImages;
+    EventSink* eventSink_ = nullptr;
+};
+
+}  // namespace Tevold::Sim
