@@ -139,7 +139,14 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
         default: break;
     }
     if (camera == nullptr) GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
-    auto* device = new CDevice(this, name, std::move(info), camera, accessFlags);
+    openDevices_.reserve(openDevices_.size() + 1);
+    CDevice* device = nullptr;
+    try {
+        device = new CDevice(this, name, std::move(info), camera, accessFlags);
+    } catch (...) {
+        camera->CloseDevice();
+        throw;
+    }
     openDevices_.push_back(device);
     return device;
 }
@@ -166,7 +173,7 @@ void CInterface::GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CM
             if (listed == nullptr || listed->accessStatus == 0)
                 GENICAM_THROW(RuntimeException, "Error retrieving device status ( wrong name ) ");
             const uint32_t status =
-                IsOpen(request) ? GenTL::DEVICE_ACCESS_STATUS_NOACCESS : listed->accessStatus;
+                IsOpen(request) ? uint32_t{GenTL::DEVICE_ACCESS_STATUS_NOACCESS} : listed->accessStatus;
             return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_INT32, status);
         }
         case 1000: return CopyInfoString(buffer, size, type, info->customInfo1000);
