@@ -7,7 +7,9 @@ namespace GenICam::Client {
 
 ICommonBase::ICommonBase() { HandleRegistry::Instance().AddModule(this); }
 
-ICommonBase::~ICommonBase() { HandleRegistry::Instance().Remove(this); }
+ICommonBase::~ICommonBase() { RetireHandle(); }
+
+void ICommonBase::RetireHandle() { HandleRegistry::Instance().Retire(this, {}); }
 
 void ICommonBase::Read(uint64_t, void*, size_t*) {}
 

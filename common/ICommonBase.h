@@ -46,6 +46,11 @@ public:
     // Modules that offer no events reject every type.
     void RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) override;
     void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
+
+    // Refuses new calls through this module's handle and waits for the calls of other threads
+    // to leave it. Every module does this first when it goes away, before it tears anything
+    // down; doing it again is harmless.
+    void RetireHandle();
 };
 
 }  // namespace GenICam::Client

@@ -16,20 +16,34 @@ constexpr uint32_t kDescriptionLength = 0;
 const std::string kStreamIdPrefix = "DS";
 }  // namespace
 
-CDevice::CDevice(CInterface* iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
+CDevice::CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
                  Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
-    : id_(std::move(id)), interface_(iface), info_(std::move(info)), camera_(camera) {
+    : id_(std::move(id)), interface_(std::move(iface)), info_(std::move(info)), camera_(camera) {
     port_ = std::make_unique<CDevicePort>(*this);
 }
 
 CDevice::~CDevice() {
+    RetireHandle();
+    // The remote port reaches the camera, which is about to close.
+    port_->RetireHandle();
     CloseCamera();
-    if (interface_ != nullptr) interface_->RemoveDevice(this);
+    std::lock_guard linkLock(interface_->mutex);
+    if (interface_->iface != nullptr) interface_->iface->RemoveDevice(this);
+}
+
+CInterface* CDevice::GetInterface() const {
+    std::lock_guard linkLock(interface_->mutex);
+    return interface_->iface;
 }
 
 void CDevice::CloseCamera() noexcept {
     try {
-        streams_.clear();
+        std::vector<std::unique_ptr<CDataStream>> streams;
+        {
+            std::lock_guard lock(streamsMutex_);
+            streams.swap(streams_);
+        }
+        for (auto& stream : streams) stream.reset();
         unsigned char closing = 0;
         size_t size = sizeof closing;
         camera_->QueryInfo(Tevold::kItemPrepareClose, &closing, &size);
@@ -40,6 +54,7 @@ void CDevice::CloseCamera() noexcept {
 }
 
 CDataStream* CDevice::OpenDataStream(const std::string& streamId) {
+    std::lock_guard lock(streamsMutex_);
     for (const auto& stream : streams_)
         if (stream->GetID() == streamId) return stream.get();
     streams_.push_back(std::make_unique<CDataStream>(streamId, *this));
@@ -47,10 +62,16 @@ CDataStream* CDevice::OpenDataStream(const std::string& streamId) {
 }
 
 void CDevice::CloseDataStream(CDataStream* stream) {
-    const auto found = std::find_if(streams_.begin(), streams_.end(),
-                                    [&](const auto& open) { return open.get() == stream; });
-    if (found == streams_.end()) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
-    streams_.erase(found);
+    std::unique_ptr<CDataStream> closing;
+    {
+        std::lock_guard lock(streamsMutex_);
+        const auto found = std::find_if(streams_.begin(), streams_.end(),
+                                        [&](const auto& open) { return open.get() == stream; });
+        if (found == streams_.end()) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
+        closing = std::move(*found);
+        streams_.erase(found);
+    }
+    // Destroyed outside the lock: it waits for calls still inside it.
 }
 
 std::string CDevice::GetDataStreamID(uint32_t index) const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,12 @@
 namespace GenICam::Client {
 
 class CInterface;
+struct InterfaceLink;
 class CDataStream;
 
 class CDevice : public ICommonBase {
 public:
-    CDevice(CInterface* iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
+    CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
             Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS accessFlags);
     // Closes the streams and the camera; camera-library failures here are ignored.
     ~CDevice() override;
@@ -36,8 +38,7 @@ public:
     CDevicePort& RemotePort() { return *port_; }
     Tevold::CamDevice& Camera() { return *camera_; }
     // The interface that opened the device, or null once that interface was closed.
-    CInterface* GetInterface() const { return interface_; }
-    void ForgetInterface() { interface_ = nullptr; }
+    CInterface* GetInterface() const;
 
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
@@ -49,8 +50,9 @@ private:
     void CloseCamera() noexcept;
 
     std::string id_;
+    std::mutex streamsMutex_;
     std::vector<std::unique_ptr<CDataStream>> streams_;
-    CInterface* interface_;
+    std::shared_ptr<InterfaceLink> interface_;
     std::shared_ptr<const CDeviceInfo> info_;
     Tevold::CamDevice* camera_;
     std::unique_ptr<CDevicePort> port_;

@@ -12,7 +12,7 @@ CDevicePort::CDevicePort(CDevice& device) : device_(device) {
     device_.Camera().SetEventCallback(&CDevicePort::OnDeviceEvent, this);
 }
 
-CDevicePort::~CDevicePort() = default;
+CDevicePort::~CDevicePort() { RetireHandle(); }
 
 void CDevicePort::OnDeviceEvent(uint32_t eventId, uint32_t, uint64_t, uint32_t timestampLow,
                                 uint32_t timestampHigh, void* context) {

@@ -11,6 +11,7 @@ class CDataStream;
 class CDataStreamEventNewBuffer : public CEventObj {
 public:
     explicit CDataStreamEventNewBuffer(CDataStream& stream) : stream_(stream) {}
+    ~CDataStreamEventNewBuffer() override { RetireHandle(); }
 
     GenTL::GC_ERROR GetData(void* buffer, size_t* size, uint64_t timeoutMs) override;
     void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,

@@ -26,6 +26,11 @@ public:
     virtual void Flush() = 0;
     // Ends one waiting GetData with an abort at once; with nobody waiting, the next GetData.
     virtual void Kill() = 0;
+
+    // Refuses new calls through this event's handle and kills the waits still inside until
+    // they have left. Every event does this first in its destructor, and owners before they
+    // tear down what the event reaches.
+    void RetireHandle();
 };
 
 }  // namespace GenICam::Client

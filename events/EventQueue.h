@@ -14,7 +14,6 @@
 #include "common/ManualResetEvent.h"
 #include "events/EventObj.h"
 #include "events/KillLatch.h"
-#include "events/WaiterCount.h"
 
 namespace GenICam::Client {
 
@@ -24,9 +23,7 @@ public:
     // A slow consumer loses the oldest events rather than letting memory grow.
     static constexpr size_t kCapacity = 8;
 
-    ~CEventQueue() override {
-        waiters_.ReleaseAll([this] { Kill(); });
-    }
+    ~CEventQueue() override { RetireHandle(); }
 
     void Push(std::shared_ptr<const Entry> entry) {
         if (!enabled_.load()) return;
@@ -52,7 +49,6 @@ public:
 
     GenTL::GC_ERROR GetData(void* buffer, size_t* size, uint64_t timeoutMs) override {
         if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
-        const auto waiting = waiters_.Enter();
         {
             std::lock_guard lock(mutex_);
             kills_.ThrowIfKilled();
@@ -124,7 +120,6 @@ private:
     std::atomic<bool> enabled_{false};
     ManualResetEvent signal_;
     KillLatch kills_;
-    WaiterCount waiters_;
 };
 
 }  // namespace GenICam::Client

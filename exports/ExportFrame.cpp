@@ -56,7 +56,7 @@ IEventSrc& EventSrcCast(const void* handle) {
 }
 
 CEventObj& EventCast(const void* handle) {
-    CEventObj* event = HandleRegistry::Instance().FindEvent(handle);
+    CEventObj* event = HandleRegistry::Instance().LeaseEvent(handle);
     if (event == nullptr) GENICAM_THROW(InvalidHandleException, "Invalid Event Handle");
     return *event;
 }

@@ -34,9 +34,10 @@ GenTL::GC_ERROR FailWith(const GenericException& exception);
 GenTL::GC_ERROR FailUnspecified();
 
 // Runs the body; a body that returns nothing reports success, one that returns a code passes
-// it on. No exception leaves.
+// it on. No exception leaves. The handles the body resolves stay alive until it returns.
 template <class Body>
 GenTL::GC_ERROR Guarded(Body&& body) noexcept {
+    const LeaseScope leases;
     try {
         if constexpr (std::is_void_v<std::invoke_result_t<Body>>) {
             body();
@@ -77,7 +78,7 @@ const char* RequiredText(const char* text);
 // with the given text.
 template <class Module>
 Module& CastModule(const void* handle, const char* failureText) {
-    auto* module = dynamic_cast<Module*>(HandleRegistry::Instance().FindModule(handle));
+    auto* module = dynamic_cast<Module*>(HandleRegistry::Instance().LeaseModule(handle));
     if (module == nullptr) GENICAM_THROW(InvalidHandleException, "%s", failureText);
     return *module;
 }
@@ -85,6 +86,14 @@ Module& CastModule(const void* handle, const char* failureText) {
 template <class Module>
 Module& HandleCast(const void* handle) {
     return CastModule<Module>(handle, "Invalid Device Handle");
+}
+
+// Resolves a module handle for closing it; a second close racing the first is refused.
+template <class Module>
+Module& ClaimForClose(Module& module) {
+    if (!HandleRegistry::Instance().Claim(static_cast<const ICommonBase*>(&module)))
+        GENICAM_THROW(InvalidHandleException, "The handle is being closed");
+    return module;
 }
 
 CTL& TLCast(const void* handle);

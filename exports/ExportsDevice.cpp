@@ -45,7 +45,7 @@ GC_ERROR DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE*
 }
 
 GC_ERROR DevClose(DEV_HANDLE hDevice) {
-    return Export::Frame([&] { delete &Export::HandleCast<CDevice>(hDevice); });
+    return Export::Frame([&] { delete &Export::ClaimForClose(Export::HandleCast<CDevice>(hDevice)); });
 }
 
 GC_ERROR DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE* phIface) {

@@ -16,7 +16,7 @@ CInterface& InterfaceCast(IF_HANDLE handle) {
 }  // namespace
 
 GC_ERROR IFClose(IF_HANDLE hIface) {
-    return Export::Frame([&] { InterfaceCast(hIface).Close(); });
+    return Export::Frame([&] { Export::ClaimForClose(InterfaceCast(hIface)).Close(); });
 }
 
 GC_ERROR IFGetInfo(IF_HANDLE hIface, INTERFACE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,

@@ -65,7 +65,7 @@ GC_ERROR DSGetBufferID(DS_HANDLE hDataStream, uint32_t iIndex, BUFFER_HANDLE* ph
 }
 
 GC_ERROR DSClose(DS_HANDLE hDataStream) {
-    return Export::Frame([&] { StreamCast(hDataStream).Close(); });
+    return Export::Frame([&] { Export::ClaimForClose(StreamCast(hDataStream)).Close(); });
 }
 
 GC_ERROR DSRevokeBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, void** pBuffer, void** pPrivate) {

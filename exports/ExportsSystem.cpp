@@ -34,8 +34,7 @@ GC_ERROR TLOpen(TL_HANDLE* phTL) {
 
 GC_ERROR TLClose(TL_HANDLE hTL) {
     return Export::Frame([&] {
-        CTL& system = Export::TLCast(hTL);
-        delete &system;
+        delete &Export::ClaimForClose(Export::TLCast(hTL));
         Export::SetCurrentSystem(nullptr);
     });
 }

@@ -33,10 +33,17 @@ uint32_t QueryAccessStatus(Tevold::CamDevice& device) {
 
 CInterface::CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system,
                        Tevold::CamInterface* camera)
-    : record_(std::move(record)), system_(system), camera_(camera) {}
+    : record_(std::move(record)), system_(system), link_(std::make_shared<InterfaceLink>()), camera_(camera) {
+    link_->iface = this;
+}
 
 CInterface::~CInterface() {
-    for (CDevice* device : openDevices_) device->ForgetInterface();
+    RetireHandle();
+    {
+        // Devices still open are forgotten, not closed.
+        std::lock_guard linkLock(link_->mutex);
+        link_->iface = nullptr;
+    }
     camera_->CloseInterface();
 }
 
@@ -78,6 +85,7 @@ CInterface::DeviceList CInterface::DiscoverDevices(uint32_t timeoutMs) {
 }
 
 void CInterface::UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs) {
+    std::lock_guard lock(mutex_);
     // Every library call comes first, so a failure leaves the list and the flag as they were.
     DeviceList fresh = DiscoverDevices(static_cast<uint32_t>(timeoutMs));
     DeviceList gone = std::move(devices_);
@@ -104,9 +112,13 @@ void CInterface::UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs) {
     if (changed != nullptr) *changed = listChanged;
 }
 
-uint32_t CInterface::GetNumDevices() const { return static_cast<uint32_t>(devices_.size()); }
+uint32_t CInterface::GetNumDevices() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<uint32_t>(devices_.size());
+}
 
 std::string CInterface::GetDeviceID(uint32_t index) const {
+    std::lock_guard lock(mutex_);
     if (index >= devices_.size())
         GENICAM_THROW(InvalidParameterException, " Invalid Device Index %d", static_cast<int32_t>(index));
     return devices_[index]->GetID();
@@ -124,6 +136,7 @@ bool CInterface::IsOpen(const std::string& request) const {
 }
 
 CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
+    std::lock_guard lock(mutex_);
     if (IsOpen(request)) GENICAM_THROW(ResourceInUseException, "Device already open");
     const CDeviceInfo* listed = FindListed(request);
     if (listed == nullptr) GENICAM_THROW(InvalidParameterException, "Device not available");
@@ -142,7 +155,7 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
     openDevices_.reserve(openDevices_.size() + 1);
     CDevice* device = nullptr;
     try {
-        device = new CDevice(this, name, std::move(info), camera, accessFlags);
+        device = new CDevice(link_, name, std::move(info), camera, accessFlags);
     } catch (...) {
         camera->CloseDevice();
         throw;
@@ -152,6 +165,7 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
 }
 
 void CInterface::RemoveDevice(const CDevice* device) {
+    std::lock_guard lock(mutex_);
     const auto found = std::find(openDevices_.begin(), openDevices_.end(), device);
     if (found != openDevices_.end()) openDevices_.erase(found);
 }
@@ -159,6 +173,7 @@ void CInterface::RemoveDevice(const CDevice* device) {
 void CInterface::GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CMD command,
                                GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) const {
     if (size == nullptr) GENICAM_THROW(InvalidParameterException, " Invalid parameter iSize");
+    std::lock_guard lock(mutex_);
     // An open device answers from its own copy; the last one opened under the name wins.
     const CDeviceInfo* info = nullptr;
     for (const CDevice* device : openDevices_)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@ namespace GenICam::Client {
 
 class CTL;
 class CDevice;
+class CInterface;
+
+// What a device opened on an interface knows of it: the interface tells its devices when it
+// goes away by clearing the pointer, so a device closed later never reaches it.
+struct InterfaceLink {
+    std::mutex mutex;
+    CInterface* iface = nullptr;
+};
 
 class CInterface : public ICommonBase {
 public:
@@ -51,6 +60,9 @@ private:
 
     std::shared_ptr<const CInterfaceInfo> record_;
     CTL& system_;
+    std::shared_ptr<InterfaceLink> link_;
+    // Guards both lists: devices close from any thread.
+    mutable std::recursive_mutex mutex_;
     std::vector<CDevice*> openDevices_;
     DeviceList devices_;
     Tevold::CamInterface* camera_;

@@ -29,6 +29,7 @@ CBufferInfo::CBufferInfo(void* base, size_t size, void* userPointer, bool ownsMe
     : base_(base), size_(size), userPointer_(userPointer), ownsMemory_(ownsMemory) {}
 
 CBufferInfo::~CBufferInfo() {
+    RetireHandle();
     if (ownsMemory_) std::free(base_);
 }
 

@@ -23,22 +23,31 @@ CBufferInfo& BufferQueues::Announced(const void* handle) {
 }
 
 void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
-    Lock lock(inputLock_);
-    CBufferInfo& buffer = Announced(handle);
-    if (buffer.isQueued || buffer.isAwaitingDelivery || &buffer == filling_)
-        GENICAM_THROW(RuntimeException, "Buffer queued");
-    if (base != nullptr) *base = buffer.Base();
-    if (userPointer != nullptr) *userPointer = buffer.UserPointer();
-    announced_.erase(std::find_if(announced_.begin(), announced_.end(),
-                                  [&](const auto& entry) { return entry.get() == &buffer; }));
+    std::unique_ptr<CBufferInfo> revoked;
+    {
+        Lock lock(inputLock_);
+        CBufferInfo& buffer = Announced(handle);
+        if (buffer.isQueued || buffer.isAwaitingDelivery || &buffer == filling_)
+            GENICAM_THROW(RuntimeException, "Buffer queued");
+        if (base != nullptr) *base = buffer.Base();
+        if (userPointer != nullptr) *userPointer = buffer.UserPointer();
+        const auto entry = std::find_if(announced_.begin(), announced_.end(),
+                                        [&](const auto& announced) { return announced.get() == &buffer; });
+        revoked = std::move(*entry);
+        announced_.erase(entry);
+    }
+    // Destroyed outside the locks: it waits for calls still reading it, which may need them.
 }
 
 void BufferQueues::RevokeAll() {
-    Lock inputLock(inputLock_);
-    Lock deliveryLock(deliveryLock_);
-    input_.clear();
-    output_.clear();
-    announced_.clear();
+    std::deque<std::unique_ptr<CBufferInfo>> revoked;
+    {
+        Lock inputLock(inputLock_);
+        Lock deliveryLock(deliveryLock_);
+        input_.clear();
+        output_.clear();
+        revoked.swap(announced_);
+    }
 }
 
 CBufferInfo& BufferQueues::At(uint32_t index) {

@@ -37,7 +37,9 @@ CDataStream::CDataStream(std::string id, CDevice& device)
       newBufferEvent_(*this) {}
 
 CDataStream::~CDataStream() {
-    newBufferWaiters_.ReleaseAll([this] { AbortWait(); });
+    RetireHandle();
+    newBufferEvent_.RetireHandle();
+    errorEvent_.RetireHandle();
     try {
         engine_.Stop();
     } catch (...) {
@@ -92,7 +94,6 @@ void CDataStream::AbortWait() {
 }
 
 GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs) {
-    const auto waiting = newBufferWaiters_.Enter();
     newBufferKills_.ThrowIfKilled();
     if (!queues_.NewBufferSignal().Wait(static_cast<uint32_t>(timeoutMs)))
         return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR

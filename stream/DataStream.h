@@ -10,7 +10,6 @@
 #include "events/EventError.h"
 #include "events/EventNewBuffer.h"
 #include "events/KillLatch.h"
-#include "events/WaiterCount.h"
 #include "stream/AcquisitionEngine.h"
 #include "stream/BufferQueues.h"
 
@@ -64,7 +63,6 @@ private:
     BufferQueues queues_;
     AcquisitionEngine engine_;
     KillLatch newBufferKills_;
-    WaiterCount newBufferWaiters_;
     CDataStreamEventNewBuffer newBufferEvent_;
     CEventError errorEvent_;
 };

@@ -32,8 +32,14 @@ CTL::CTL() {
 }
 
 CTL::~CTL() {
-    interfaces_.clear();
-    openInterfaces_.clear();
+    RetireHandle();
+    std::vector<std::unique_ptr<CInterface>> open;
+    {
+        std::lock_guard lock(mutex_);
+        interfaces_.clear();
+        open.swap(openInterfaces_);
+    }
+    for (auto& iface : open) iface.reset();
     camera_->ReleaseSystem();
 }
 
@@ -42,11 +48,13 @@ void CTL::DiscoverOnce() {
 }
 
 uint32_t CTL::GetNumInterfaces() {
+    std::lock_guard lock(mutex_);
     DiscoverOnce();
     return static_cast<uint32_t>(interfaces_.size());
 }
 
 std::string CTL::GetInterfaceID(uint32_t index) {
+    std::lock_guard lock(mutex_);
     DiscoverOnce();
     if (index >= interfaces_.size())
         GENICAM_THROW(InvalidParameterException, "Interface Index not available");
@@ -79,6 +87,7 @@ CTL::InterfaceList CTL::DiscoverInterfaces() {
 }
 
 void CTL::UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t) {
+    std::lock_guard lock(mutex_);
     InterfaceList fresh = DiscoverInterfaces();
     InterfaceList vanished = std::move(interfaces_);
     interfaces_.clear();
@@ -120,6 +129,7 @@ void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* 
 }
 
 CInterface* CTL::OpenInterface(const std::string& interfaceId) {
+    std::lock_guard lock(mutex_);
     DiscoverOnce();
     for (const auto& open : openInterfaces_)
         if (open->GetInfoRecord()->GetMAC() == interfaceId) return open.get();
@@ -140,6 +150,7 @@ CInterface* CTL::OpenInterface(const std::string& interfaceId) {
 
 void CTL::GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,
                            GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+    std::lock_guard lock(mutex_);
     for (const auto& open : openInterfaces_) {
         const auto record = open->GetInfoRecord();
         if (record->GetID() == interfaceId) return record->GetInfo(command, type, buffer, size);
@@ -150,9 +161,16 @@ void CTL::GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO
 }
 
 void CTL::CloseInterface(CInterface* iface) {
-    const auto found = std::find_if(openInterfaces_.begin(), openInterfaces_.end(),
-                                    [&](const auto& open) { return open.get() == iface; });
-    if (found != openInterfaces_.end()) openInterfaces_.erase(found);
+    std::unique_ptr<CInterface> closing;
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find_if(openInterfaces_.begin(), openInterfaces_.end(),
+                                        [&](const auto& open) { return open.get() == iface; });
+        if (found == openInterfaces_.end()) return;
+        closing = std::move(*found);
+        openInterfaces_.erase(found);
+    }
+    // Destroyed outside the lock: it waits for calls still inside it, which may need the lock.
 }
 
 void CTL::GetURL(char* url, size_t* size) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ private:
     InterfaceList DiscoverInterfaces();
     std::shared_ptr<const CInterfaceInfo> DescribeInterface(const std::string& name);
 
+    // Guards both lists: applications may discover, open and close from several threads.
+    std::recursive_mutex mutex_;
     std::vector<std::unique_ptr<CInterface>> openInterfaces_;
     InterfaceList interfaces_;
     bool discovered_ = false;

@@ -4,9 +4,18 @@
 
 #include <stdexcept>
 
+namespace {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The sanitizer runtimes cannot intercept calls of a library loaded with RTLD_DEEPBIND.
+constexpr int kDeepBind = 0;
+#else
+constexpr int kDeepBind = RTLD_DEEPBIND;
+#endif
+}  // namespace
+
 GenTLProducer::GenTLProducer(const std::string& path) {
-    // The flags the strictest consumers use: every symbol bound at load, ours first.
-    library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+    // The flags the strictest consumers use: every symbol bound at load, the library's own first.
+    library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | kDeepBind);
     if (library_ == nullptr) throw std::runtime_error(std::string("Cannot load ") + path + ": " + dlerror());
 #define KAVRIN_RESOLVE_FUNCTION(name)                                                         \
     name = reinterpret_cast<GenTL::P##name>(dlsym(library_, #name));                          \
