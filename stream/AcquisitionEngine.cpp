@@ -1,5 +1,6 @@
 #include "stream/AcquisitionEngine.h"
 
+#include <optional>
 #include <system_error>
 
 #include "common/GenICamException.h"
@@ -11,10 +12,11 @@ constexpr uint32_t kGrabTimeoutMs = 100;
 // How long the loop rests while the camera reports no acquisition, instead of spinning.
 constexpr uint32_t kIdleWaitMs = 5;
 
-bool CameraIsAcquiring(Tevold::CamStream& camera) {
+// The camera's acquisition state, or none when the camera cannot tell (it is gone).
+std::optional<bool> CameraIsAcquiring(Tevold::CamStream& camera) {
     uint32_t active = 0;
     size_t size = sizeof active;
-    camera.GetParameter(Tevold::kParamAcquisitionActive, &active, &size);
+    if (camera.GetParameter(Tevold::kParamAcquisitionActive, &active, &size) != 0) return std::nullopt;
     return active != 0;
 }
 }  // namespace
@@ -42,11 +44,16 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     if (camera_.StartGrab(0, -1) != 0) GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     stop_.Reset();
     queues_.NewBufferSignal().Reset();
+    // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
+    underruns_ = 0;
+    delivered_ = 0;
+    grabbing_ = true;
     running_ = true;
     try {
         thread_ = std::thread(&AcquisitionEngine::Run, this);
     } catch (const std::system_error&) {
         running_ = false;
+        grabbing_ = false;
         GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     }
 }
@@ -58,9 +65,6 @@ void AcquisitionEngine::Stop() {
 }
 
 void AcquisitionEngine::Run() {
-    grabbing_ = true;
-    underruns_ = 0;
-    delivered_ = 0;
     uint32_t timeout = kGrabTimeoutMs;
     size_t size = sizeof timeout;
     camera_.SetParameter(Tevold::kParamGrabTimeout, &timeout, &size);
@@ -71,7 +75,12 @@ void AcquisitionEngine::Run() {
 }
 
 bool AcquisitionEngine::GrabNext() {
-    if (!CameraIsAcquiring(camera_)) {
+    const std::optional<bool> acquiring = CameraIsAcquiring(camera_);
+    if (!acquiring) {
+        lastGrabResult_ = Tevold::kGrabStreamFailed;
+        return false;
+    }
+    if (!*acquiring) {
         stop_.Wait(kIdleWaitMs);
         return true;
     }

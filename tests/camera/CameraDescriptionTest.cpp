@@ -67,6 +67,8 @@ protected:
 TEST_F(CameraDescriptionTest, IsAGenApiSchema11DocumentWithADevicePort)
 {
     EXPECT_EQ(0u, xml_.find("<?xml"));
+    const std::string url = QueryText(*device_, kItemDescriptionUrl);
+    EXPECT_NE(std::string::npos, url.find("?SchemaVersion=1.1.0"));
     for (const char* attribute :
          {"SchemaMajorVersion=\"1\"", "SchemaMinorVersion=\"1\"", "SchemaSubMinorVersion=\"0\"",
           "xmlns=\"http://www.genicam.org/GenApi/Version_1_1\""}) {
@@ -91,19 +93,6 @@ TEST_F(CameraDescriptionTest, RequiredFeaturesHaveTheirNodeTypes)
     EXPECT_TRUE(ARV_IS_GC_COMMAND(Node("AcquisitionStart")));
     EXPECT_TRUE(ARV_IS_GC_COMMAND(Node("AcquisitionStop")));
     EXPECT_TRUE(ARV_IS_GC_FLOAT_NODE(Node("AcquisitionFrameRate")));
-}
-
-TEST_F(CameraDescriptionTest, TextRegistersSitWhereTheRegisterMapSays)
-{
-    const std::pair<const char*, uint64_t> texts[] = {{"DeviceVendorName", Reg::kVendorName},
-                                                      {"DeviceModelName", Reg::kModelName},
-                                                      {"DeviceSerialNumber", Reg::kSerialNumber},
-                                                      {"DeviceUserID", Reg::kUserId}};
-    for (const auto& [name, address] : texts) {
-        auto* reg = ARV_GC_REGISTER(Node(name));
-        EXPECT_EQ(address, arv_gc_register_get_address(reg, nullptr)) << name;
-        EXPECT_EQ(Reg::kTextLength, arv_gc_register_get_length(reg, nullptr)) << name;
-    }
 }
 
 TEST_F(CameraDescriptionTest, FeatureValuesAreTheRegisterValues)
@@ -138,18 +127,6 @@ TEST_F(CameraDescriptionTest, FeatureWritesLandInTheRegisters)
     EXPECT_EQ(12.5, ReadDouble(*device_, Reg::kAcquisitionFrameRate));
     arv_gc_string_set_value(ARV_GC_STRING(Node("DeviceUserID")), "renamed", nullptr);
     EXPECT_EQ("renamed", QueryText(*device_, kItemUserName));
-}
-
-TEST_F(CameraDescriptionTest, PixelFormatOffersThePfncCodes)
-{
-    guint count = 0;
-    gint64* values = arv_gc_enumeration_dup_available_int_values(
-        ARV_GC_ENUMERATION(Node("PixelFormat")), &count, nullptr);
-    const std::vector<gint64> offered(values, values + count);
-    g_free(values);
-    EXPECT_EQ((std::vector<gint64>{Sim::PixelFormat::kMono8, Sim::PixelFormat::kMono16,
-                                   Sim::PixelFormat::kRGB8}),
-              offered);
 }
 
 TEST_F(CameraDescriptionTest, CommandsDriveTheAcquisition)

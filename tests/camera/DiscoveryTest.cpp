@@ -56,22 +56,10 @@ TEST_F(DiscoveryTest, DiscoveredCameraDescribesItself)
     EXPECT_FALSE(QueryText(*device, kItemCustom1003).empty());
     EXPECT_FALSE(QueryText(*device, kItemCustom1004).empty());
 
-    char text[4];
-    size_t size = sizeof text;
-    EXPECT_EQ(Result::kBufferTooSmall, device->QueryInfo(kItemVendor, text, &size));
-    EXPECT_EQ(std::string("Kavrin").size() + 1, size);
-    EXPECT_EQ(Result::kInvalidParameter, device->QueryInfo(12, text, &size));
-}
-
-TEST_F(DiscoveryTest, DescriptionUrlNeedsARoomyBuffer)
-{
-    CamDevice& device = ConnectGevCamera();
-    const std::string url = QueryText(device, kItemDescriptionUrl);
-    EXPECT_THAT(url, ::testing::MatchesRegex("Local:[A-Za-z]+\\.xml;[0-9a-f]+;[0-9a-f]+"
-                                             "\\?SchemaVersion=1\\.1\\.0"));
-    char small[8];
-    size_t size = sizeof small;
-    EXPECT_NE(Result::kSuccess, device.QueryInfo(kItemDescriptionUrl, small, &size));
+    char url[8];
+    size_t size = sizeof url;
+    EXPECT_EQ(Result::kBufferTooSmall, device->QueryInfo(kItemDescriptionUrl, url, &size));
+    EXPECT_EQ(Result::kInvalidParameter, device->QueryInfo(12, url, &size));
 }
 
 TEST_F(DiscoveryTest, OneConnectionPerCameraAcrossSystems)
@@ -106,21 +94,6 @@ TEST_F(DiscoveryTest, UnknownNamesAreInvalidIds)
     EXPECT_EQ(Result::kInvalidId, gev->ConnectDevice("KVR-GEV-9999", &device));
     EXPECT_EQ(Result::kInvalidId, gev->ConnectDevice("KVR-U3V-2001", &device));
     EXPECT_EQ(Result::kInvalidId, gev->FindDevice("KVR-U3V-2001", &device));
-}
-
-TEST_F(DiscoveryTest, DiscoveredCameraGivesNoControl)
-{
-    auto system = OpenSystem();
-    auto iface = ConnectInterface(*system, kGevInterface);
-    CamDevice* discovered = nullptr;
-    ASSERT_EQ(Result::kSuccess, iface->FindDevice(kGevCamera.c_str(), &discovered));
-    DevicePtr device(discovered);
-    uint32_t value = 0;
-    size_t size = sizeof value;
-    EXPECT_EQ(Result::kAccessDenied, device->ReadRegister(Sim::CameraRegister::kWidth, &value, &size));
-    CamStream* stream = nullptr;
-    EXPECT_EQ(Result::kAccessDenied, device->OpenStream("DS0", &stream));
-    EXPECT_FALSE(Sim::GetCameraStatus(kGevCamera).connected);
 }
 
 TEST_F(DiscoveryTest, CamerasComeAndGoAtRunTime)
@@ -175,7 +148,8 @@ TEST_F(DiscoveryTest, ConfiguredWorldUsesTheGivenTexts)
 TEST_F(DiscoveryTest, ConfigurationsTheSimulatorCannotBuildAreRefused)
 {
     auto duplicateCamera = Sim::MakeWorldConfig(2, 1);
-    duplicateCamera.interfaces[1].cameras[0].deviceId = duplicateCamera.interfaces[0].cameras[0].deviceId;
+    auto& cameras = duplicateCamera.interfaces;
+    cameras[1].cameras[0].deviceId = cameras[0].cameras[0].deviceId;
     EXPECT_THROW(Sim::Configure(duplicateCamera), std::invalid_argument);
     auto longVendor = Sim::MakeWorldConfig(1, 1);
     longVendor.interfaces[0].cameras[0].vendor = std::string(40, 'v');

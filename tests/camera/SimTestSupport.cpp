@@ -1,7 +1,6 @@
 #include "SimTestSupport.h"
 
 #include <cstring>
-#include <regex>
 
 namespace Tevold::Testing {
 
@@ -135,13 +134,25 @@ std::string UntilNul(const std::string& bytes)
 
 DescriptionLocation ParseLocalUrl(const std::string& url)
 {
-    static const std::regex localUrl(R"(Local:[A-Za-z0-9_]+\.xml;([0-9a-f]+);([0-9a-f]+)(\?.*)?)");
-    std::smatch match;
-    if (!std::regex_match(url, match, localUrl)) {
+    const std::string location = url.substr(0, url.find('?'));
+    const size_t firstSemicolon = location.find(';');
+    const size_t secondSemicolon = location.find(';', firstSemicolon + 1);
+    const auto isHex = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+    };
+    const std::string file = location.substr(0, firstSemicolon);
+    const std::string address =
+        location.substr(firstSemicolon + 1, secondSemicolon - firstSemicolon - 1);
+    const std::string length =
+        secondSemicolon == std::string::npos ? "" : location.substr(secondSemicolon + 1);
+    const bool wellFormed = file.rfind("Local:", 0) == 0 && file.size() > 10 &&
+                            file.compare(file.size() - 4, 4, ".xml") == 0 && isHex(address) &&
+                            isHex(length);
+    if (!wellFormed) {
         ADD_FAILURE() << "not a Local URL: " << url;
         return {};
     }
-    return {std::stoull(match[1], nullptr, 16), std::stoull(match[2], nullptr, 16)};
+    return {std::stoull(address, nullptr, 16), std::stoull(length, nullptr, 16)};
 }
 
 }  // namespace Tevold::Testing

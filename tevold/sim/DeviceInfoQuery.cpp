@@ -17,8 +17,9 @@ CamResult WriteAccessStatus(const CameraHardware& camera, void* buffer, size_t* 
 {
     const uint32_t status = camera.Status().connected ? kAccessBusy : kAccessReadWrite;
     if (buffer == nullptr || *size < sizeof status) {
+        const bool askedForSize = buffer == nullptr;
         *size = sizeof status;
-        return Result::kBufferTooSmall;
+        return askedForSize ? Result::kSuccess : Result::kBufferTooSmall;
     }
     std::memcpy(buffer, &status, sizeof status);
     *size = sizeof status;

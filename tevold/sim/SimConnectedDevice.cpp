@@ -28,7 +28,7 @@ CamResult SimConnectedDevice::OpenStream(const char* streamId, CamStream** strea
     if (streamId == nullptr || stream == nullptr) {
         return Result::kInvalidParameter;
     }
-    if (const auto fault = faults_.Take(Operation::OpenStream, camera_->Config().deviceId)) {
+    if (const auto fault = faults_.Take(Operation::OpenStream, DeviceId())) {
         return *fault;
     }
     if (std::strcmp(streamId, "DS0") != 0) {
@@ -49,7 +49,7 @@ CamResult SimConnectedDevice::WriteRegister(uint64_t address, const void* buffer
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
-    if (const auto fault = faults_.Take(Operation::DeviceWriteRegister, camera_->Config().deviceId)) {
+    if (const auto fault = faults_.Take(Operation::DeviceWriteRegister, DeviceId())) {
         return *fault;
     }
     return camera_->WriteRegister(address, buffer, *size);
@@ -60,7 +60,7 @@ CamResult SimConnectedDevice::ReadRegister(uint64_t address, void* buffer, size_
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
-    if (const auto fault = faults_.Take(Operation::DeviceReadRegister, camera_->Config().deviceId)) {
+    if (const auto fault = faults_.Take(Operation::DeviceReadRegister, DeviceId())) {
         return *fault;
     }
     return camera_->ReadRegister(address, buffer, *size);

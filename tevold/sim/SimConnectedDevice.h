@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace Tevold::Sim {
 
@@ -30,6 +31,8 @@ public:
     void ReleaseStream();
 
 private:
+    const std::string& DeviceId() const { return camera_->Config().deviceId; }
+
     std::shared_ptr<CameraHardware> camera_;
     FaultInjector& faults_;
     EventDispatcher events_;

@@ -90,6 +90,10 @@ CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
     if (value == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
+    // An unplugged camera cannot say anything about its stream.
+    if (!camera_->Status().present) {
+        return Result::kIo;
+    }
     const StreamState state = camera_->Stream();
     switch (parameter) {
     case kParamFramesStarted:

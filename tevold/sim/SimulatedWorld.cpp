@@ -107,9 +107,8 @@ std::shared_ptr<CameraHardware> SimulatedWorld::Camera(const std::string& device
 void SimulatedWorld::BuildInterface(const InterfaceConfig& config, InterfaceList& interfaces,
                                     CameraIndex& cameras) const
 {
-    const bool nameTaken = std::any_of(interfaces.begin(), interfaces.end(), [&](const auto& iface) {
-        return iface->Name() == config.name;
-    });
+    const auto sameName = [&](const auto& iface) { return iface->Name() == config.name; };
+    const bool nameTaken = std::any_of(interfaces.begin(), interfaces.end(), sameName);
     if (config.name.empty() || nameTaken) {
         throw std::invalid_argument("interface name empty or taken: " + config.name);
     }
