@@ -31,6 +31,16 @@ void CopyInfoNumber(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type,
 void CopyModuleUrl(char* buffer, size_t* size, const std::string& url, size_t spareBytes);
 std::string ModuleUrl(const char* fileName, uint32_t address, uint32_t length);
 
+// A NUL-terminated text that the camera library writes through read(buffer, size) into a
+// buffer of the given capacity; a text that fills the whole buffer ends with it.
+template <class Read>
+std::string ReadLibraryText(size_t capacity, Read&& read) {
+    std::string text(capacity, '\0');
+    size_t size = capacity;
+    read(text.data(), &size);
+    return text.c_str();
+}
+
 std::string VendorName();
 std::string ModelName();
 std::string TLTypeName();

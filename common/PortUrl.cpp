@@ -1,7 +1,6 @@
 #include "common/PortUrl.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "common/GenICamException.h"
 #include "common/Helper.h"
@@ -53,11 +52,8 @@ void ParseLocalLocation(std::string location, PortUrl& url) {
 }
 
 std::string ReadUrlText(IPort& port) {
-    std::vector<char> text(2048, '\0');
-    size_t size = text.size();
-    port.GetURL(text.data(), &size);
-    text.back() = '\0';
-    return text.data();
+    constexpr size_t kUrlCapacity = 2048;
+    return ReadLibraryText(kUrlCapacity, [&](char* text, size_t* size) { port.GetURL(text, size); });
 }
 
 void RaiseNotAvailable(GenTL::URL_INFO_CMD command) {

@@ -37,6 +37,7 @@ public:
     }
 
     void Enable() {
+        std::lock_guard lock(mutex_);
         kills_.Clear();
         enabled_.store(true);
     }
@@ -51,7 +52,7 @@ public:
         if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
         {
             std::lock_guard lock(mutex_);
-            kills_.ThrowIfKilled();
+            ThrowIfKilled();
             if (!entries_.empty()) {
                 TakeOldest(buffer, size, "Invalid Buffer Size");
                 if (entries_.empty()) signal_.Reset();
@@ -60,7 +61,7 @@ public:
         }
         if (!signal_.Wait(static_cast<uint32_t>(timeoutMs))) return GenTL::GC_ERR_TIMEOUT;
         std::lock_guard lock(mutex_);
-        kills_.ThrowIfKilled();
+        ThrowIfKilled();
         if (entries_.empty()) {
             signal_.Reset();
             GENICAM_THROW(NoDataException, " Empty event queue but signaled");
@@ -95,7 +96,10 @@ public:
     }
 
     void Kill() override {
-        kills_.Kill();
+        {
+            std::lock_guard lock(mutex_);
+            kills_.Kill();
+        }
         signal_.Set();
     }
 
@@ -104,6 +108,12 @@ protected:
     virtual uint64_t FiredCount() const { return 0; }
 
 private:
+    void ThrowIfKilled() {
+        kills_.ThrowIfKilled([this] {
+            if (entries_.empty()) signal_.Reset();
+        });
+    }
+
     void TakeOldest(void* buffer, size_t* size, const char* emptySizeText) {
         const Entry& oldest = *entries_.front();
         if (*size == 0) {

@@ -4,12 +4,6 @@
 
 namespace GenICam::Client {
 
-void KillLatch::ThrowIfKilled() {
-    uint32_t pending = pending_.load();
-    while (pending > 0) {
-        if (pending_.compare_exchange_weak(pending, pending - 1))
-            GENICAM_THROW(AbortException, "Wait terminated");
-    }
-}
+void KillLatch::RaiseAbort() { GENICAM_THROW(AbortException, "Wait terminated"); }
 
 }  // namespace GenICam::Client

@@ -1,21 +1,29 @@
 // Remembers EventKill calls until a GetData consumes them: each kill ends exactly one wait,
-// the one in progress or, with nobody waiting, the next.
+// the one in progress or, with nobody waiting, the next. Used under the owning event's lock.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace GenICam::Client {
 
 class KillLatch {
 public:
-    void Kill() { pending_.fetch_add(1); }
-    void Clear() { pending_.store(0); }
-    // Raises AbortException "Wait terminated" when a kill is pending, consuming it.
-    void ThrowIfKilled();
+    void Kill() { ++pending_; }
+    void Clear() { pending_ = 0; }
+
+    // Consumes a pending kill by raising AbortException "Wait terminated". When it was the last
+    // one, resetWhenLast runs first, so a signal set only for the kill wakes no later wait.
+    template <class Reset>
+    void ThrowIfKilled(Reset&& resetWhenLast) {
+        if (pending_ == 0) return;
+        if (--pending_ == 0) resetWhenLast();
+        RaiseAbort();
+    }
 
 private:
-    std::atomic<uint32_t> pending_{0};
+    [[noreturn]] static void RaiseAbort();
+
+    uint32_t pending_ = 0;
 };
 
 }  // namespace GenICam::Client

@@ -17,10 +17,7 @@ constexpr size_t kItemCapacity = 512;
 constexpr uint64_t kUrlRegister = 0x30;
 
 std::string QueryText(Tevold::CamDevice& device, int32_t item) {
-    std::string text(kItemCapacity, '\0');
-    size_t size = text.size();
-    device.QueryInfo(item, text.data(), &size);
-    return text.c_str();
+    return ReadLibraryText(kItemCapacity, [&](char* text, size_t* size) { device.QueryInfo(item, text, size); });
 }
 
 uint32_t QueryAccessStatus(Tevold::CamDevice& device) {
@@ -75,11 +72,10 @@ CInterface::DeviceList CInterface::DiscoverDevices(uint32_t timeoutMs) {
     camera_->CountDevices(&count, timeoutMs);
     DeviceList found;
     for (uint32_t index = 0; index < count; ++index) {
-        std::string name(kNameCapacity, '\0');
-        size_t size = name.size();
-        camera_->GetDeviceName(index, name.data(), &size);
+        const std::string name = ReadLibraryText(
+            kNameCapacity, [&](char* text, size_t* size) { camera_->GetDeviceName(index, text, size); });
         // A camera that vanished between counting and asking is simply not listed.
-        if (auto info = DescribeDevice(name.c_str())) found.push_back(std::move(info));
+        if (auto info = DescribeDevice(name)) found.push_back(std::move(info));
     }
     return found;
 }

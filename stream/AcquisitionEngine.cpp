@@ -110,13 +110,14 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
     switch (result) {
         case Tevold::kGrabOk:
             fill.imagePresent = true;
-            queues_.Deliver(buffer, fill);
+            // Counted first: the consumer may look at the counter as soon as it has the buffer.
             CountDelivery();
+            queues_.Deliver(buffer, fill);
             return true;
         case Tevold::kGrabBufferTooSmall:
             fill.dataLargerThanBuffer = true;
-            queues_.Deliver(buffer, fill);
             CountDelivery();
+            queues_.Deliver(buffer, fill);
             return true;
         case Tevold::kGrabImageLost:
             queues_.ReturnToInput(buffer);

@@ -159,6 +159,31 @@ void BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill) {
     AppendToOutput(buffer);
 }
 
+void BufferQueues::AbortWait() {
+    {
+        Lock lock(deliveryLock_);
+        aborts_.Kill();
+    }
+    // Wakes a waiter at once instead of leaving it until the next buffer arrives.
+    newBuffer_.Set();
+}
+
+void BufferQueues::ForgetAborts() {
+    Lock lock(deliveryLock_);
+    aborts_.Clear();
+}
+
+void BufferQueues::ThrowIfAborted() {
+    Lock lock(deliveryLock_);
+    ThrowIfAbortedLocked();
+}
+
+void BufferQueues::ThrowIfAbortedLocked() {
+    aborts_.ThrowIfKilled([this] {
+        if (output_.empty()) newBuffer_.Reset();
+    });
+}
+
 size_t BufferQueues::NumAnnounced() const {
     Lock lock(inputLock_);
     return announced_.size();

@@ -10,6 +10,7 @@
 
 #include "GenTL.h"
 #include "common/ManualResetEvent.h"
+#include "events/KillLatch.h"
 #include "stream/BufferInfo.h"
 
 namespace GenICam::Client {
@@ -37,11 +38,18 @@ public:
     void ReturnToInput(CBufferInfo& buffer);
     void Deliver(CBufferInfo& buffer, const BufferFill& fill);
 
+    // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
+    void AbortWait();
+    void ForgetAborts();
+    void ThrowIfAborted();
+
     // The reporting side, under the delivery lock: the front of the output queue, or null.
-    // The new-buffer signal follows whether buffers remain.
+    // A pending abort raises first and leaves the front where it is. The new-buffer signal
+    // follows whether buffers remain.
     template <class Report>
     bool TakeDelivered(Report&& report) {
         std::lock_guard lock(deliveryLock_);
+        ThrowIfAbortedLocked();
         if (output_.empty()) {
             newBuffer_.Reset();
             return false;
@@ -68,6 +76,7 @@ private:
     using Lock = std::lock_guard<std::recursive_mutex>;
 
     void AppendToOutput(CBufferInfo& buffer);
+    void ThrowIfAbortedLocked();
 
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;
@@ -76,6 +85,7 @@ private:
     std::deque<CBufferInfo*> output_;
     CBufferInfo* filling_ = nullptr;
     std::atomic<uint64_t> everDelivered_{0};
+    KillLatch aborts_;
     ManualResetEvent newBuffer_;
 };
 

@@ -87,14 +87,10 @@ void CDataStream::GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_
     queues_.Announced(buffer).GetBufferInfo(command, type, value, size);
 }
 
-void CDataStream::AbortWait() {
-    newBufferKills_.Kill();
-    // Wakes a waiter at once instead of leaving it until the next buffer arrives.
-    queues_.NewBufferSignal().Set();
-}
+void CDataStream::AbortWait() { queues_.AbortWait(); }
 
 GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs) {
-    newBufferKills_.ThrowIfKilled();
+    queues_.ThrowIfAborted();
     if (!queues_.NewBufferSignal().Wait(static_cast<uint32_t>(timeoutMs)))
         return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
                                                                       : GenTL::GC_ERR_TIMEOUT;
@@ -102,16 +98,10 @@ GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t 
     if (buffer != nullptr && *size < sizeof(GenTL::EVENT_NEW_BUFFER_DATA))
         GENICAM_THROW(InvalidParameterException, "Invalid Buffer Size");
     const bool taken = queues_.TakeDelivered([&](CBufferInfo& front) {
-        // A kill ends the wait with the front buffer left where it is.
-        newBufferKills_.ThrowIfKilled();
         GenTL::EVENT_NEW_BUFFER_DATA data{HandleOf(&front), front.UserPointer()};
         CopyInfoValue(buffer, size, nullptr, GenTL::INFO_DATATYPE_UNKNOWN, &data, sizeof data);
     });
-    if (!taken) {
-        newBufferKills_.ThrowIfKilled();
-        return GenTL::GC_ERR_NO_DATA;
-    }
-    return GenTL::GC_ERR_SUCCESS;
+    return taken ? GenTL::GC_ERR_SUCCESS : GenTL::GC_ERR_NO_DATA;
 }
 
 template <class T>
@@ -191,7 +181,7 @@ void CDataStream::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE
             return;
         case GenTL::EVENT_NEW_BUFFER:
             // A fresh registration forgets kills aimed at an earlier one.
-            newBufferKills_.Clear();
+            queues_.ForgetAborts();
             *event = static_cast<CEventObj*>(&newBufferEvent_);
             return;
         default:

@@ -9,7 +9,6 @@
 #include "common/ICommonBase.h"
 #include "events/EventError.h"
 #include "events/EventNewBuffer.h"
-#include "events/KillLatch.h"
 #include "stream/AcquisitionEngine.h"
 #include "stream/BufferQueues.h"
 
@@ -62,7 +61,6 @@ private:
     Tevold::CamStream* const camera_;
     BufferQueues queues_;
     AcquisitionEngine engine_;
-    KillLatch newBufferKills_;
     CDataStreamEventNewBuffer newBufferEvent_;
     CEventError errorEvent_;
 };

@@ -19,10 +19,8 @@ constexpr uint32_t kDescriptionAddress = 0x940;
 constexpr uint32_t kDescriptionLength = 0;
 
 std::string ReadRegisterText(Tevold::CamInterface& iface, uint64_t address) {
-    std::string text(kRegisterTextCapacity, '\0');
-    size_t size = text.size();
-    iface.ReadRegister(address, text.data(), &size);
-    return text.c_str();
+    return ReadLibraryText(kRegisterTextCapacity,
+                           [&](char* text, size_t* size) { iface.ReadRegister(address, text, size); });
 }
 }  // namespace
 
@@ -77,11 +75,10 @@ CTL::InterfaceList CTL::DiscoverInterfaces() {
     camera_->CountInterfaces(&count);
     InterfaceList found;
     for (uint32_t index = 0; index < count; ++index) {
-        std::string name(kNameCapacity, '\0');
-        size_t size = name.size();
-        camera_->GetInterfaceName(index, name.data(), &size);
+        const std::string name = ReadLibraryText(
+            kNameCapacity, [&](char* text, size_t* size) { camera_->GetInterfaceName(index, text, size); });
         // An interface that vanished between counting and asking is simply not listed.
-        if (auto record = DescribeInterface(name.c_str())) found.push_back(std::move(record));
+        if (auto record = DescribeInterface(name)) found.push_back(std::move(record));
     }
     return found;
 }
