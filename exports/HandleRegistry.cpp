@@ -2,24 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <vector>
 
 namespace GenICam::Client {
-
-namespace {
-// The handles leased by the export calls running on this thread, innermost call last, and how
-// many calls are open (nested calls such as GCCloseLib closing the system module).
-struct ThreadLeases {
-    std::vector<const void*> handles;
-    int openScopes = 0;
-};
-
-thread_local ThreadLeases threadLeases;
-
-int LeasesHeldByThisThread(const void* handle) {
-    return static_cast<int>(std::count(threadLeases.handles.begin(), threadLeases.handles.end(), handle));
-}
-}  // namespace
 
 HandleRegistry& HandleRegistry::Instance() {
     // Never destroyed: objects leaked by an application may still retire at process exit.
@@ -37,13 +21,14 @@ void HandleRegistry::AddEvent(CEventObj* event) {
     entries_[event] = Entry{nullptr, event};
 }
 
-HandleRegistry::Entry* HandleRegistry::Lease(const void* handle) {
+const HandleRegistry::Entry* HandleRegistry::Lease(const void* handle) {
     std::lock_guard lock(mutex_);
     const auto found = entries_.find(handle);
     if (found == entries_.end() || found->second.retiring) return nullptr;
-    if (threadLeases.openScopes > 0) {
+    const auto scope = innermostScopes_.find(std::this_thread::get_id());
+    if (scope != innermostScopes_.end()) {
         ++found->second.leases;
-        threadLeases.handles.push_back(handle);
+        scope->second->handles_.push_back(handle);
     }
     return &found->second;
 }
@@ -58,15 +43,6 @@ CEventObj* HandleRegistry::LeaseEvent(const void* handle) {
     return entry == nullptr ? nullptr : entry->event;
 }
 
-void HandleRegistry::Release(const void* handle) {
-    {
-        std::lock_guard lock(mutex_);
-        const auto found = entries_.find(handle);
-        if (found != entries_.end()) --found->second.leases;
-    }
-    released_.notify_all();
-}
-
 bool HandleRegistry::Claim(const void* object) {
     std::lock_guard lock(mutex_);
     const auto found = entries_.find(object);
@@ -75,12 +51,21 @@ bool HandleRegistry::Claim(const void* object) {
     return true;
 }
 
+int HandleRegistry::HeldByThisThread(const void* handle) const {
+    const auto scope = innermostScopes_.find(std::this_thread::get_id());
+    int held = 0;
+    for (const LeaseScope* call = scope == innermostScopes_.end() ? nullptr : scope->second; call != nullptr;
+         call = call->outer_)
+        held += static_cast<int>(std::count(call->handles_.begin(), call->handles_.end(), handle));
+    return held;
+}
+
 void HandleRegistry::Retire(const void* object, const std::function<void()>& release) {
-    const int mine = LeasesHeldByThisThread(object);
     std::unique_lock lock(mutex_);
     auto found = entries_.find(object);
     if (found == entries_.end()) return;
     found->second.retiring = true;
+    const int mine = HeldByThisThread(object);
     while (found->second.leases > mine) {
         if (release) {
             lock.unlock();
@@ -92,20 +77,36 @@ void HandleRegistry::Retire(const void* object, const std::function<void()>& rel
     }
     entries_.erase(found);
     // This thread's own leases end with the object; a later object at the same address is new.
-    std::replace(threadLeases.handles.begin(), threadLeases.handles.end(), object,
-                 static_cast<const void*>(nullptr));
+    const auto scope = innermostScopes_.find(std::this_thread::get_id());
+    for (LeaseScope* call = scope == innermostScopes_.end() ? nullptr : scope->second; call != nullptr;
+         call = call->outer_)
+        std::replace(call->handles_.begin(), call->handles_.end(), object, static_cast<const void*>(nullptr));
 }
 
-LeaseScope::LeaseScope() : first_(threadLeases.handles.size()) { ++threadLeases.openScopes; }
+void HandleRegistry::Enter(LeaseScope& scope) {
+    std::lock_guard lock(mutex_);
+    LeaseScope*& innermost = innermostScopes_[std::this_thread::get_id()];
+    scope.outer_ = innermost;
+    innermost = &scope;
+}
 
-LeaseScope::~LeaseScope() {
-    HandleRegistry& registry = HandleRegistry::Instance();
-    while (threadLeases.handles.size() > first_) {
-        const void* handle = threadLeases.handles.back();
-        threadLeases.handles.pop_back();
-        if (handle != nullptr) registry.Release(handle);
+void HandleRegistry::Leave(LeaseScope& scope) {
+    {
+        std::lock_guard lock(mutex_);
+        for (const void* handle : scope.handles_) {
+            const auto found = entries_.find(handle);
+            if (handle != nullptr && found != entries_.end()) --found->second.leases;
+        }
+        if (scope.outer_ == nullptr)
+            innermostScopes_.erase(std::this_thread::get_id());
+        else
+            innermostScopes_[std::this_thread::get_id()] = scope.outer_;
     }
-    --threadLeases.openScopes;
+    released_.notify_all();
 }
+
+LeaseScope::LeaseScope() { HandleRegistry::Instance().Enter(*this); }
+
+LeaseScope::~LeaseScope() { HandleRegistry::Instance().Leave(*this); }
 
 }  // namespace GenICam::Client

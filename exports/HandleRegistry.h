@@ -11,12 +11,15 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace GenICam::Client {
 
 class ICommonBase;
 class CEventObj;
+class LeaseScope;
 
 class HandleRegistry {
 public:
@@ -48,12 +51,18 @@ private:
     };
 
     friend class LeaseScope;
-    Entry* Lease(const void* handle);
-    void Release(const void* handle);
+    const Entry* Lease(const void* handle);
+    void Enter(LeaseScope& scope);
+    void Leave(LeaseScope& scope);
+    int HeldByThisThread(const void* handle) const;
 
     std::mutex mutex_;
     std::condition_variable released_;
     std::unordered_map<const void*, Entry> entries_;
+    // The innermost export call running on each thread (calls nest: GCCloseLib closes the
+    // system module through TLClose). Kept here rather than in thread-local storage, which a
+    // library that applications load and unload should not leave behind.
+    std::unordered_map<std::thread::id, LeaseScope*> innermostScopes_;
 };
 
 // The leases one export call holds; they end with the scope.
@@ -65,7 +74,10 @@ public:
     LeaseScope& operator=(const LeaseScope&) = delete;
 
 private:
-    size_t first_;
+    friend class HandleRegistry;
+
+    std::vector<const void*> handles_;
+    LeaseScope* outer_ = nullptr;
 };
 
 }  // namespace GenICam::Client
