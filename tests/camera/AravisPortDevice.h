@@ -18,10 +18,13 @@ struct GObjectUnref {
 using ArvDevicePtr = std::unique_ptr<ArvDevice, GObjectUnref>;
 using ArvGcPtr = std::unique_ptr<ArvGc, GObjectUnref>;
 
+// The port must not outlive the object it reaches.
 ArvDevicePtr MakeAravisPortDevice(CamDevice& device);
 ArvDevicePtr MakeAravisPortDevice(CamInterface& iface);
 
-// Parses a register description whose port reaches the given device (which may be null).
-ArvGcPtr ParseDescription(ArvDevice* device, const std::string& xml);
+inline ArvGcPtr ParseDescription(ArvDevice* port, const std::string& xml)
+{
+    return ArvGcPtr(arv_gc_new(port, xml.data(), xml.size()));
+}
 
 }  // namespace Tevold::Testing

@@ -1,16 +1,46 @@
-// Finding interfaces and cameras, their identity texts and who may connect.
+// Finding interfaces and cameras, hardware that comes and goes at run time, and the worlds the
+// simulator agrees to build.
 #include "SimTestSupport.h"
 
 #include <gmock/gmock.h>
+
+#include <vector>
 
 namespace Tevold::Testing {
 namespace {
 
 using ::testing::ElementsAre;
+using DiscoveryTest = SimTest;
 
-class DiscoveryTest : public SimTest {};
+std::vector<std::string> InterfaceNames(CamSystem& system)
+{
+    uint32_t count = 0;
+    EXPECT_EQ(Result::kSuccess, system.CountInterfaces(&count));
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < count; ++i) {
+        char name[64] = {};
+        size_t size = sizeof name;
+        EXPECT_EQ(Result::kSuccess, system.GetInterfaceName(i, name, &size));
+        names.emplace_back(name);
+    }
+    return names;
+}
 
-TEST_F(DiscoveryTest, DefaultWorldHasTwoInterfacesWithTwoCamerasEach)
+std::vector<std::string> DeviceNames(CamInterface& iface)
+{
+    uint32_t count = 0;
+    EXPECT_EQ(Result::kSuccess, iface.CountDevices(&count, 100));
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < count; ++i) {
+        char name[64] = {};
+        size_t size = sizeof name;
+        EXPECT_EQ(Result::kSuccess, iface.GetDeviceName(i, name, &size));
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+TEST_F(DiscoveryTest, DefaultWorldListsItsHardwareByName)
 {
     auto system = OpenSystem();
     EXPECT_THAT(InterfaceNames(*system), ElementsAre(kGevInterface, kU3vInterface));
@@ -18,160 +48,69 @@ TEST_F(DiscoveryTest, DefaultWorldHasTwoInterfacesWithTwoCamerasEach)
     auto u3v = ConnectInterface(*system, kU3vInterface);
     EXPECT_THAT(DeviceNames(*gev), ElementsAre(kGevCamera, kSecondGevCamera));
     EXPECT_THAT(DeviceNames(*u3v), ElementsAre("KVR-U3V-2001", "KVR-U3V-2002"));
-}
 
-TEST_F(DiscoveryTest, NamesAreWrittenOnlyIntoBuffersThatHoldThem)
-{
-    auto system = OpenSystem();
-    uint32_t count = 0;
-    ASSERT_EQ(Result::kSuccess, system->CountInterfaces(&count));
+    CamInterface* noInterface = nullptr;
+    EXPECT_EQ(Result::kInvalidId, system->FindInterface("SimGEV9", &noInterface));
+    // A camera is reachable only through the interface it is plugged into.
+    CamDevice* noDevice = nullptr;
+    EXPECT_EQ(Result::kInvalidId, gev->ConnectDevice("KVR-U3V-2001", &noDevice));
+    EXPECT_EQ(Result::kInvalidId, gev->FindDevice("KVR-U3V-2001", &noDevice));
+
+    // Every text the library hands out goes through the same writer: it writes only into
+    // buffers that hold the text and its NUL, and says how much it needs.
     char name[16] = "untouched";
     size_t size = 4;
     EXPECT_EQ(Result::kBufferTooSmall, system->GetInterfaceName(0, name, &size));
     EXPECT_EQ(kGevInterface.size() + 1, size);
     EXPECT_STREQ("untouched", name);
-    EXPECT_EQ(Result::kSuccess, system->GetInterfaceName(0, name, &size));
-    EXPECT_EQ(kGevInterface, name);
-    EXPECT_EQ(Result::kInvalidParameter, system->GetInterfaceName(count, name, &size));
+    EXPECT_EQ(Result::kInvalidParameter, system->GetInterfaceName(2, name, &size));
 }
 
-TEST_F(DiscoveryTest, DiscoveredCameraDescribesItself)
+TEST_F(DiscoveryTest, HardwareComesAndGoesAtRunTime)
 {
     auto system = OpenSystem();
-    CamInterface* found = nullptr;
-    ASSERT_EQ(Result::kSuccess, system->FindInterface(kU3vInterface.c_str(), &found));
-    InterfacePtr iface(found);
-    CamDevice* discovered = nullptr;
-    ASSERT_EQ(Result::kSuccess, iface->FindDevice("KVR-U3V-2002", &discovered));
-    DevicePtr device(discovered);
-
-    EXPECT_EQ("Kavrin", QueryText(*device, kItemVendor));
-    EXPECT_EQ("SimCam U3V", QueryText(*device, kItemModel));
-    EXPECT_EQ("Cam2002", QueryText(*device, kItemUserName));
-    EXPECT_EQ("1.0.0", QueryText(*device, kItemVersion));
-    EXPECT_EQ("KS2002", QueryText(*device, kItemSerialNumber));
-    EXPECT_EQ("U3V", QueryText(*device, kItemTLType));
-    EXPECT_EQ(kU3vInterface, QueryText(*device, kItemCustom1002));
-    EXPECT_EQ("KVR-U3V-2002", QueryText(*device, kItemCustom1000));
-    EXPECT_FALSE(QueryText(*device, kItemCustom1003).empty());
-    EXPECT_FALSE(QueryText(*device, kItemCustom1004).empty());
-
-    char url[8];
-    size_t size = sizeof url;
-    EXPECT_EQ(Result::kBufferTooSmall, device->QueryInfo(kItemDescriptionUrl, url, &size));
-    EXPECT_EQ(Result::kInvalidParameter, device->QueryInfo(12, url, &size));
-}
-
-TEST_F(DiscoveryTest, OneConnectionPerCameraAcrossSystems)
-{
-    auto first = OpenSystem();
-    auto second = OpenSystem();
-    auto firstInterface = ConnectInterface(*first, kGevInterface);
-    auto secondInterface = ConnectInterface(*second, kGevInterface);
-    CamDevice* discovered = nullptr;
-    ASSERT_EQ(Result::kSuccess, secondInterface->FindDevice(kGevCamera.c_str(), &discovered));
-    DevicePtr observer(discovered);
-    EXPECT_EQ(1u, QueryAccessStatus(*observer));
-
-    auto device = ConnectDevice(*firstInterface, kGevCamera);
-    EXPECT_EQ(4u, QueryAccessStatus(*observer));
-    CamDevice* intruder = nullptr;
-    EXPECT_EQ(Result::kAccessDenied, secondInterface->ConnectDevice(kGevCamera.c_str(), &intruder));
-
-    device.reset();
-    EXPECT_EQ(1u, QueryAccessStatus(*observer));
-    EXPECT_NE(nullptr, ConnectDevice(*secondInterface, kGevCamera));
-}
-
-TEST_F(DiscoveryTest, UnknownNamesAreInvalidIds)
-{
-    auto system = OpenSystem();
-    CamInterface* iface = nullptr;
-    EXPECT_EQ(Result::kInvalidId, system->FindInterface("SimGEV9", &iface));
-    EXPECT_EQ(Result::kInvalidId, system->ConnectInterface("SimGEV9", &iface));
     auto gev = ConnectInterface(*system, kGevInterface);
-    CamDevice* device = nullptr;
-    EXPECT_EQ(Result::kInvalidId, gev->ConnectDevice("KVR-GEV-9999", &device));
-    EXPECT_EQ(Result::kInvalidId, gev->ConnectDevice("KVR-U3V-2001", &device));
-    EXPECT_EQ(Result::kInvalidId, gev->FindDevice("KVR-U3V-2001", &device));
-}
+    auto u3v = ConnectInterface(*system, kU3vInterface);
+    auto device = ConnectDevice(*gev, kGevCamera);
 
-TEST_F(DiscoveryTest, CamerasComeAndGoAtRunTime)
-{
-    auto system = OpenSystem();
-    auto iface = ConnectInterface(*system, kGevInterface);
-    auto device = ConnectDevice(*iface, kGevCamera);
-
+    // Objects still open on vanished hardware fail instead of reaching it.
     Sim::RemoveCamera(kGevCamera);
-    EXPECT_THAT(DeviceNames(*iface), ElementsAre(kSecondGevCamera));
+    Sim::RemoveInterface(kU3vInterface);
+    EXPECT_TRUE(DeviceNames(*u3v).empty());
     uint32_t value = 0;
     size_t size = sizeof value;
     EXPECT_EQ(Result::kIo, device->ReadRegister(Sim::CameraRegister::kWidth, &value, &size));
-    EXPECT_FALSE(Sim::GetCameraStatus(kGevCamera).present);
+    EXPECT_EQ(Result::kIo, u3v->ReadRegister(Sim::InterfaceRegister::kIdPrefix, &value, &size));
 
+    // A camera that comes back is built anew, free to connect beside the stale object.
     Sim::AddCamera(kGevInterface, {kGevCamera, "KS-NEW", "Back", "Kavrin", "SimCam GEV", "2.0"});
-    EXPECT_THAT(DeviceNames(*iface), ElementsAre(kSecondGevCamera, kGevCamera));
-    auto replugged = ConnectDevice(*iface, kGevCamera);
-    EXPECT_EQ("KS-NEW", QueryText(*replugged, kItemSerialNumber));
+    EXPECT_THAT(DeviceNames(*gev), ElementsAre(kSecondGevCamera, kGevCamera));
+    EXPECT_EQ("KS-NEW", QueryText(*ConnectDevice(*gev, kGevCamera), kItemSerialNumber));
 }
 
-TEST_F(DiscoveryTest, InterfacesComeAndGoWithTheirCameras)
+TEST_F(DiscoveryTest, WorldIsConfiguredOnlyWhenItCanBeBuilt)
 {
-    auto system = OpenSystem();
-    auto iface = ConnectInterface(*system, kU3vInterface);
-    Sim::RemoveInterface(kU3vInterface);
-    EXPECT_THAT(InterfaceNames(*system), ElementsAre(kGevInterface));
-    EXPECT_TRUE(DeviceNames(*iface).empty());
-    char byte = 0;
-    size_t size = 1;
-    EXPECT_EQ(Result::kIo, iface->ReadRegister(Sim::InterfaceRegister::kIdPrefix, &byte, &size));
-
-    Sim::AddInterface({"SimCL0", "cl", "CL", {{"KVR-CL-1", "S1", "", "Kavrin", "SimCam CL", "1"}}});
-    EXPECT_THAT(InterfaceNames(*system), ElementsAre(kGevInterface, "SimCL0"));
-    auto added = ConnectInterface(*system, "SimCL0");
-    EXPECT_THAT(DeviceNames(*added), ElementsAre("KVR-CL-1"));
-}
-
-TEST_F(DiscoveryTest, ConfiguredWorldUsesTheGivenTexts)
-{
-    auto config = Sim::MakeWorldConfig(3, 1);
-    config.interfaces[2].cameras[0].vendor = "Other Vendor";
-    Sim::Configure(config);
-    auto system = OpenSystem();
-    EXPECT_THAT(InterfaceNames(*system), ElementsAre("SimGEV0", "SimU3V0", "SimGEV1"));
-    auto third = ConnectInterface(*system, "SimGEV1");
-    EXPECT_THAT(DeviceNames(*third), ElementsAre("KVR-GEV-3001"));
-    auto device = ConnectDevice(*third, "KVR-GEV-3001");
-    EXPECT_EQ("Other Vendor", QueryText(*device, kItemVendor));
-}
-
-TEST_F(DiscoveryTest, ConfigurationsTheSimulatorCannotBuildAreRefused)
-{
-    auto duplicateCamera = Sim::MakeWorldConfig(2, 1);
-    auto& cameras = duplicateCamera.interfaces;
-    cameras[1].cameras[0].deviceId = cameras[0].cameras[0].deviceId;
-    EXPECT_THROW(Sim::Configure(duplicateCamera), std::invalid_argument);
-    auto longVendor = Sim::MakeWorldConfig(1, 1);
-    longVendor.interfaces[0].cameras[0].vendor = std::string(40, 'v');
-    EXPECT_THROW(Sim::Configure(longVendor), std::invalid_argument);
+    auto config = Sim::MakeWorldConfig(1, 2);
+    config.interfaces[0].cameras[1].deviceId = config.interfaces[0].cameras[0].deviceId;
+    EXPECT_THROW(Sim::Configure(config), std::invalid_argument);
+    // A camera register holds a text only with its NUL.
+    config = Sim::MakeWorldConfig(1, 1);
+    const std::string longest(Sim::CameraRegister::kTextLength - 1, 'v');
+    config.interfaces[0].cameras[0].vendor = longest + "v";
+    EXPECT_THROW(Sim::Configure(config), std::invalid_argument);
     EXPECT_THROW(Sim::AddInterface({kGevInterface, "gev", "GEV", {}}), std::invalid_argument);
     EXPECT_THROW(Sim::RemoveCamera("KVR-GEV-9999"), std::invalid_argument);
-
     auto system = OpenSystem();
     EXPECT_THAT(InterfaceNames(*system), ElementsAre(kGevInterface, kU3vInterface));
-}
 
-TEST_F(DiscoveryTest, CloseIsPrecededByThePrepareCloseQuery)
-{
-    CamDevice& device = ConnectGevCamera();
-    uint8_t zero = 0;
-    size_t size = sizeof zero;
-    ASSERT_EQ(Result::kSuccess, device.QueryInfo(kItemPrepareClose, &zero, &size));
-    device_.reset();
-    EXPECT_THAT(Sim::CallLog(kGevCamera),
-                ElementsAre(Sim::CameraCall::Connect, Sim::CameraCall::QueryPrepareClose,
-                            Sim::CameraCall::CloseDevice));
-    EXPECT_FALSE(Sim::GetCameraStatus(kGevCamera).connected);
+    config.interfaces[0].cameras[0].vendor = longest;
+    Sim::Configure(config);
+    EXPECT_THAT(InterfaceNames(*system), ElementsAre(kGevInterface));
+    auto iface = ConnectInterface(*system, kGevInterface);
+    auto device = ConnectDevice(*iface, kGevCamera);
+    EXPECT_EQ(longest, QueryText(*device, kItemVendor));
+    EXPECT_EQ(longest, UntilNul(ReadBytes(*device, Sim::CameraRegister::kVendorName,
+                                          Sim::CameraRegister::kTextLength)));
 }
 
 }  // namespace

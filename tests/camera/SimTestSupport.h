@@ -1,5 +1,5 @@
-// Shared pieces of the camera library tests: owning handles for the library's objects and a
-// fixture that gives every test the default simulated world.
+// Shared pieces of the camera library tests: owning handles for the library's objects, fixtures
+// that start every test from the default simulated world, and register helpers.
 #pragma once
 
 #include "camlib/CamLib.h"
@@ -9,28 +9,27 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
+#include <type_traits>
+#include <utility>
 
 namespace Tevold::Testing {
 
-struct SystemRelease {
-    void operator()(CamSystem* system) const { system->ReleaseSystem(); }
+// The library owns its objects' memory; they are given back through their close operation.
+template <auto Close>
+struct Closer {
+    template <typename Object>
+    void operator()(Object* object) const
+    {
+        (object->*Close)();
+    }
 };
-struct InterfaceClose {
-    void operator()(CamInterface* iface) const { iface->CloseInterface(); }
-};
-struct DeviceClose {
-    void operator()(CamDevice* device) const { device->CloseDevice(); }
-};
-struct StreamClose {
-    void operator()(CamStream* stream) const { stream->CloseStream(); }
-};
-using SystemPtr = std::unique_ptr<CamSystem, SystemRelease>;
-using InterfacePtr = std::unique_ptr<CamInterface, InterfaceClose>;
-using DevicePtr = std::unique_ptr<CamDevice, DeviceClose>;
-using StreamPtr = std::unique_ptr<CamStream, StreamClose>;
+using SystemPtr = std::unique_ptr<CamSystem, Closer<&CamSystem::ReleaseSystem>>;
+using InterfacePtr = std::unique_ptr<CamInterface, Closer<&CamInterface::CloseInterface>>;
+using DevicePtr = std::unique_ptr<CamDevice, Closer<&CamDevice::CloseDevice>>;
+using StreamPtr = std::unique_ptr<CamStream, Closer<&CamStream::CloseStream>>;
 
 // The default world's names.
 inline const std::string kGevInterface = "SimGEV0";
@@ -38,43 +37,117 @@ inline const std::string kU3vInterface = "SimU3V0";
 inline const std::string kGevCamera = "KVR-GEV-1001";
 inline const std::string kSecondGevCamera = "KVR-GEV-1002";
 
+inline SystemPtr OpenSystem()
+{
+    CamSystem* system = nullptr;
+    EXPECT_EQ(Result::kSuccess, GetSystem(&system));
+    return SystemPtr(system);
+}
+
+inline InterfacePtr ConnectInterface(CamSystem& system, const std::string& name)
+{
+    CamInterface* iface = nullptr;
+    EXPECT_EQ(Result::kSuccess, system.ConnectInterface(name.c_str(), &iface)) << name;
+    return InterfacePtr(iface);
+}
+
+inline DevicePtr ConnectDevice(CamInterface& iface, const std::string& deviceId)
+{
+    CamDevice* device = nullptr;
+    EXPECT_EQ(Result::kSuccess, iface.ConnectDevice(deviceId.c_str(), &device)) << deviceId;
+    return DevicePtr(device);
+}
+
+// The simulated hardware is process-wide, so every test starts from the default world.
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override { Sim::Reset(); }
-    void TearDown() override { Sim::Reset(); }
+};
 
-    static SystemPtr OpenSystem();
-    static InterfacePtr ConnectInterface(CamSystem& system, const std::string& name);
-    static DevicePtr ConnectDevice(CamInterface& iface, const std::string& deviceId);
-    static StreamPtr OpenStream(CamDevice& device);
-
-    // The default camera, connected through a system and interface the fixture keeps.
-    CamDevice& ConnectGevCamera();
+// The default camera, connected through a system and interface the fixture keeps.
+class CameraTest : public SimTest {
+protected:
+    void SetUp() override
+    {
+        SimTest::SetUp();
+        system_ = OpenSystem();
+        interface_ = ConnectInterface(*system_, kGevInterface);
+        device_ = ConnectDevice(*interface_, kGevCamera);
+        ASSERT_NE(nullptr, device_);
+    }
 
     SystemPtr system_;
     InterfacePtr interface_;
     DevicePtr device_;
 };
 
-std::vector<std::string> InterfaceNames(CamSystem& system);
-std::vector<std::string> DeviceNames(CamInterface& iface);
-std::string QueryText(CamDevice& device, int32_t item);
-uint32_t QueryAccessStatus(CamDevice& device);
+inline std::string QueryText(CamDevice& device, int32_t item)
+{
+    char text[256] = {};
+    size_t size = sizeof text;
+    EXPECT_EQ(Result::kSuccess, device.QueryInfo(item, text, &size)) << "item " << item;
+    EXPECT_EQ(std::strlen(text) + 1, size) << "item " << item;
+    return text;
+}
 
-// Register helpers: the read ones fail the test when the read fails.
-uint32_t ReadU32(CamDevice& device, uint64_t address);
-CamResult WriteU32(CamDevice& device, uint64_t address, uint32_t value);
-double ReadDouble(CamDevice& device, uint64_t address);
-std::string ReadBytes(CamDevice& device, uint64_t address, size_t size);
-std::string ReadBytes(CamInterface& iface, uint64_t address, size_t size);
+// Reads from a CamDevice or CamInterface; a failed read fails the test.
+template <typename Port>
+std::string ReadBytes(Port& port, uint64_t address, size_t size)
+{
+    std::string bytes(size, '\0');
+    EXPECT_EQ(Result::kSuccess, port.ReadRegister(address, bytes.data(), &size)) << address;
+    return bytes;
+}
+
+// The little-endian value at address, decoded byte by byte so the host's byte order plays no part.
+template <typename Value>
+Value ReadValue(CamDevice& device, uint64_t address)
+{
+    const std::string bytes = ReadBytes(device, address, sizeof(Value));
+    uint64_t bits = 0;
+    for (size_t i = sizeof(Value); i-- > 0;) {
+        bits = bits << 8 | static_cast<uint8_t>(bytes[i]);
+    }
+    if constexpr (std::is_floating_point_v<Value>) {
+        Value value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    } else {
+        return static_cast<Value>(bits);
+    }
+}
+
+inline CamResult WriteU32(CamDevice& device, uint64_t address, uint32_t value)
+{
+    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    size_t size = sizeof bytes;
+    return device.WriteRegister(address, bytes, &size);
+}
+
 // The text up to the first NUL.
-std::string UntilNul(const std::string& bytes);
+inline std::string UntilNul(const std::string& bytes)
+{
+    return bytes.substr(0, bytes.find('\0'));
+}
 
-struct DescriptionLocation {
-    uint64_t address = 0;
-    size_t length = 0;
-};
-// Parses "Local:<file>.xml;<addr hex>;<len hex>[?...]"; fails the test when malformed.
-DescriptionLocation ParseLocalUrl(const std::string& url);
+// The address and length a "Local:<file>.xml;<address hex>;<length hex>[?...]" URL points to;
+// any other form fails the test, as a consumer could not download the description from it.
+inline std::pair<uint64_t, size_t> ParseLocalUrl(const std::string& url)
+{
+    const std::string location = url.substr(0, url.find('?'));
+    const size_t xml = location.find(".xml;");
+    const size_t split = xml == std::string::npos ? xml : location.find(';', xml + 5);
+    const auto isHex = [](const std::string& text) {
+        return !text.empty() && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+    };
+    if (location.rfind("Local:", 0) != 0 || xml <= 6 || split == std::string::npos ||
+        !isHex(location.substr(xml + 5, split - xml - 5)) || !isHex(location.substr(split + 1))) {
+        ADD_FAILURE() << "not a Local URL: " << url;
+        return {};
+    }
+    return {std::stoull(location.substr(xml + 5), nullptr, 16),
+            std::stoull(location.substr(split + 1), nullptr, 16)};
+}
 
 }  // namespace Tevold::Testing
