@@ -48,8 +48,8 @@ public:
     void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
 
     // Refuses new calls through this module's handle and waits for the calls of other threads
-    // to leave it. Every module does this first when it goes away, before it tears anything
-    // down; doing it again is harmless.
+    // to leave it. Every module class is final and does this first in its destructor, before
+    // any part of the object is torn down; doing it again is harmless.
     void RetireHandle();
 };
 

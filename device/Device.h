@@ -19,7 +19,7 @@ class CInterface;
 struct InterfaceLink;
 class CDataStream;
 
-class CDevice : public ICommonBase {
+class CDevice final : public ICommonBase {
 public:
     CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
             Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS accessFlags);

@@ -12,7 +12,7 @@ namespace GenICam::Client {
 
 class CDevice;
 
-class CDevicePort : public ICommonBase {
+class CDevicePort final : public ICommonBase {
 public:
     // Installs the device-event callback, so device events are counted from the start.
     explicit CDevicePort(CDevice& device);

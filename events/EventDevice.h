@@ -19,8 +19,11 @@ struct DevEventEntry {
     void CopyTo(void* buffer, size_t* size) const;
 };
 
-class CEventDevice : public CEventQueue<DevEventEntry> {
+class CEventDevice final : public CEventQueue<DevEventEntry> {
 public:
+    // Retired here, while the whole object still answers the calls it waits for.
+    ~CEventDevice() override { RetireHandle(); }
+
     // Counted whether or not the event is registered; queued only while it is.
     void PostDeviceEvent(uint32_t eventId, uint64_t timestamp);
 

@@ -17,8 +17,11 @@ struct ErrorEventEntry {
     void CopyTo(void* buffer, size_t* size) const;
 };
 
-class CEventError : public CEventQueue<ErrorEventEntry> {
+class CEventError final : public CEventQueue<ErrorEventEntry> {
 public:
+    // Retired here, while the whole object still answers the calls it waits for.
+    ~CEventError() override { RetireHandle(); }
+
     void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                  size_t* size) override;
     void GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,

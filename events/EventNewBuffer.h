@@ -8,7 +8,7 @@ namespace GenICam::Client {
 
 class CDataStream;
 
-class CDataStreamEventNewBuffer : public CEventObj {
+class CDataStreamEventNewBuffer final : public CEventObj {
 public:
     explicit CDataStreamEventNewBuffer(CDataStream& stream) : stream_(stream) {}
     ~CDataStreamEventNewBuffer() override { RetireHandle(); }

@@ -28,8 +28,8 @@ public:
     virtual void Kill() = 0;
 
     // Refuses new calls through this event's handle and kills the waits still inside until
-    // they have left. Every event does this first in its destructor, and owners before they
-    // tear down what the event reaches.
+    // they have left. The most derived event class does this first in its destructor, before
+    // any part of the object is torn down, and owners before they tear down what it reaches.
     void RetireHandle();
 };
 

@@ -23,8 +23,6 @@ public:
     // A slow consumer loses the oldest events rather than letting memory grow.
     static constexpr size_t kCapacity = 8;
 
-    ~CEventQueue() override { RetireHandle(); }
-
     void Push(std::shared_ptr<const Entry> entry) {
         if (!enabled_.load()) return;
         {

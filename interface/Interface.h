@@ -26,7 +26,7 @@ struct InterfaceLink {
     CInterface* iface = nullptr;
 };
 
-class CInterface : public ICommonBase {
+class CInterface final : public ICommonBase {
 public:
     CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system, Tevold::CamInterface* camera);
     ~CInterface() override;

@@ -17,7 +17,7 @@ struct BufferFill {
     bool dataLargerThanBuffer = false;
 };
 
-class CBufferInfo : public ICommonBase {
+class CBufferInfo final : public ICommonBase {
 public:
     CBufferInfo(void* base, size_t size, void* userPointer, bool ownsMemory);
     ~CBufferInfo() override;

@@ -16,7 +16,7 @@ namespace GenICam::Client {
 
 class CDevice;
 
-class CDataStream : public ICommonBase {
+class CDataStream final : public ICommonBase {
 public:
     // Opens the camera stream of that ID; "Unable to open Stream" when the camera refuses.
     CDataStream(std::string id, CDevice& device);

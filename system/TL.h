@@ -16,7 +16,7 @@ namespace GenICam::Client {
 
 class CInterface;
 
-class CTL : public ICommonBase {
+class CTL final : public ICommonBase {
 public:
     CTL();
     ~CTL() override;

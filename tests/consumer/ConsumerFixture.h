@@ -1,9 +1,7 @@
 // What every consumer-style test shares: the loaded producer, a fixture that starts each test
 // from a fresh simulated world with an initialised library, and short helpers for the calls a
-// consumer repeats (information queries, last error, opening a camera, bounded waits).
-//
-// Tests reach the producer only through its exported C functions, as an application does; the
-// simulator's control API is used to arrange the hardware and to look at what the cameras saw.
+// consumer repeats. Tests reach the producer only through its exported C functions, as an
+// application does; the simulator's control API arranges the hardware and shows what it saw.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,8 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -29,6 +29,7 @@ namespace consumer {
 
 using namespace GenTL;
 namespace Sim = Tevold::Sim;
+namespace Reg = Sim::CameraRegister;
 
 // The default simulated world: two interfaces with two cameras each.
 inline constexpr const char* kGevInterface = "GEV::SimGEV0";
@@ -36,14 +37,16 @@ inline constexpr const char* kU3vInterface = "U3V::SimU3V0";
 inline constexpr const char* kCam1001 = "KVR-GEV-1001";
 inline constexpr const char* kCam1002 = "KVR-GEV-1002";
 inline constexpr const char* kCam2001 = "KVR-U3V-2001";
+inline void* const kGarbage = reinterpret_cast<void*>(0x1234);
 
-// Waits that should end at once get this much time before the test gives up on them; it only
-// keeps a broken producer from hanging the suite.
+// Waits that should end at once get this long; the limits only keep a broken producer from
+// hanging the suite.
 inline constexpr uint64_t kLongWaitMs = 5000;
 inline constexpr std::chrono::seconds kHangLimit{10};
 
-// One producer for the whole test program, as an application loads it once. Never unloaded:
-// threads the library may still own at exit must not run into unmapped code.
+// One producer for the whole program, as an application loads it once. Never unloaded: threads
+// the library may still own at exit must not run into unmapped code. Loading fails if any export
+// does not resolve.
 inline GenTLProducer& Gentl() {
     static GenTLProducer* const producer = new GenTLProducer(KAVRIN_CTI_PATH);
     return *producer;
@@ -69,27 +72,31 @@ struct Info {
     GC_ERROR result = GC_ERR_ERROR;
     INFO_DATATYPE type = -1;
     size_t size = 0;
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> bytes = std::vector<unsigned char>(1024);
 };
 
-template <class Query>
-Info Ask(std::string what, Query&& query) {
+// Any of the information exports: its own arguments, then the type, buffer and size they share.
+template <class Function, class... Args>
+Info Ask(const char* name, Function GenTLProducer::*function, Args... args) {
+    std::ostringstream what;
+    what << name;
+    ((what << ' ' << args), ...);
     Info info;
-    info.what = std::move(what);
-    info.bytes.assign(1024, 0);
+    info.what = what.str();
     info.size = info.bytes.size();
-    info.result = query(&info.type, info.bytes.data(), &info.size);
+    info.result = (Gentl().*function)(args..., &info.type, info.bytes.data(), &info.size);
     return info;
 }
 
-// The text of a successful STRING answer.
+// The text of a successful STRING answer; the size counts the text and its NUL.
 inline std::string Text(const Info& info) {
     EXPECT_EQ(info.result, GC_ERR_SUCCESS) << info.what << ": " << LastErrorText();
     EXPECT_EQ(info.type, INFO_DATATYPE_STRING) << info.what;
     if (info.result != GC_ERR_SUCCESS) return "<failed>";
-    const size_t length = strnlen(reinterpret_cast<const char*>(info.bytes.data()), info.bytes.size());
-    EXPECT_EQ(info.size, length + 1) << info.what << ": the size counts the text and its NUL";
-    return std::string(reinterpret_cast<const char*>(info.bytes.data()), length);
+    const auto* text = reinterpret_cast<const char*>(info.bytes.data());
+    const size_t length = strnlen(text, info.bytes.size());
+    EXPECT_EQ(info.size, length + 1) << info.what;
+    return std::string(text, length);
 }
 
 // The value of a successful scalar answer, checked for its data type and exact size.
@@ -105,68 +112,37 @@ T Value(const Info& info, INFO_DATATYPE expectedType) {
 
 inline bool Flag(const Info& info) { return Value<uint8_t>(info, INFO_DATATYPE_BOOL8) != 0; }
 
-inline Info GCInfo(TL_INFO_CMD command) {
-    return Ask("GCGetInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().GCGetInfo(command, t, b, s); });
+inline Info GCInfo(TL_INFO_CMD c) { return Ask("GCGetInfo", &GenTLProducer::GCGetInfo, c); }
+inline Info TLInfo(TL_HANDLE h, TL_INFO_CMD c) { return Ask("TLGetInfo", &GenTLProducer::TLGetInfo, h, c); }
+inline Info IFInfo(IF_HANDLE h, INTERFACE_INFO_CMD c) { return Ask("IFGetInfo", &GenTLProducer::IFGetInfo, h, c); }
+inline Info DevInfo(DEV_HANDLE h, DEVICE_INFO_CMD c) { return Ask("DevGetInfo", &GenTLProducer::DevGetInfo, h, c); }
+inline Info DSInfo(DS_HANDLE h, STREAM_INFO_CMD c) { return Ask("DSGetInfo", &GenTLProducer::DSGetInfo, h, c); }
+inline Info PortInfo(void* h, PORT_INFO_CMD c) { return Ask("GCGetPortInfo", &GenTLProducer::GCGetPortInfo, h, c); }
+inline Info EventInfo(void* h, EVENT_INFO_CMD c) { return Ask("EventGetInfo", &GenTLProducer::EventGetInfo, h, c); }
+inline Info InterfaceInfoOfTL(TL_HANDLE h, const char* id, INTERFACE_INFO_CMD c) {
+    return Ask("TLGetInterfaceInfo", &GenTLProducer::TLGetInterfaceInfo, h, id, c);
 }
-inline Info TLInfo(TL_HANDLE tl, TL_INFO_CMD command) {
-    return Ask("TLGetInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().TLGetInfo(tl, command, t, b, s); });
+inline Info DeviceInfoOfIF(IF_HANDLE h, const char* id, DEVICE_INFO_CMD c) {
+    return Ask("IFGetDeviceInfo", &GenTLProducer::IFGetDeviceInfo, h, id, c);
 }
-inline Info InterfaceInfoOfTL(TL_HANDLE tl, const std::string& id, INTERFACE_INFO_CMD command) {
-    return Ask("TLGetInterfaceInfo(" + id + ", " + std::to_string(command) + ")", [&](auto* t, auto* b, auto* s) {
-        return Gentl().TLGetInterfaceInfo(tl, id.c_str(), command, t, b, s);
-    });
+inline Info BufInfo(DS_HANDLE h, BUFFER_HANDLE b, BUFFER_INFO_CMD c) {
+    return Ask("DSGetBufferInfo", &GenTLProducer::DSGetBufferInfo, h, b, c);
 }
-inline Info IFInfo(IF_HANDLE iface, INTERFACE_INFO_CMD command) {
-    return Ask("IFGetInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().IFGetInfo(iface, command, t, b, s); });
-}
-inline Info DeviceInfoOfIF(IF_HANDLE iface, const std::string& id, DEVICE_INFO_CMD command) {
-    return Ask("IFGetDeviceInfo(" + id + ", " + std::to_string(command) + ")", [&](auto* t, auto* b, auto* s) {
-        return Gentl().IFGetDeviceInfo(iface, id.c_str(), command, t, b, s);
-    });
-}
-inline Info DevInfo(DEV_HANDLE dev, DEVICE_INFO_CMD command) {
-    return Ask("DevGetInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().DevGetInfo(dev, command, t, b, s); });
-}
-inline Info DSInfo(DS_HANDLE ds, STREAM_INFO_CMD command) {
-    return Ask("DSGetInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().DSGetInfo(ds, command, t, b, s); });
-}
-inline Info BufInfo(DS_HANDLE ds, BUFFER_HANDLE buffer, BUFFER_INFO_CMD command) {
-    return Ask("DSGetBufferInfo(" + std::to_string(command) + ")", [&](auto* t, auto* b, auto* s) {
-        return Gentl().DSGetBufferInfo(ds, buffer, command, t, b, s);
-    });
-}
-inline Info PortInfo(PORT_HANDLE port, PORT_INFO_CMD command) {
-    return Ask("GCGetPortInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().GCGetPortInfo(port, command, t, b, s); });
-}
-inline Info UrlInfo(PORT_HANDLE port, uint32_t index, URL_INFO_CMD command) {
-    return Ask("GCGetPortURLInfo(" + std::to_string(index) + ", " + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) {
-                   return Gentl().GCGetPortURLInfo(port, index, command, t, b, s);
-               });
-}
-inline Info EventInfo(EVENT_HANDLE event, EVENT_INFO_CMD command) {
-    return Ask("EventGetInfo(" + std::to_string(command) + ")",
-               [&](auto* t, auto* b, auto* s) { return Gentl().EventGetInfo(event, command, t, b, s); });
+inline Info UrlInfo(PORT_HANDLE h, uint32_t i, URL_INFO_CMD c) {
+    return Ask("GCGetPortURLInfo", &GenTLProducer::GCGetPortURLInfo, h, i, c);
 }
 
-// A failed call's code and the text stored with it, e.g. EXPECT_EQ(Failure(call), Failed(-1009, "x")).
+// A failed call's code and the text stored with it: EXPECT_EQ(Failure(call), Failed(code, text)).
 struct Outcome {
     GC_ERROR result;
     GC_ERROR storedCode;
     std::string text;
-    bool operator==(const Outcome& other) const {
-        return result == other.result && storedCode == other.storedCode && text == other.text;
+    bool operator==(const Outcome& o) const {
+        return result == o.result && storedCode == o.storedCode && text == o.text;
     }
 };
-inline std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
-    return out << "{returned " << outcome.result << ", stored " << outcome.storedCode << " \""
-               << outcome.text << "\"}";
+inline std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+    return out << "{returned " << o.result << ", stored " << o.storedCode << " \"" << o.text << "\"}";
 }
 inline Outcome Failure(GC_ERROR result) { return {result, LastErrorCode(), LastErrorText()}; }
 inline Outcome Failed(GC_ERROR code, std::string text) { return {code, code, std::move(text)}; }
@@ -175,11 +151,32 @@ inline Outcome NullHandleRefused() {
     return {GC_ERR_INVALID_HANDLE, GC_ERR_INVALID_PARAMETER, "Function call on wrong handle or NULL pointer."};
 }
 
+// The IDs a system lists for its interfaces (TLGetNumInterfaces, TLGetInterfaceID) or an
+// interface for its devices (IFGetNumDevices, IFGetDeviceID).
+template <class Count, class GetId>
+std::vector<std::string> ListedIds(void* parent, Count GenTLProducer::*count, GetId GenTLProducer::*getId) {
+    uint32_t n = 0;
+    EXPECT_EQ((Gentl().*count)(parent, &n), GC_ERR_SUCCESS) << LastErrorText();
+    std::vector<std::string> ids;
+    for (uint32_t i = 0; i < n; ++i) {
+        char id[256] = {};
+        size_t size = sizeof id;
+        EXPECT_EQ((Gentl().*getId)(parent, i, id, &size), GC_ERR_SUCCESS) << LastErrorText();
+        ids.emplace_back(id);
+    }
+    return ids;
+}
+inline std::vector<std::string> InterfaceIds(TL_HANDLE tl) {
+    return ListedIds(tl, &GenTLProducer::TLGetNumInterfaces, &GenTLProducer::TLGetInterfaceID);
+}
+inline std::vector<std::string> DeviceIds(IF_HANDLE iface) {
+    return ListedIds(iface, &GenTLProducer::IFGetNumDevices, &GenTLProducer::IFGetDeviceID);
+}
+
 inline std::string PortUrl(PORT_HANDLE port) {
     char url[1024] = {};
     size_t size = sizeof url;
-    const GC_ERROR result = Gentl().GCGetPortURL(port, url, &size);
-    EXPECT_EQ(result, GC_ERR_SUCCESS) << "GCGetPortURL: " << LastErrorText();
+    EXPECT_EQ(Gentl().GCGetPortURL(port, url, &size), GC_ERR_SUCCESS) << "GCGetPortURL: " << LastErrorText();
     return url;
 }
 
@@ -199,8 +196,24 @@ void WriteRegister(PORT_HANDLE port, uint64_t address, T value) {
         << "GCWritePort at 0x" << std::hex << address << ": " << LastErrorText();
 }
 
-// Waits for work running on another thread. A wait that should end but does not is a hang in
-// the producer: the test fails and the program ends, since the stuck thread cannot be joined.
+// One new-buffer event, its fields copied out of the byte-packed event data.
+struct Delivery {
+    GC_ERROR result = GC_ERR_ERROR;
+    BUFFER_HANDLE buffer = nullptr;
+    void* user = nullptr;
+};
+inline Delivery NextBuffer(EVENT_HANDLE event, uint64_t timeoutMs = kLongWaitMs) {
+    EVENT_NEW_BUFFER_DATA data{};
+    size_t size = sizeof data;
+    const GC_ERROR result = Gentl().EventGetData(event, &data, &size, timeoutMs);
+    if (result == GC_ERR_SUCCESS) {
+        EXPECT_EQ(size, sizeof data);
+    }
+    return {result, data.BufferHandle, data.pUserPointer};
+}
+
+// Waits for work on another thread. A wait that should end but does not is a hang in the
+// producer: the test fails and the program ends, since the stuck thread cannot be joined.
 template <class T>
 T AwaitOrDie(std::future<T>& future, const char* what) {
     if (future.wait_for(kHangLimit) != std::future_status::ready) {
@@ -211,8 +224,7 @@ T AwaitOrDie(std::future<T>& future, const char* what) {
     return future.get();
 }
 
-// Polls a condition a consumer would poll, e.g. a counter reached by another thread; gives up
-// after the hang limit.
+// Polls what a consumer would poll, e.g. a counter another thread moves; gives up at the limit.
 template <class Condition>
 bool Eventually(Condition&& condition) {
     const auto deadline = std::chrono::steady_clock::now() + kHangLimit;
@@ -231,8 +243,8 @@ struct Camera {
     explicit operator bool() const { return tl && iface && dev && port; }
 };
 
-// Each test starts from the default simulated world with pacing off (images at once) and an
-// initialised library, and ends with everything it opened closed and the library closed.
+// Each test starts from the default world with pacing off (images at once) and an initialised
+// library, and ends with everything it opened closed and the library closed.
 class ConsumerTest : public ::testing::Test {
 protected:
     GenTLProducer& gentl = Gentl();
@@ -246,8 +258,6 @@ protected:
     void TearDown() override {
         for (auto it = devices_.rbegin(); it != devices_.rend(); ++it) gentl.DevClose(*it);
         for (auto it = systems_.rbegin(); it != systems_.rend(); ++it) gentl.TLClose(*it);
-        devices_.clear();
-        systems_.clear();
         gentl.GCCloseLib();
         Sim::ClearFaults();
     }
@@ -259,34 +269,29 @@ protected:
         return tl;
     }
 
-    IF_HANDLE OpenInterface(TL_HANDLE tl, const std::string& id = kGevInterface) {
+    IF_HANDLE OpenInterface(TL_HANDLE tl, const char* id = kGevInterface) {
         IF_HANDLE iface = nullptr;
         EXPECT_EQ(gentl.TLUpdateInterfaceList(tl, nullptr, 100), GC_ERR_SUCCESS) << LastErrorText();
-        EXPECT_EQ(gentl.TLOpenInterface(tl, id.c_str(), &iface), GC_ERR_SUCCESS)
-            << id << ": " << LastErrorText();
+        EXPECT_EQ(gentl.TLOpenInterface(tl, id, &iface), GC_ERR_SUCCESS) << id << ": " << LastErrorText();
         return iface;
     }
 
-    DEV_HANDLE OpenDevice(IF_HANDLE iface, const std::string& id = kCam1001) {
+    DEV_HANDLE OpenDevice(IF_HANDLE iface, const char* id = kCam1001) {
         DEV_HANDLE dev = nullptr;
         EXPECT_EQ(gentl.IFUpdateDeviceList(iface, nullptr, 100), GC_ERR_SUCCESS) << LastErrorText();
-        EXPECT_EQ(gentl.IFOpenDevice(iface, id.c_str(), DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS)
+        EXPECT_EQ(gentl.IFOpenDevice(iface, id, DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS)
             << id << ": " << LastErrorText();
         if (dev != nullptr) devices_.push_back(dev);
         return dev;
     }
 
-    Camera OpenCamera(const std::string& deviceId = kCam1001,
-                      const std::string& interfaceId = kGevInterface) {
-        Camera camera;
-        camera.tl = OpenSystem();
-        if (camera.tl == nullptr) return camera;
-        camera.iface = OpenInterface(camera.tl, interfaceId);
-        if (camera.iface == nullptr) return camera;
-        camera.dev = OpenDevice(camera.iface, deviceId);
-        if (camera.dev == nullptr) return camera;
-        EXPECT_EQ(gentl.DevGetPort(camera.dev, &camera.port), GC_ERR_SUCCESS) << LastErrorText();
-        return camera;
+    Camera OpenCamera(const char* deviceId = kCam1001, const char* interfaceId = kGevInterface) {
+        Camera cam;
+        if (!(cam.tl = OpenSystem()) || !(cam.iface = OpenInterface(cam.tl, interfaceId)) ||
+            !(cam.dev = OpenDevice(cam.iface, deviceId)))
+            return cam;
+        EXPECT_EQ(gentl.DevGetPort(cam.dev, &cam.port), GC_ERR_SUCCESS) << LastErrorText();
+        return cam;
     }
 
     DS_HANDLE OpenStream(DEV_HANDLE dev) {
@@ -310,15 +315,17 @@ protected:
         return static_cast<size_t>(Value<uint64_t>(DSInfo(ds, 1001), INFO_DATATYPE_UINT64));
     }
 
+    BUFFER_HANDLE Alloc(DS_HANDLE ds, size_t size, void* user = nullptr) {
+        BUFFER_HANDLE buffer = nullptr;
+        EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(ds, size, user, &buffer), GC_ERR_SUCCESS) << LastErrorText();
+        return buffer;
+    }
+
     std::vector<BUFFER_HANDLE> AllocAndQueue(DS_HANDLE ds, size_t count, size_t size) {
-        std::vector<BUFFER_HANDLE> buffers;
+        std::vector<BUFFER_HANDLE> buffers(count);
         for (size_t i = 0; i < count; ++i) {
-            BUFFER_HANDLE buffer = nullptr;
-            void* const user = reinterpret_cast<void*>(0x1000 + i);
-            EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(ds, size, user, &buffer), GC_ERR_SUCCESS)
-                << LastErrorText();
-            EXPECT_EQ(gentl.DSQueueBuffer(ds, buffer), GC_ERR_SUCCESS) << LastErrorText();
-            buffers.push_back(buffer);
+            buffers[i] = Alloc(ds, size, reinterpret_cast<void*>(0x1000 + i));
+            EXPECT_EQ(gentl.DSQueueBuffer(ds, buffers[i]), GC_ERR_SUCCESS) << LastErrorText();
         }
         return buffers;
     }
@@ -329,25 +336,6 @@ protected:
         return event;
     }
 
-    // One new-buffer event, its fields copied out of the byte-packed event data.
-    struct Delivery {
-        GC_ERROR result = GC_ERR_ERROR;
-        BUFFER_HANDLE buffer = nullptr;
-        void* user = nullptr;
-    };
-    Delivery NextBuffer(EVENT_HANDLE event, uint64_t timeoutMs = kLongWaitMs) {
-        EVENT_NEW_BUFFER_DATA data{};
-        size_t size = sizeof data;
-        Delivery delivery;
-        delivery.result = gentl.EventGetData(event, &data, &size, timeoutMs);
-        if (delivery.result == GC_ERR_SUCCESS) {
-            EXPECT_EQ(size, sizeof data);
-        }
-        delivery.buffer = data.BufferHandle;
-        delivery.user = data.pUserPointer;
-        return delivery;
-    }
-
     uint32_t StreamCount(DS_HANDLE ds, STREAM_INFO_CMD command) {
         return Value<uint32_t>(DSInfo(ds, command), INFO_DATATYPE_UINT32);
     }
@@ -355,6 +343,28 @@ protected:
 private:
     std::vector<TL_HANDLE> systems_;
     std::vector<DEV_HANDLE> devices_;
+};
+
+// Camera KVR-GEV-1001 with its stream open and the stream's new-buffer event registered.
+class ConsumerStreamTest : public ConsumerTest {
+protected:
+    void SetUp() override {
+        ConsumerTest::SetUp();
+        cam = OpenCamera();
+        ASSERT_TRUE(cam);
+        ds = OpenStream(cam.dev);
+        ASSERT_NE(ds, nullptr);
+        newBuffer = RegisterEvent(ds, EVENT_NEW_BUFFER);
+    }
+
+    GC_ERROR Start(uint64_t frames = GENTL_INFINITE) {
+        return gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, frames);
+    }
+    GC_ERROR Stop() { return gentl.DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT); }
+
+    Camera cam;
+    DS_HANDLE ds = nullptr;
+    EVENT_HANDLE newBuffer = nullptr;
 };
 
 }  // namespace consumer
