@@ -5,10 +5,9 @@
 namespace GenICam::Client {
 
 void ManualResetEvent::Set() {
-    {
-        std::lock_guard lock(mutex_);
-        set_ = true;
-    }
+    // Notified under the lock, so a woken waiter that destroys the event cannot race the notify.
+    std::lock_guard lock(mutex_);
+    set_ = true;
     changed_.notify_all();
 }
 

@@ -129,7 +129,12 @@ void PortUrl::Answer(GenTL::URL_INFO_CMD command, GenTL::INFO_DATATYPE* type, vo
 }
 
 uint32_t NumPortUrls(IPort& port) {
-    return PortUrl::Parse(ReadUrlText(port)).NamesDescription() ? 1 : 0;
+    try {
+        return PortUrl::Parse(ReadUrlText(port)).NamesDescription() ? 1 : 0;
+    } catch (const GenericException&) {
+        // A port whose URL cannot be read names no description.
+        return 0;
+    }
 }
 
 void GetPortUrlInfo(IPort& port, uint32_t index, GenTL::URL_INFO_CMD command,

@@ -44,6 +44,10 @@ void CDevice::CloseCamera() noexcept {
             streams.swap(streams_);
         }
         for (auto& stream : streams) stream.reset();
+        // A stream closed on another thread may still be using the camera device.
+        closingStreams_.WaitForAll();
+        // Nothing may call back into the port once the device is gone, even if closing fails.
+        camera_->SetEventCallback(nullptr, port_.get());
         unsigned char closing = 0;
         size_t size = sizeof closing;
         camera_->QueryInfo(Tevold::kItemPrepareClose, &closing, &size);
@@ -70,8 +74,11 @@ void CDevice::CloseDataStream(CDataStream* stream) {
         if (found == streams_.end()) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
         closing = std::move(*found);
         streams_.erase(found);
+        closingStreams_.Begin();
     }
-    // Destroyed outside the lock: it waits for calls still inside it.
+    // Destroyed outside the lock, like the interfaces of the system module.
+    closing.reset();
+    closingStreams_.End();
 }
 
 std::string CDevice::GetDataStreamID(uint32_t index) const {

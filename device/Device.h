@@ -9,6 +9,7 @@
 
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
+#include "common/PendingCloses.h"
 #include "device/DeviceInfo.h"
 #include "device/DevicePort.h"
 #include "events/EventError.h"
@@ -52,6 +53,7 @@ private:
     std::string id_;
     std::mutex streamsMutex_;
     std::vector<std::unique_ptr<CDataStream>> streams_;
+    PendingCloses closingStreams_;
     std::shared_ptr<InterfaceLink> interface_;
     std::shared_ptr<const CDeviceInfo> info_;
     Tevold::CamDevice* camera_;

@@ -10,6 +10,7 @@ class KillLatch {
 public:
     void Kill() { ++pending_; }
     void Clear() { pending_ = 0; }
+    bool IsPending() const { return pending_ > 0; }
 
     // Consumes a pending kill by raising AbortException "Wait terminated". When it was the last
     // one, resetWhenLast runs first, so a signal set only for the kill wakes no later wait.

@@ -43,7 +43,7 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     remaining_ = imageCount < kUnlimited ? static_cast<uint32_t>(imageCount) : kUnlimited;
     if (camera_.StartGrab(0, -1) != 0) GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     stop_.Reset();
-    queues_.NewBufferSignal().Reset();
+    queues_.RefreshNewBufferSignal();
     // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
     underruns_ = 0;
     delivered_ = 0;
@@ -110,14 +110,11 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
     switch (result) {
         case Tevold::kGrabOk:
             fill.imagePresent = true;
-            // Counted first: the consumer may look at the counter as soon as it has the buffer.
-            CountDelivery();
-            queues_.Deliver(buffer, fill);
+            Deliver(buffer, fill);
             return true;
         case Tevold::kGrabBufferTooSmall:
             fill.dataLargerThanBuffer = true;
-            CountDelivery();
-            queues_.Deliver(buffer, fill);
+            Deliver(buffer, fill);
             return true;
         case Tevold::kGrabImageLost:
             queues_.ReturnToInput(buffer);
@@ -132,9 +129,8 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
     }
 }
 
-void AcquisitionEngine::CountDelivery() {
-    ++delivered_;
-    if (remaining_ != kUnlimited) --remaining_;
+void AcquisitionEngine::Deliver(CBufferInfo& buffer, const BufferFill& fill) {
+    if (queues_.Deliver(buffer, fill, delivered_) && remaining_ != kUnlimited) --remaining_;
 }
 
 }  // namespace GenICam::Client

@@ -41,7 +41,7 @@ private:
     bool GrabNext();
     bool DropNextImage();
     bool FillBuffer(CBufferInfo& buffer);
-    void CountDelivery();
+    void Deliver(CBufferInfo& buffer, const BufferFill& fill);
 
     BufferQueues& queues_;
     Tevold::CamStream& camera_;

@@ -33,6 +33,11 @@ CBufferInfo::~CBufferInfo() {
     if (ownsMemory_) std::free(base_);
 }
 
+bool CBufferInfo::IsQueued() const {
+    const BufferState now = state.load();
+    return now == BufferState::Input || now == BufferState::Filling;
+}
+
 void* CBufferInfo::CheckedBase() const {
     if (base_ == nullptr) GENICAM_THROW(RuntimeException, "Invalid Memory Buffer");
     return base_;
@@ -60,7 +65,7 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
         case GenTL::BUFFER_INFO_TIMESTAMP:
         case GenTL::BUFFER_INFO_TIMESTAMP_NS: return CopyUInt64(buffer, size, type, image.timestampNs);
         case GenTL::BUFFER_INFO_NEW_DATA: return CopyInfoBool8(buffer, size, type, hasNewData.load());
-        case GenTL::BUFFER_INFO_IS_QUEUED: return CopyInfoBool8(buffer, size, type, isQueued.load());
+        case GenTL::BUFFER_INFO_IS_QUEUED: return CopyInfoBool8(buffer, size, type, IsQueued());
         case GenTL::BUFFER_INFO_IS_ACQUIRING: return CopyInfoBool8(buffer, size, type, false);
         case GenTL::BUFFER_INFO_IS_INCOMPLETE:
             return CopyInfoBool8(buffer, size, type, !fill.imagePresent);

@@ -10,6 +10,16 @@
 
 namespace GenICam::Client {
 
+// Where a buffer stands. The stream changes it only under its input lock; others read it.
+enum class BufferState {
+    Announced,         // in no queue
+    Input,             // in the input queue, waiting to be filled
+    Filling,           // taken by the acquisition thread, which puts it back or delivers it
+    FillingDiscarded,  // being filled when a flush discarded it: it returns to no queue
+    Output,            // in the output queue, waiting to be reported
+    Delivered,         // reported to the application, in no queue
+};
+
 // What the acquisition left in a buffer.
 struct BufferFill {
     Tevold::CamImageInfo image;
@@ -38,11 +48,12 @@ public:
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                      size_t* size) override;
 
-    // Where the buffer stands; the stream changes these under its queue locks while others
-    // read them.
-    std::atomic<bool> isQueued{false};
+    std::atomic<BufferState> state{BufferState::Announced};
+    // Filled (or reported) and not queued again since.
     std::atomic<bool> hasNewData{false};
-    std::atomic<bool> isAwaitingDelivery{false};
+
+    // In the input queue or being filled for it.
+    bool IsQueued() const;
 
 private:
     void* const base_;

@@ -6,15 +6,13 @@
 
 namespace GenICam::Client {
 
-CBufferInfo* BufferQueues::Announce(void* base, size_t size, void* userPointer, bool ownsMemory) {
-    auto buffer = std::make_unique<CBufferInfo>(base, size, userPointer, ownsMemory);
+CBufferInfo* BufferQueues::Announce(std::unique_ptr<CBufferInfo> buffer) {
     Lock lock(inputLock_);
     announced_.push_back(std::move(buffer));
     return announced_.back().get();
 }
 
-CBufferInfo& BufferQueues::Announced(const void* handle) {
-    Lock lock(inputLock_);
+CBufferInfo& BufferQueues::AnnouncedLocked(const void* handle) {
     const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& buffer) {
         return static_cast<const ICommonBase*>(buffer.get()) == handle;
     });
@@ -22,12 +20,18 @@ CBufferInfo& BufferQueues::Announced(const void* handle) {
     return **found;
 }
 
+CBufferInfo& BufferQueues::Announced(const void* handle) {
+    Lock lock(inputLock_);
+    return AnnouncedLocked(handle);
+}
+
 void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
     std::unique_ptr<CBufferInfo> revoked;
     {
         Lock lock(inputLock_);
-        CBufferInfo& buffer = Announced(handle);
-        if (buffer.isQueued || buffer.isAwaitingDelivery || &buffer == filling_)
+        CBufferInfo& buffer = AnnouncedLocked(handle);
+        const BufferState state = buffer.state;
+        if (state != BufferState::Announced && state != BufferState::Delivered)
             GENICAM_THROW(RuntimeException, "Buffer queued");
         if (base != nullptr) *base = buffer.Base();
         if (userPointer != nullptr) *userPointer = buffer.UserPointer();
@@ -41,13 +45,13 @@ void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
 
 void BufferQueues::RevokeAll() {
     std::deque<std::unique_ptr<CBufferInfo>> revoked;
+    Lock inputLock(inputLock_);
     {
-        Lock inputLock(inputLock_);
         Lock deliveryLock(deliveryLock_);
         input_.clear();
         output_.clear();
-        revoked.swap(announced_);
     }
+    revoked.swap(announced_);
 }
 
 CBufferInfo& BufferQueues::At(uint32_t index) {
@@ -57,22 +61,48 @@ CBufferInfo& BufferQueues::At(uint32_t index) {
     return *announced_[index];
 }
 
-void BufferQueues::Queue(CBufferInfo& buffer) {
-    Lock lock(inputLock_);
-    if (buffer.isQueued) return;
-    buffer.isQueued = true;
-    buffer.isAwaitingDelivery = false;
+// Under the input lock.
+void BufferQueues::EnterInput(CBufferInfo& buffer) {
     buffer.hasNewData = false;
     buffer.SetFill(BufferFill{});
-    // The buffer being filled returns to a queue by itself when its grab ends.
-    if (&buffer != filling_) input_.push_back(&buffer);
+    if (buffer.state == BufferState::FillingDiscarded) {
+        // The acquisition thread still holds it and puts it back when its grab ends.
+        buffer.state = BufferState::Filling;
+        return;
+    }
+    buffer.state = BufferState::Input;
+    input_.push_back(&buffer);
 }
 
-void BufferQueues::AppendToOutput(CBufferInfo& buffer) {
-    Lock lock(deliveryLock_);
+// Under both locks.
+void BufferQueues::EnterOutput(CBufferInfo& buffer) {
+    buffer.state = BufferState::Output;
     output_.push_back(&buffer);
     ++everDelivered_;
     newBuffer_.Set();
+}
+
+// Under both locks.
+void BufferQueues::RemoveFromOutput(CBufferInfo& buffer) {
+    output_.erase(std::find(output_.begin(), output_.end(), &buffer));
+    buffer.state = BufferState::Announced;
+}
+
+void BufferQueues::Queue(const void* handle) {
+    Lock inputLock(inputLock_);
+    CBufferInfo& buffer = AnnouncedLocked(handle);
+    switch (buffer.state) {
+        case BufferState::Input:
+        case BufferState::Filling: return;
+        case BufferState::Output: {
+            // Taken back before it was reported: it lives in one queue at a time.
+            Lock deliveryLock(deliveryLock_);
+            RemoveFromOutput(buffer);
+            break;
+        }
+        default: break;
+    }
+    EnterInput(buffer);
 }
 
 void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
@@ -81,52 +111,38 @@ void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
     switch (operation) {
         case GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT:
             for (CBufferInfo* buffer : input_) {
-                buffer->isQueued = false;
-                buffer->isAwaitingDelivery = true;
                 buffer->hasNewData = false;
-                output_.push_back(buffer);
-                ++everDelivered_;
+                EnterOutput(*buffer);
             }
             input_.clear();
             newBuffer_.Set();
             break;
         case GenTL::ACQ_QUEUE_OUTPUT_DISCARD:
-            for (CBufferInfo* buffer : output_) {
-                buffer->isQueued = false;
-                buffer->isAwaitingDelivery = false;
-                buffer->hasNewData = false;
+            while (!output_.empty()) {
+                output_.front()->hasNewData = false;
+                RemoveFromOutput(*output_.front());
             }
-            output_.clear();
             break;
         case GenTL::ACQ_QUEUE_ALL_TO_INPUT:
-            for (CBufferInfo* buffer : output_) {
-                buffer->isQueued = true;
-                buffer->isAwaitingDelivery = false;
-                buffer->hasNewData = false;
-                input_.push_back(buffer);
+            while (!output_.empty()) {
+                CBufferInfo& buffer = *output_.front();
+                RemoveFromOutput(buffer);
+                EnterInput(buffer);
             }
-            output_.clear();
-            for (const auto& buffer : announced_) {
-                if (buffer->isQueued) continue;
-                buffer->isQueued = true;
-                input_.push_back(buffer.get());
-            }
+            for (const auto& buffer : announced_)
+                if (!buffer->IsQueued()) EnterInput(*buffer);
             break;
         case GenTL::ACQ_QUEUE_UNQUEUED_TO_INPUT:
-            for (const auto& buffer : announced_) {
-                if (buffer->isQueued || buffer->isAwaitingDelivery) continue;
-                buffer->isQueued = true;
-                buffer->hasNewData = false;
-                input_.push_back(buffer.get());
-            }
+            for (const auto& buffer : announced_)
+                if (!buffer->IsQueued() && buffer->state != BufferState::Output) EnterInput(*buffer);
             break;
         case GenTL::ACQ_QUEUE_ALL_DISCARD:
-            output_.clear();
             input_.clear();
+            output_.clear();
             for (const auto& buffer : announced_) {
-                buffer->isQueued = false;
-                buffer->isAwaitingDelivery = false;
                 buffer->hasNewData = false;
+                buffer->state = buffer->state == BufferState::Filling ? BufferState::FillingDiscarded
+                                                                      : BufferState::Announced;
             }
             break;
         default: break;
@@ -136,27 +152,34 @@ void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
 CBufferInfo* BufferQueues::TakeNextToFill() {
     Lock lock(inputLock_);
     if (input_.empty()) return nullptr;
-    filling_ = input_.front();
+    CBufferInfo* buffer = input_.front();
     input_.pop_front();
-    return filling_;
+    buffer->state = BufferState::Filling;
+    return buffer;
 }
 
 void BufferQueues::ReturnToInput(CBufferInfo& buffer) {
     Lock lock(inputLock_);
-    filling_ = nullptr;
-    // A flush that discarded everything while the buffer was being filled wins.
-    if (buffer.isQueued) input_.push_front(&buffer);
+    if (buffer.state == BufferState::FillingDiscarded) {
+        buffer.state = BufferState::Announced;
+        return;
+    }
+    buffer.state = BufferState::Input;
+    input_.push_front(&buffer);
 }
 
-void BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill) {
+bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill, std::atomic<uint64_t>& deliveredCount) {
     Lock inputLock(inputLock_);
-    filling_ = nullptr;
-    if (!buffer.isQueued) return;  // discarded by a flush while it was being filled
+    if (buffer.state == BufferState::FillingDiscarded) {
+        buffer.state = BufferState::Announced;
+        return false;
+    }
     buffer.SetFill(fill);
     buffer.hasNewData = true;
-    buffer.isAwaitingDelivery = true;
-    buffer.isQueued = false;
-    AppendToOutput(buffer);
+    ++deliveredCount;
+    Lock deliveryLock(deliveryLock_);
+    EnterOutput(buffer);
+    return true;
 }
 
 void BufferQueues::AbortWait() {
@@ -182,6 +205,14 @@ void BufferQueues::ThrowIfAbortedLocked() {
     aborts_.ThrowIfKilled([this] {
         if (output_.empty()) newBuffer_.Reset();
     });
+}
+
+void BufferQueues::RefreshNewBufferSignal() {
+    Lock lock(deliveryLock_);
+    if (output_.empty() && !aborts_.IsPending())
+        newBuffer_.Reset();
+    else
+        newBuffer_.Set();
 }
 
 size_t BufferQueues::NumAnnounced() const {

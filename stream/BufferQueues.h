@@ -1,6 +1,8 @@
 // The announced buffers of a data stream and the two queues of the GenTL acquisition model:
 // the input queue (waiting to be filled, front first) and the output queue (filled, waiting to
-// be reported). The input lock and the delivery lock are always taken in that order.
+// be reported). Every buffer has one state (BufferInfo.h) that says which queue holds it; it
+// changes only under the input lock, and the output queue also under the delivery lock, always
+// taken after the input lock.
 #pragma once
 
 #include <atomic>
@@ -21,7 +23,7 @@ public:
     BufferQueues(const BufferQueues&) = delete;
     BufferQueues& operator=(const BufferQueues&) = delete;
 
-    CBufferInfo* Announce(void* base, size_t size, void* userPointer, bool ownsMemory);
+    CBufferInfo* Announce(std::unique_ptr<CBufferInfo> buffer);
     // Gives back base and user pointer where places are given; refuses a queued buffer.
     void Revoke(const void* handle, void** base, void** userPointer);
     // Revokes every buffer whatever its state; the stream is going away.
@@ -29,26 +31,34 @@ public:
     // A buffer of this stream, or InvalidHandleException.
     CBufferInfo& Announced(const void* handle);
     CBufferInfo& At(uint32_t index);
-    void Queue(CBufferInfo& buffer);
+    // Appends a buffer of this stream to the input queue; one already queued stays where it is.
+    void Queue(const void* handle);
     void Flush(GenTL::ACQ_QUEUE_TYPE operation);
 
-    // The acquisition side: the front of the input queue, or null. The buffer taken stays
-    // announced and cannot be revoked until ReturnToInput or Deliver ends its fill.
+    // The acquisition side: the front of the input queue, or null. The buffer taken cannot be
+    // revoked until ReturnToInput or Deliver ends its fill.
     CBufferInfo* TakeNextToFill();
     void ReturnToInput(CBufferInfo& buffer);
-    void Deliver(CBufferInfo& buffer, const BufferFill& fill);
+    // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
+    // who may read the count as soon as it has the buffer. False, and nothing counted, when a
+    // flush discarded the buffer while it was being filled.
+    bool Deliver(CBufferInfo& buffer, const BufferFill& fill, std::atomic<uint64_t>& deliveredCount);
 
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();
     void ForgetAborts();
     void ThrowIfAborted();
+    // Sets the new-buffer signal exactly when a waiter has something to find: a buffer in the
+    // output queue or a pending abort.
+    void RefreshNewBufferSignal();
 
-    // The reporting side, under the delivery lock: the front of the output queue, or null.
-    // A pending abort raises first and leaves the front where it is. The new-buffer signal
-    // follows whether buffers remain.
+    // The reporting side: the front of the output queue goes to report, then becomes delivered.
+    // A pending abort raises first and leaves the front where it is; false when the queue is
+    // empty. The new-buffer signal follows whether buffers remain.
     template <class Report>
     bool TakeDelivered(Report&& report) {
-        std::lock_guard lock(deliveryLock_);
+        Lock inputLock(inputLock_);
+        Lock deliveryLock(deliveryLock_);
         ThrowIfAbortedLocked();
         if (output_.empty()) {
             newBuffer_.Reset();
@@ -57,8 +67,7 @@ public:
         CBufferInfo& front = *output_.front();
         report(front);
         output_.pop_front();
-        front.isQueued = false;
-        front.isAwaitingDelivery = false;
+        front.state = BufferState::Delivered;
         front.hasNewData = true;
         if (output_.empty()) newBuffer_.Reset();
         return true;
@@ -75,7 +84,10 @@ public:
 private:
     using Lock = std::lock_guard<std::recursive_mutex>;
 
-    void AppendToOutput(CBufferInfo& buffer);
+    CBufferInfo& AnnouncedLocked(const void* handle);
+    void EnterInput(CBufferInfo& buffer);
+    void EnterOutput(CBufferInfo& buffer);
+    void RemoveFromOutput(CBufferInfo& buffer);
     void ThrowIfAbortedLocked();
 
     mutable std::recursive_mutex inputLock_;
@@ -83,7 +95,6 @@ private:
     std::deque<std::unique_ptr<CBufferInfo>> announced_;
     std::deque<CBufferInfo*> input_;
     std::deque<CBufferInfo*> output_;
-    CBufferInfo* filling_ = nullptr;
     std::atomic<uint64_t> everDelivered_{0};
     KillLatch aborts_;
     ManualResetEvent newBuffer_;

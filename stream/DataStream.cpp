@@ -52,25 +52,28 @@ CDataStream::~CDataStream() {
 void CDataStream::Close() { device_.CloseDataStream(this); }
 
 GenTL::BUFFER_HANDLE CDataStream::AnnounceBuffer(void* base, size_t size, void* userPointer) {
-    return HandleOf(queues_.Announce(base, size, userPointer, false));
+    return HandleOf(queues_.Announce(std::make_unique<CBufferInfo>(base, size, userPointer, false)));
 }
 
 GenTL::BUFFER_HANDLE CDataStream::AllocAndAnnounceBuffer(size_t size, void* userPointer) {
     void* base = std::malloc(size == 0 ? 1 : size);
     if (base == nullptr) GENICAM_THROW(RuntimeException, "Unable to allocate the buffer");
+    std::unique_ptr<CBufferInfo> buffer;
     try {
-        return HandleOf(queues_.Announce(base, size, userPointer, true));
+        buffer = std::make_unique<CBufferInfo>(base, size, userPointer, true);
     } catch (...) {
         std::free(base);
         throw;
     }
+    // From here the buffer object owns the memory, also if announcing fails.
+    return HandleOf(queues_.Announce(std::move(buffer)));
 }
 
 void CDataStream::RevokeBuffer(GenTL::BUFFER_HANDLE buffer, void** base, void** userPointer) {
     queues_.Revoke(buffer, base, userPointer);
 }
 
-void CDataStream::QueueBuffer(GenTL::BUFFER_HANDLE buffer) { queues_.Queue(queues_.Announced(buffer)); }
+void CDataStream::QueueBuffer(GenTL::BUFFER_HANDLE buffer) { queues_.Queue(buffer); }
 
 void CDataStream::FlushQueue(GenTL::ACQ_QUEUE_TYPE operation) { queues_.Flush(operation); }
 

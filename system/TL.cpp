@@ -38,6 +38,8 @@ CTL::~CTL() {
         open.swap(openInterfaces_);
     }
     for (auto& iface : open) iface.reset();
+    // An interface closed on another thread may still be using the camera system.
+    closingInterfaces_.WaitForAll();
     camera_->ReleaseSystem();
 }
 
@@ -166,8 +168,11 @@ void CTL::CloseInterface(CInterface* iface) {
         if (found == openInterfaces_.end()) return;
         closing = std::move(*found);
         openInterfaces_.erase(found);
+        closingInterfaces_.Begin();
     }
     // Destroyed outside the lock: it waits for calls still inside it, which may need the lock.
+    closing.reset();
+    closingInterfaces_.End();
 }
 
 void CTL::GetURL(char* url, size_t* size) {

@@ -10,6 +10,7 @@
 #include "GenTL.h"
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
+#include "common/PendingCloses.h"
 #include "interface/InterfaceInfo.h"
 
 namespace GenICam::Client {
@@ -47,6 +48,7 @@ private:
     std::recursive_mutex mutex_;
     std::vector<std::unique_ptr<CInterface>> openInterfaces_;
     InterfaceList interfaces_;
+    PendingCloses closingInterfaces_;
     bool discovered_ = false;
     Tevold::CamSystem* camera_ = nullptr;
 };

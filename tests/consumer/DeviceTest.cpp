@@ -122,5 +122,36 @@ TEST_F(ConsumerDevice, ClosingReleasesTheCameraAndEveryHandleBelow) {
     EXPECT_EQ(Text(DevInfo(reopened, DEVICE_INFO_ID)), kCam1001);
 }
 
+// Closes that race each other from two threads end in codes, never in a crash: the stream and
+// its device, and a buffer queued while it is revoked.
+TEST_F(ConsumerDevice, ClosesRacingOnTwoThreads) {
+    const TL_HANDLE tl = OpenSystem();
+    const IF_HANDLE iface = OpenInterface(tl);
+    for (int round = 0; round < 20; ++round) {
+        const DEV_HANDLE dev = OpenDevice(iface);
+        const DS_HANDLE ds = OpenStream(dev);
+        const BUFFER_HANDLE buffer = Alloc(ds, PayloadSize(ds));
+        ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+        auto revoke = std::async(std::launch::async, [ds, buffer] {
+            return Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr);
+        });
+        const GC_ERROR queued = gentl.DSQueueBuffer(ds, buffer);
+        const GC_ERROR revoked = AwaitOrDie(revoke, "DSRevokeBuffer racing DSQueueBuffer");
+        // Whichever came first, the buffer is either gone or queued, not both.
+        EXPECT_TRUE(revoked == GC_ERR_SUCCESS || queued == GC_ERR_SUCCESS) << queued << " " << revoked;
+        const uint32_t announced = StreamCount(ds, STREAM_INFO_NUM_ANNOUNCED);
+        EXPECT_LE(StreamCount(ds, STREAM_INFO_NUM_QUEUED), announced);
+
+        auto closeStream = std::async(std::launch::async, [ds] { return Gentl().DSClose(ds); });
+        if (round % 2 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(CloseDevice(dev), GC_ERR_SUCCESS);
+        const GC_ERROR closed = AwaitOrDie(closeStream, "DSClose racing DevClose");
+        EXPECT_TRUE(closed == GC_ERR_SUCCESS || closed == GC_ERR_INVALID_HANDLE ||
+                    closed == GC_ERR_INVALID_PARAMETER)
+            << closed;
+        EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).connected);
+    }
+}
+
 }  // namespace
 }  // namespace consumer

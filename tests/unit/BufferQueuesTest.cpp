@@ -11,10 +11,21 @@ namespace {
 class Queues : public ::testing::Test {
 protected:
     Queues() {
-        for (int i = 0; i < 3; ++i) buffers_.push_back(queues_.Announce(&memory_[i], 1, &memory_[i], false));
+        for (int i = 0; i < 3; ++i)
+            buffers_.push_back(queues_.Announce(std::make_unique<CBufferInfo>(&memory_[i], 1, &memory_[i], false)));
     }
 
-    // Handles in the order they come out of the output queue.
+    static const void* Handle(CBufferInfo* buffer) { return static_cast<ICommonBase*>(buffer); }
+
+    void Queue(CBufferInfo* buffer) { queues_.Queue(Handle(buffer)); }
+
+    void QueueAll() {
+        for (CBufferInfo* buffer : buffers_) Queue(buffer);
+    }
+
+    bool Deliver(CBufferInfo& buffer) { return queues_.Deliver(buffer, BufferFill{}, delivered_); }
+
+    // Buffers in the order they come out of the output queue.
     std::vector<CBufferInfo*> DrainOutput() {
         std::vector<CBufferInfo*> taken;
         while (queues_.TakeDelivered([&](CBufferInfo& front) { taken.push_back(&front); })) {
@@ -22,20 +33,29 @@ protected:
         return taken;
     }
 
-    void QueueAll() {
-        for (CBufferInfo* buffer : buffers_) queues_.Queue(*buffer);
+    // Buffers in the order the acquisition would fill them.
+    std::vector<CBufferInfo*> DrainInput() {
+        std::vector<CBufferInfo*> order;
+        while (CBufferInfo* next = queues_.TakeNextToFill()) {
+            order.push_back(next);
+            Deliver(*next);
+        }
+        return order;
     }
 
     char memory_[3] = {};
     BufferQueues queues_;
     std::vector<CBufferInfo*> buffers_;
+    std::atomic<uint64_t> delivered_{0};
 };
 }  // namespace
 
 TEST_F(Queues, QueueingTwiceQueuesOnce) {
-    queues_.Queue(*buffers_[0]);
-    queues_.Queue(*buffers_[0]);
+    Queue(buffers_[0]);
+    Queue(buffers_[0]);
     EXPECT_EQ(queues_.NumQueued(), 1u);
+    int stranger = 0;
+    EXPECT_THROW(queues_.Queue(&stranger), InvalidHandleException);
 }
 
 TEST_F(Queues, InputToOutputKeepsOrderWithoutNewData) {
@@ -43,7 +63,7 @@ TEST_F(Queues, InputToOutputKeepsOrderWithoutNewData) {
     queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
     EXPECT_EQ(queues_.NumQueued(), 0u);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 3u);
-    EXPECT_TRUE(buffers_[1]->isAwaitingDelivery);
+    EXPECT_EQ(buffers_[1]->state, BufferState::Output);
     EXPECT_FALSE(buffers_[1]->hasNewData);
     EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
     EXPECT_EQ(DrainOutput(), buffers_);
@@ -52,20 +72,15 @@ TEST_F(Queues, InputToOutputKeepsOrderWithoutNewData) {
 }
 
 TEST_F(Queues, AllToInputPutsOutputFirstThenUnqueuedInAnnouncementOrder) {
-    queues_.Queue(*buffers_[2]);
+    Queue(buffers_[2]);
     queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 0u);
-    std::vector<CBufferInfo*> order;
-    while (CBufferInfo* next = queues_.TakeNextToFill()) {
-        order.push_back(next);
-        queues_.Deliver(*next, BufferFill{});
-    }
-    EXPECT_EQ(order, (std::vector<CBufferInfo*>{buffers_[2], buffers_[0], buffers_[1]}));
+    EXPECT_EQ(DrainInput(), (std::vector<CBufferInfo*>{buffers_[2], buffers_[0], buffers_[1]}));
 }
 
 TEST_F(Queues, UnqueuedToInputSkipsBuffersAwaitingDelivery) {
-    queues_.Queue(*buffers_[0]);
+    Queue(buffers_[0]);
     queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
     queues_.Flush(GenTL::ACQ_QUEUE_UNQUEUED_TO_INPUT);
     EXPECT_EQ(queues_.NumQueued(), 2u);
@@ -79,47 +94,84 @@ TEST_F(Queues, DiscardsAndUnknownOperations) {
     queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
     queues_.Flush(GenTL::ACQ_QUEUE_OUTPUT_DISCARD);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 0u);
-    EXPECT_FALSE(buffers_[0]->isAwaitingDelivery);
+    EXPECT_EQ(buffers_[0]->state, BufferState::Announced);
     QueueAll();
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
     EXPECT_EQ(queues_.NumQueued(), 0u);
-    EXPECT_FALSE(buffers_[2]->isQueued);
+    EXPECT_FALSE(buffers_[2]->IsQueued());
 }
 
 TEST_F(Queues, RevokeRefusesQueuedBuffersAndGivesBackPointers) {
-    queues_.Queue(*buffers_[1]);
-    EXPECT_THROW(queues_.Revoke(buffers_[1], nullptr, nullptr), RuntimeException);
+    Queue(buffers_[1]);
+    EXPECT_THROW(queues_.Revoke(Handle(buffers_[1]), nullptr, nullptr), RuntimeException);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
     void* base = nullptr;
     void* user = nullptr;
-    queues_.Revoke(static_cast<ICommonBase*>(buffers_[1]), &base, &user);
+    queues_.Revoke(Handle(buffers_[1]), &base, &user);
     EXPECT_EQ(base, &memory_[1]);
     EXPECT_EQ(user, &memory_[1]);
     EXPECT_EQ(queues_.NumAnnounced(), 2u);
     EXPECT_EQ(&queues_.At(1), buffers_[2]);
     EXPECT_THROW(queues_.At(2), InvalidIdException);
-    int stranger = 0;
-    EXPECT_THROW(queues_.Announced(&stranger), InvalidHandleException);
 }
 
-TEST_F(Queues, ABufferBeingFilledSurvivesDiscardAndRevoke) {
+TEST_F(Queues, ABufferLivesInOneQueueAtATime) {
+    // Queued again while it waits for delivery: it leaves the output queue.
+    Queue(buffers_[0]);
+    queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
+    Queue(buffers_[0]);
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 0u);
+    EXPECT_EQ(queues_.NumQueued(), 1u);
+    EXPECT_TRUE(DrainOutput().empty());
+    EXPECT_THROW(queues_.Revoke(Handle(buffers_[0]), nullptr, nullptr), RuntimeException);
+}
+
+TEST_F(Queues, ABufferBeingFilledSurvivesDiscardRevokeAndRequeue) {
     QueueAll();
     CBufferInfo* filling = queues_.TakeNextToFill();
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
-    EXPECT_THROW(queues_.Revoke(static_cast<ICommonBase*>(filling), nullptr, nullptr), RuntimeException);
-    // Discarded while being filled: the finished image does not resurrect it.
-    queues_.Deliver(*filling, BufferFill{});
+    EXPECT_THROW(queues_.Revoke(Handle(filling), nullptr, nullptr), RuntimeException);
+    // Requeueing everything must not put it in the input queue while it is still filled.
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
+    EXPECT_EQ(queues_.NumQueued(), 2u);
+    EXPECT_TRUE(Deliver(*filling));
+    EXPECT_EQ(DrainOutput(), std::vector<CBufferInfo*>{filling});
+    EXPECT_EQ(queues_.NumQueued(), 2u);
+
+    // Discarded while filled and left so: the finished image does not resurrect it.
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    Queue(filling);
+    filling = queues_.TakeNextToFill();
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    EXPECT_FALSE(Deliver(*filling));
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 0u);
-    EXPECT_NO_THROW(queues_.Revoke(static_cast<ICommonBase*>(filling), nullptr, nullptr));
+    EXPECT_EQ(delivered_, 1u);
+    EXPECT_NO_THROW(queues_.Revoke(Handle(filling), nullptr, nullptr));
 }
 
-TEST_F(Queues, RequeuedWhileBeingFilledEndsInExactlyOneQueue) {
-    queues_.Queue(*buffers_[0]);
-    CBufferInfo* filling = queues_.TakeNextToFill();
-    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
-    queues_.Queue(*filling);
-    EXPECT_EQ(queues_.NumQueued(), 0u);
-    queues_.Deliver(*filling, BufferFill{});
+TEST_F(Queues, ReenteringTheInputQueueForgetsTheLastFill) {
+    Queue(buffers_[0]);
+    CBufferInfo* filled = queues_.TakeNextToFill();
+    BufferFill fill;
+    fill.imagePresent = true;
+    fill.image.sizeFilled = 1;
+    queues_.Deliver(*filled, fill, delivered_);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
+    EXPECT_FALSE(filled->Fill().imagePresent);
+    EXPECT_EQ(filled->Fill().image.sizeFilled, 0u);
+}
+
+TEST_F(Queues, TheNewBufferSignalFollowsWhatAWaiterWouldFind) {
+    queues_.RefreshNewBufferSignal();
+    EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
+    Queue(buffers_[0]);
+    queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
+    queues_.NewBufferSignal().Reset();
+    queues_.RefreshNewBufferSignal();
+    EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
+
+    queues_.AbortWait();
+    EXPECT_THROW(DrainOutput(), AbortException);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
-    EXPECT_EQ(queues_.NumQueued(), 0u);
+    EXPECT_EQ(DrainOutput().size(), 1u);
 }
