@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/DiscoveryMerge.h"
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
@@ -84,24 +85,11 @@ void CInterface::UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs) {
     std::lock_guard lock(mutex_);
     // Every library call comes first, so a failure leaves the list and the flag as they were.
     DeviceList fresh = DiscoverDevices(static_cast<uint32_t>(timeoutMs));
-    DeviceList gone = std::move(devices_);
-    devices_.clear();
-    bool listChanged = false;
-    for (auto old = gone.begin(); old != gone.end();) {
-        const auto same = std::find_if(fresh.begin(), fresh.end(), [&](const auto& info) {
-            return info->GetID() == (*old)->GetID();
+    // A device that stayed counts as a change only when its access status did.
+    const bool listChanged =
+        MergeDiscovery(devices_, std::move(fresh), [](const CDeviceInfo& old, const CDeviceInfo& now) {
+            return old.accessStatus != now.accessStatus;
         });
-        if (same == fresh.end()) {
-            ++old;
-            continue;
-        }
-        listChanged |= (*same)->accessStatus != (*old)->accessStatus;
-        devices_.push_back(std::move(*same));
-        fresh.erase(same);
-        old = gone.erase(old);
-    }
-    listChanged |= !fresh.empty() || !gone.empty();
-    devices_.insert(devices_.end(), fresh.begin(), fresh.end());
     // Byte-wise ascending by ID; equal IDs keep their order.
     std::stable_sort(devices_.begin(), devices_.end(),
                      [](const auto& a, const auto& b) { return a->GetID() < b->GetID(); });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/DiscoveryMerge.h"
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
@@ -87,24 +88,9 @@ CTL::InterfaceList CTL::DiscoverInterfaces() {
 
 void CTL::UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t) {
     std::lock_guard lock(mutex_);
-    InterfaceList fresh = DiscoverInterfaces();
-    InterfaceList vanished = std::move(interfaces_);
-    interfaces_.clear();
-    // Known IDs keep their place ahead of new ones, in the order of this discovery.
-    for (auto record = fresh.begin(); record != fresh.end();) {
-        const auto known = std::find_if(vanished.begin(), vanished.end(), [&](const auto& old) {
-            return old->GetID() == (*record)->GetID();
-        });
-        if (known == vanished.end()) {
-            ++record;
-            continue;
-        }
-        vanished.erase(known);
-        interfaces_.push_back(std::move(*record));
-        record = fresh.erase(record);
-    }
-    const bool listChanged = !fresh.empty() || !vanished.empty();
-    interfaces_.insert(interfaces_.end(), fresh.begin(), fresh.end());
+    // Only appearing and vanishing interfaces count as a change.
+    const bool listChanged = MergeDiscovery(interfaces_, DiscoverInterfaces(),
+                                            [](const CInterfaceInfo&, const CInterfaceInfo&) { return false; });
     if (changed != nullptr) *changed = listChanged;
     discovered_ = true;
 }
