@@ -12,32 +12,32 @@ namespace {
 using ::testing::ElementsAre;
 using DiscoveryTest = SimTest;
 
-std::vector<std::string> InterfaceNames(CamSystem& system)
+// Every name of a counted list, in index order.
+template <class Count, class GetName>
+std::vector<std::string> ListNames(Count&& count, GetName&& getName)
 {
-    uint32_t count = 0;
-    EXPECT_EQ(Result::kSuccess, system.CountInterfaces(&count));
+    uint32_t total = 0;
+    EXPECT_EQ(Result::kSuccess, count(&total));
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < total; ++i) {
         char name[64] = {};
         size_t size = sizeof name;
-        EXPECT_EQ(Result::kSuccess, system.GetInterfaceName(i, name, &size));
+        EXPECT_EQ(Result::kSuccess, getName(i, name, &size));
         names.emplace_back(name);
     }
     return names;
 }
 
+std::vector<std::string> InterfaceNames(CamSystem& system)
+{
+    return ListNames([&](uint32_t* count) { return system.CountInterfaces(count); },
+                     [&](uint32_t i, char* name, size_t* size) { return system.GetInterfaceName(i, name, size); });
+}
+
 std::vector<std::string> DeviceNames(CamInterface& iface)
 {
-    uint32_t count = 0;
-    EXPECT_EQ(Result::kSuccess, iface.CountDevices(&count, 100));
-    std::vector<std::string> names;
-    for (uint32_t i = 0; i < count; ++i) {
-        char name[64] = {};
-        size_t size = sizeof name;
-        EXPECT_EQ(Result::kSuccess, iface.GetDeviceName(i, name, &size));
-        names.emplace_back(name);
-    }
-    return names;
+    return ListNames([&](uint32_t* count) { return iface.CountDevices(count, 100); },
+                     [&](uint32_t i, char* name, size_t* size) { return iface.GetDeviceName(i, name, size); });
 }
 
 TEST_F(DiscoveryTest, DefaultWorldListsItsHardwareByName)
