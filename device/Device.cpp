@@ -7,6 +7,7 @@
 #include "common/PortIdentity.h"
 #include "interface/Interface.h"
 #include "stream/DataStream.h"
+#include "system/TL.h"
 
 namespace GenICam::Client {
 
@@ -16,9 +17,9 @@ constexpr uint32_t kDescriptionLength = 0;
 const std::string kStreamIdPrefix = "DS";
 }  // namespace
 
-CDevice::CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
-                 Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
-    : id_(std::move(id)), interface_(std::move(iface)), info_(std::move(info)), camera_(camera) {
+CDevice::CDevice(CTL& system, std::shared_ptr<InterfaceLink> iface, std::string id,
+                 std::shared_ptr<const CDeviceInfo> info, Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
+    : system_(system), id_(std::move(id)), interface_(std::move(iface)), info_(std::move(info)), camera_(camera) {
     port_ = std::make_unique<CDevicePort>(*this);
 }
 
@@ -30,6 +31,8 @@ CDevice::~CDevice() {
     std::lock_guard linkLock(interface_->mutex);
     if (interface_->iface != nullptr) interface_->iface->RemoveDevice(this);
 }
+
+void CDevice::Close() { system_.CloseDevice(this); }
 
 CInterface* CDevice::GetInterface() const {
     std::lock_guard linkLock(interface_->mutex);
@@ -119,7 +122,7 @@ void CDevice::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* ev
     if (eventType != GenTL::EVENT_ERROR)
         GENICAM_THROW(InvalidParameterException, "Invalid Event ID %d", eventType);
     errorEvent_.Enable();
-    *event = static_cast<CEventObj*>(&errorEvent_);
+    *event = errorEvent_.Handle();
 }
 
 void CDevice::UnregisterEvent(GenTL::EVENT_TYPE eventType) {

@@ -17,13 +17,15 @@
 namespace GenICam::Client {
 
 class CInterface;
+class CTL;
 struct InterfaceLink;
 class CDataStream;
 
 class CDevice final : public ICommonBase {
 public:
-    CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
-            Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS accessFlags);
+    CDevice(CTL& system, std::shared_ptr<InterfaceLink> iface, std::string id,
+            std::shared_ptr<const CDeviceInfo> info, Tevold::CamDevice* camera,
+            GenTL::DEVICE_ACCESS_FLAGS accessFlags);
     // Closes the streams and the camera; camera-library failures here are ignored.
     ~CDevice() override;
 
@@ -35,6 +37,8 @@ public:
     void GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
     // Destroys a stream opened on this device.
     void CloseDataStream(CDataStream* stream);
+    // Destroys this device through the system that owns it.
+    void Close();
 
     CDevicePort& RemotePort() { return *port_; }
     Tevold::CamDevice& Camera() { return *camera_; }
@@ -50,6 +54,7 @@ public:
 private:
     void CloseCamera() noexcept;
 
+    CTL& system_;
     std::string id_;
     std::mutex streamsMutex_;
     std::vector<std::unique_ptr<CDataStream>> streams_;

@@ -137,15 +137,16 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
     }
     if (camera == nullptr) GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
     openDevices_.reserve(openDevices_.size() + 1);
-    CDevice* device = nullptr;
+    std::unique_ptr<CDevice> device;
     try {
-        device = new CDevice(link_, name, std::move(info), camera, accessFlags);
+        device = std::make_unique<CDevice>(system_, link_, name, std::move(info), camera, accessFlags);
     } catch (...) {
         camera->CloseDevice();
         throw;
     }
-    openDevices_.push_back(device);
-    return device;
+    CDevice& adopted = system_.AdoptDevice(std::move(device));
+    openDevices_.push_back(&adopted);
+    return &adopted;
 }
 
 void CInterface::RemoveDevice(const CDevice* device) {

@@ -6,6 +6,7 @@
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
+#include "device/Device.h"
 #include "interface/Interface.h"
 
 namespace GenICam::Client {
@@ -32,13 +33,23 @@ CTL::CTL() {
 
 CTL::~CTL() {
     RetireHandle();
-    std::vector<std::unique_ptr<CInterface>> open;
+    std::vector<std::unique_ptr<CInterface>> interfaces;
     {
         std::lock_guard lock(mutex_);
         interfaces_.clear();
-        open.swap(openInterfaces_);
+        interfaces.swap(openInterfaces_);
     }
-    for (auto& iface : open) iface.reset();
+    // No call may still be opening a device on an interface while the devices go.
+    for (auto& iface : interfaces) iface->RetireHandle();
+    std::vector<std::unique_ptr<CDevice>> devices;
+    {
+        std::lock_guard lock(devicesMutex_);
+        devices.swap(openDevices_);
+    }
+    // Children first: the devices with their streams, then the interfaces they were opened on.
+    while (!devices.empty()) devices.pop_back();
+    closingDevices_.WaitForAll();
+    while (!interfaces.empty()) interfaces.pop_back();
     // An interface closed on another thread may still be using the camera system.
     closingInterfaces_.WaitForAll();
     camera_->ReleaseSystem();
@@ -159,6 +170,28 @@ void CTL::CloseInterface(CInterface* iface) {
     // Destroyed outside the lock: it waits for calls still inside it, which may need the lock.
     closing.reset();
     closingInterfaces_.End();
+}
+
+CDevice& CTL::AdoptDevice(std::unique_ptr<CDevice> device) {
+    std::lock_guard lock(devicesMutex_);
+    openDevices_.push_back(std::move(device));
+    return *openDevices_.back();
+}
+
+void CTL::CloseDevice(CDevice* device) {
+    std::unique_ptr<CDevice> closing;
+    {
+        std::lock_guard lock(devicesMutex_);
+        const auto found = std::find_if(openDevices_.begin(), openDevices_.end(),
+                                        [&](const auto& open) { return open.get() == device; });
+        // Not here: this system's own close is destroying it.
+        if (found == openDevices_.end()) return;
+        closing = std::move(*found);
+        openDevices_.erase(found);
+        closingDevices_.Begin();
+    }
+    closing.reset();
+    closingDevices_.End();
 }
 
 void CTL::GetURL(char* url, size_t* size) {

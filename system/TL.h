@@ -1,5 +1,6 @@
 // The system module behind a TL_HANDLE: binds to the camera library, discovers its interfaces
-// into a stable list and owns the interfaces opened through it.
+// into a stable list and owns the interfaces and the devices opened through it. A device
+// outlives the interface it was opened on, but not its system.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,7 @@
 namespace GenICam::Client {
 
 class CInterface;
+class CDevice;
 
 class CTL final : public ICommonBase {
 public:
@@ -32,6 +34,10 @@ public:
                           GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
     // Destroys an interface opened through this module.
     void CloseInterface(CInterface* iface);
+    // Takes over a device an interface of this module opened.
+    CDevice& AdoptDevice(std::unique_ptr<CDevice> device);
+    // Destroys a device opened beneath this module, with its streams.
+    void CloseDevice(CDevice* device);
 
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
@@ -49,6 +55,9 @@ private:
     std::vector<std::unique_ptr<CInterface>> openInterfaces_;
     InterfaceList interfaces_;
     PendingCloses closingInterfaces_;
+    std::mutex devicesMutex_;
+    std::vector<std::unique_ptr<CDevice>> openDevices_;
+    PendingCloses closingDevices_;
     bool discovered_ = false;
     Tevold::CamSystem* camera_ = nullptr;
 };
