@@ -9,7 +9,7 @@
 
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
-#include "common/PendingCloses.h"
+#include "common/OwnedChildren.h"
 #include "device/DeviceInfo.h"
 #include "device/DevicePort.h"
 #include "events/EventError.h"
@@ -30,8 +30,8 @@ public:
     ~CDevice() override;
 
     std::shared_ptr<const CDeviceInfo> GetDeviceInfo() const { return info_; }
-    // The open stream of that ID, or a newly opened one.
-    CDataStream* OpenDataStream(const std::string& streamId);
+    // The handle of the open stream of that ID, or of a newly opened one.
+    GenTL::DS_HANDLE OpenDataStream(const std::string& streamId);
     std::string GetDataStreamID(uint32_t index) const;
     uint32_t GetNumDataStreams();
     void GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
@@ -56,9 +56,7 @@ private:
 
     CTL& system_;
     std::string id_;
-    std::mutex streamsMutex_;
-    std::vector<std::unique_ptr<CDataStream>> streams_;
-    PendingCloses closingStreams_;
+    OwnedChildren<CDataStream> streams_;
     std::shared_ptr<InterfaceLink> interface_;
     std::shared_ptr<const CDeviceInfo> info_;
     Tevold::CamDevice* camera_;

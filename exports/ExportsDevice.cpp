@@ -34,7 +34,7 @@ GC_ERROR DevOpenDataStream(DEV_HANDLE hDevice, const char* sDataStreamID, DS_HAN
     return Export::Frame([&] {
         CDevice& device = Export::HandleCast<CDevice>(hDevice);
         DS_HANDLE& handle = Export::Required(phDataStream);
-        handle = device.OpenDataStream(Export::RequiredText(sDataStreamID))->Handle();
+        handle = device.OpenDataStream(Export::RequiredText(sDataStreamID));
     });
 }
 

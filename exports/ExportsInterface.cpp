@@ -55,7 +55,7 @@ GC_ERROR IFOpenDevice(IF_HANDLE hIface, const char* sDeviceID, DEVICE_ACCESS_FLA
     return Export::Frame([&] {
         CInterface& iface = Export::HandleCast<CInterface>(hIface);
         DEV_HANDLE& handle = Export::Required(phDevice);
-        handle = iface.OpenDevice(Export::RequiredText(sDeviceID), iOpenFlag)->Handle();
+        handle = iface.OpenDevice(Export::RequiredText(sDeviceID), iOpenFlag);
     });
 }
 

@@ -27,7 +27,7 @@ bool AnsweredByLibrary(TL_INFO_CMD command) {
 GC_ERROR TLOpen(TL_HANDLE* phTL) {
     return Export::Frame([&] {
         TL_HANDLE& handle = Export::Required(phTL);
-        handle = LibraryState::Instance().OpenSystem().Handle();
+        handle = LibraryState::Instance().OpenSystem();
     });
 }
 
@@ -74,7 +74,7 @@ GC_ERROR TLOpenInterface(TL_HANDLE hTL, const char* sIfaceID, IF_HANDLE* phIface
     return Export::Frame([&] {
         CTL& system = Export::TLCast(hTL);
         IF_HANDLE& handle = Export::Required(phIface);
-        handle = system.OpenInterface(Export::RequiredText(sIfaceID))->Handle();
+        handle = system.OpenInterface(Export::RequiredText(sIfaceID));
     });
 }
 

@@ -54,7 +54,8 @@ void* HandleRegistry::Lease(const void* handle, Kind kind) {
     Slot* slot = token == 0 ? nullptr : Find(token);
     if (slot == nullptr) return nullptr;
     LeaseScope* scope = LeaseScope::Innermost();
-    if (scope == nullptr) return slot->kind.load() == kind ? slot->object.load() : nullptr;
+    if (scope == nullptr)  // outside an export call nothing is counted, but a retiring object is gone
+        return (slot->state.load() & kRetiring) == 0 && slot->kind.load() == kind ? slot->object.load() : nullptr;
     const uint32_t before = slot->state.fetch_add(1);
     // Checked again after counting: the object may have begun to retire, or its slot may have
     // been freed and reused, since the token was compared.
@@ -62,7 +63,7 @@ void* HandleRegistry::Lease(const void* handle, Kind kind) {
         Release(*slot);
         return nullptr;
     }
-    scope->Add(*slot, token);
+    scope->Add(*this, *slot, token);
     return slot->object.load();
 }
 
@@ -110,17 +111,17 @@ LeaseScope::LeaseScope() : outer_(innermostScope) { innermostScope = this; }
 LeaseScope::~LeaseScope() {
     innermostScope = outer_;
     for (size_t i = 0; i < count_; ++i)
-        if (held_[i].slot != nullptr) HandleRegistry::Instance().Release(*held_[i].slot);
+        if (held_[i].slot != nullptr) held_[i].registry->Release(*held_[i].slot);
 }
 
 LeaseScope* LeaseScope::Innermost() { return innermostScope; }
 
-void LeaseScope::Add(HandleRegistry::Slot& slot, uintptr_t token) {
+void LeaseScope::Add(HandleRegistry& registry, HandleRegistry::Slot& slot, uintptr_t token) {
     if (count_ == kCapacity) {
-        HandleRegistry::Instance().Release(slot);
+        registry.Release(slot);
         GENICAM_THROW(RuntimeException, "Too many handles in one call");
     }
-    held_[count_++] = Held{&slot, token};
+    held_[count_++] = Held{&registry, &slot, token};
 }
 
 uint32_t LeaseScope::DropHeldByThisThread(uintptr_t token) {

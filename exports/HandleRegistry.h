@@ -93,6 +93,7 @@ public:
 private:
     friend class HandleRegistry;
     struct Held {
+        HandleRegistry* registry;
         HandleRegistry::Slot* slot;
         uintptr_t token;
     };
@@ -100,7 +101,7 @@ private:
     static constexpr size_t kCapacity = 4;
 
     static LeaseScope* Innermost();
-    void Add(HandleRegistry::Slot& slot, uintptr_t token);
+    void Add(HandleRegistry& registry, HandleRegistry::Slot& slot, uintptr_t token);
     // How many leases this thread holds on the token; they are dropped as the object goes.
     static uint32_t DropHeldByThisThread(uintptr_t token);
 

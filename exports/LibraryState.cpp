@@ -1,7 +1,5 @@
 #include "exports/LibraryState.h"
 
-#include <algorithm>
-
 #include "system/TL.h"
 
 namespace GenICam::Client {
@@ -14,40 +12,15 @@ LibraryState& LibraryState::Instance() {
 
 LibraryState::~LibraryState() { CloseAllSystems(); }
 
-CTL& LibraryState::OpenSystem() {
+void* LibraryState::OpenSystem() {
     auto system = std::make_unique<CTL>();
-    std::lock_guard lock(systemsMutex_);
-    systems_.push_back(std::move(system));
-    return *systems_.back();
+    void* handle = system->Handle();
+    systems_.Add(std::move(system));
+    return handle;
 }
 
-void LibraryState::CloseSystem(CTL& system) {
-    std::unique_ptr<CTL> closing;
-    {
-        std::lock_guard lock(systemsMutex_);
-        const auto found = std::find_if(systems_.begin(), systems_.end(),
-                                        [&](const auto& open) { return open.get() == &system; });
-        if (found == systems_.end()) return;
-        closing = std::move(*found);
-        systems_.erase(found);
-        closingSystems_.Begin();
-    }
-    // Destroyed outside the lock: it waits for calls still inside its subtree.
-    closing.reset();
-    closingSystems_.End();
-}
+void LibraryState::CloseSystem(CTL& system) { systems_.Close(&system); }
 
-void LibraryState::CloseAllSystems() {
-    std::vector<std::unique_ptr<CTL>> closing;
-    {
-        std::lock_guard lock(systemsMutex_);
-        closing.swap(systems_);
-        closingSystems_.Begin();
-    }
-    // Newest first, as an application closes what it opened.
-    while (!closing.empty()) closing.pop_back();
-    closingSystems_.End();
-    closingSystems_.WaitForAll();
-}
+void LibraryState::CloseAllSystems() { systems_.CloseAll(); }
 
 }  // namespace GenICam::Client

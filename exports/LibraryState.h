@@ -6,11 +6,8 @@
 #pragma once
 
 #include <atomic>
-#include <memory>
-#include <mutex>
-#include <vector>
 
-#include "common/PendingCloses.h"
+#include "common/OwnedChildren.h"
 #include "exports/HandleRegistry.h"
 #include "exports/LastError.h"
 
@@ -31,8 +28,8 @@ public:
     bool IsInitialized() const { return initialized_.load(); }
     void SetInitialized(bool initialized) { initialized_.store(initialized); }
 
-    // A new system module, owned here until it is closed.
-    CTL& OpenSystem();
+    // A new system module, owned here until it is closed; gives its handle.
+    void* OpenSystem();
     // Destroys the system module with everything opened beneath it, children first. A system
     // that another thread closes already is left to that thread.
     void CloseSystem(CTL& system);
@@ -46,9 +43,7 @@ private:
     HandleRegistry handles_;
     LastErrorStore lastError_;
     std::atomic<bool> initialized_{false};
-    std::mutex systemsMutex_;
-    std::vector<std::unique_ptr<CTL>> systems_;
-    PendingCloses closingSystems_;
+    OwnedChildren<CTL> systems_;
 };
 
 }  // namespace GenICam::Client

@@ -119,7 +119,7 @@ bool CInterface::IsOpen(const std::string& request) const {
                        [&](const CDevice* device) { return device->GetDeviceInfo()->Matches(request); });
 }
 
-CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
+GenTL::DEV_HANDLE CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
     std::lock_guard lock(mutex_);
     if (IsOpen(request)) GENICAM_THROW(ResourceInUseException, "Device already open");
     const CDeviceInfo* listed = FindListed(request);
@@ -144,9 +144,9 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
         camera->CloseDevice();
         throw;
     }
-    CDevice& adopted = system_.AdoptDevice(std::move(device));
-    openDevices_.push_back(&adopted);
-    return &adopted;
+    GenTL::DEV_HANDLE handle = device->Handle();
+    openDevices_.push_back(&system_.AdoptDevice(std::move(device)));
+    return handle;
 }
 
 void CInterface::RemoveDevice(const CDevice* device) {

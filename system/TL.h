@@ -11,7 +11,7 @@
 #include "GenTL.h"
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
-#include "common/PendingCloses.h"
+#include "common/OwnedChildren.h"
 #include "interface/InterfaceInfo.h"
 
 namespace GenICam::Client {
@@ -28,8 +28,8 @@ public:
     std::string GetInterfaceID(uint32_t index);
     void UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t timeout);
     void GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
-    // Hands out the open interface of that MAC entry, or opens a new one.
-    CInterface* OpenInterface(const std::string& interfaceId);
+    // The handle of the open interface of that MAC entry, or of a newly opened one.
+    GenTL::IF_HANDLE OpenInterface(const std::string& interfaceId);
     void GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,
                           GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
     // Destroys an interface opened through this module.
@@ -50,14 +50,11 @@ private:
     InterfaceList DiscoverInterfaces();
     std::shared_ptr<const CInterfaceInfo> DescribeInterface(const std::string& name);
 
-    // Guards both lists: applications may discover, open and close from several threads.
+    // Guards the discovery: applications may discover, open and close from several threads.
     std::recursive_mutex mutex_;
-    std::vector<std::unique_ptr<CInterface>> openInterfaces_;
     InterfaceList interfaces_;
-    PendingCloses closingInterfaces_;
-    std::mutex devicesMutex_;
-    std::vector<std::unique_ptr<CDevice>> openDevices_;
-    PendingCloses closingDevices_;
+    OwnedChildren<CInterface> openInterfaces_;
+    OwnedChildren<CDevice> openDevices_;
     bool discovered_ = false;
     Tevold::CamSystem* camera_ = nullptr;
 };
