@@ -33,9 +33,9 @@ CDevice::~CDevice() {
 
 void CDevice::Close() { system_.CloseDevice(this); }
 
-CInterface* CDevice::GetInterface() const {
+GenTL::IF_HANDLE CDevice::InterfaceHandle() const {
     std::lock_guard linkLock(interface_->mutex);
-    return interface_->iface;
+    return interface_->iface == nullptr ? nullptr : interface_->iface->Handle();
 }
 
 void CDevice::CloseCamera() noexcept {

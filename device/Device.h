@@ -42,8 +42,9 @@ public:
 
     CDevicePort& RemotePort() { return *port_; }
     Tevold::CamDevice& Camera() { return *camera_; }
-    // The interface that opened the device, or null once that interface was closed.
-    CInterface* GetInterface() const;
+    // The handle of the interface that opened the device, or null once that interface was
+    // closed. Taken under the link's lock, so the interface cannot go meanwhile.
+    GenTL::IF_HANDLE InterfaceHandle() const;
 
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,

@@ -52,9 +52,9 @@ GC_ERROR DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE* phIface) {
     return Export::Frame([&] {
         CDevice& device = Export::HandleCast<CDevice>(hDevice);
         IF_HANDLE& handle = Export::Required(phIface);
-        CInterface* iface = device.GetInterface();
+        IF_HANDLE iface = device.InterfaceHandle();
         if (iface == nullptr) GENICAM_THROW(NotAvailableException, "The device's interface is closed");
-        handle = iface->Handle();
+        handle = iface;
     });
 }
 
