@@ -288,10 +288,14 @@ TEST_F(ConsumerWaits, AKillForgottenByReregistrationLeavesNoWakeUp) {
     for (const auto& [source, type, event] : {std::tuple{static_cast<void*>(ds), EVENT_NEW_BUFFER, newBuffer},
                                               std::tuple{static_cast<void*>(cam.port), EVENT_REMOTE_DEVICE, remote}}) {
         SCOPED_TRACE(type);
-        ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
-        ASSERT_EQ(gentl.GCUnregisterEvent(source, type), GC_ERR_SUCCESS);
-        ASSERT_EQ(RegisterEvent(source, type), event);
-        EXPECT_GE(TimedOutWait(event, 300), std::chrono::milliseconds(300));
+        for (const bool unregisterFirst : {true, false}) {
+            ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
+            if (unregisterFirst) {
+                ASSERT_EQ(gentl.GCUnregisterEvent(source, type), GC_ERR_SUCCESS);
+            }
+            ASSERT_EQ(RegisterEvent(source, type), event);
+            EXPECT_GE(TimedOutWait(event, 300), std::chrono::milliseconds(300)) << unregisterFirst;
+        }
     }
 }
 
