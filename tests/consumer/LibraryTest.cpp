@@ -28,7 +28,9 @@ constexpr const char* kLinkedCtiVariable = "KAVRIN_TEST_LINKED_CTI";
 
 TEST(ConsumerLoadedPath, NameAndPathAsLoadedThroughALink) {
     if (const char* linked = std::getenv(kLinkedCtiVariable)) {
-        GenTLProducer producer(linked);
+        // Never unloaded, as the one the other tests share.
+        static GenTLProducer* const loaded = new GenTLProducer(linked);
+        GenTLProducer& producer = *loaded;
         ASSERT_EQ(producer.GCInitLib(), GC_ERR_SUCCESS);
         for (const auto& [command, expected] :
              {std::pair{TL_INFO_PATHNAME, std::string(linked)},
