@@ -44,7 +44,8 @@ struct GrabReport {
     GC_ERROR end = GC_ERR_SUCCESS;
 };
 
-GrabReport GrabUntilKilled(DS_HANDLE ds, EVENT_HANDLE event, size_t wanted, uint32_t width, uint32_t height) {
+GrabReport GrabUntilKilled(DS_HANDLE ds, EVENT_HANDLE event, size_t wanted, uint32_t width, uint32_t height,
+                           std::atomic<size_t>& seen) {
     GrabReport report;
     uint64_t lastFrameId = 0;
     for (;;) {
@@ -63,6 +64,7 @@ GrabReport GrabUntilKilled(DS_HANDLE ds, EVENT_HANDLE event, size_t wanted, uint
         if (frameId <= lastFrameId) report.framesInOrder = false;
         lastFrameId = frameId;
         if (++report.frames < wanted) Gentl().DSQueueBuffer(ds, data.BufferHandle);
+        seen = report.frames;
     }
 }
 
@@ -95,12 +97,12 @@ void GrabWithWaiterThread(DS_HANDLE ds, PORT_HANDLE port, size_t frames, bool co
     const std::vector<BUFFER_HANDLE> buffers = AnnounceAndQueue(ds, 8, payload, consumerMemory ? &memory : nullptr);
     EVENT_HANDLE event = nullptr;
     ASSERT_EQ(Gentl().GCRegisterEvent(ds, EVENT_NEW_BUFFER, &event), GC_ERR_SUCCESS);
-    auto waiter = std::async(std::launch::async, [=] { return GrabUntilKilled(ds, event, frames, width, height); });
+    std::atomic<size_t> seen{0};
+    auto waiter = std::async(std::launch::async,
+                             [=, &seen] { return GrabUntilKilled(ds, event, frames, width, height, seen); });
     ASSERT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
     WriteRegister<uint32_t>(port, Reg::kAcquisitionStart, Sim::kCommandValue);
-    EXPECT_TRUE(Eventually([&] {
-        return Value<uint64_t>(DSInfo(ds, STREAM_INFO_NUM_DELIVERED), INFO_DATATYPE_UINT64) >= frames;
-    }));
+    EXPECT_TRUE(Eventually([&] { return seen >= frames; }));
 
     WriteRegister<uint32_t>(port, Reg::kAcquisitionStop, Sim::kCommandValue);
     ASSERT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
