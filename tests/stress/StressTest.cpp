@@ -131,9 +131,6 @@ private:
             size_t size = sizeof data;
             const GC_ERROR result = gentl_.EventGetData(event, &data, &size, GENTL_INFINITE);
             if (result == GC_ERR_ABORT || result == GC_ERR_INVALID_HANDLE) return;
-            // Another thread queueing a buffer back out of the output queue can leave the
-            // new-buffer signal set with nothing behind it; the wait then ends empty-handed.
-            if (result == GC_ERR_NO_DATA) continue;
             if (result != GC_ERR_SUCCESS) return Fail(index_, "EventGetData", result);
             ExpectWorksOrRefused(index_, "DSQueueBuffer", gentl_.DSQueueBuffer(ds, data.BufferHandle));
         }
