@@ -31,7 +31,7 @@ fuzz_stage() {
 
 # Eight threads opening, acquiring, killing, closing and reopening, in the sanitizer builds of
 # the stages above: under ASan with the quarantine off, so a freed object's memory is reused at
-# once and a stale handle cannot hide, and under TSan. About 1 minute on 2 cores.
+# once and a stale handle cannot hide, and under TSan. About 15 seconds on 2 cores.
 stress_stage() {
   echo "=== stress ==="
   ASAN_OPTIONS=quarantine_size_mb=0:detect_leaks=1 build/asan/bin/kavrin_stress build/asan/bin/KavrinTL40.cti 400
