@@ -1,5 +1,6 @@
 // kavrin-grab: lists, inspects, configures and grabs from cameras through any GenTL producer,
 // using nothing but the producer's exported C functions and Aravis's GenApi engine.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -26,15 +27,22 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
-void PrintRow(const std::vector<std::string>& cells)
+// Columns as wide as their widest cell, two spaces apart.
+void PrintTable(const std::vector<std::vector<std::string>>& rows, const char* indent)
 {
-    static const int kWidths[] = {22, 16, 10, 12, 12, 6, 0};
-    std::string line;
-    for (size_t i = 0; i < cells.size(); ++i) {
-        line += cells[i];
-        if (i + 1 < cells.size()) line += std::string(std::max<int>(1, kWidths[i] - static_cast<int>(cells[i].size()) + 1), ' ');
+    std::vector<size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
     }
-    std::printf("%s\n", line.c_str());
+    for (const auto& row : rows) {
+        std::string line = indent;
+        for (size_t i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+        }
+        std::printf("%s\n", line.c_str());
+    }
 }
 
 int List(DeviceCatalog& catalog)
@@ -45,13 +53,12 @@ int List(DeviceCatalog& catalog)
         for (const auto& iface : producer->Interfaces()) {
             std::printf("  interface %s (%s)\n", iface.id.c_str(), iface.tlType.c_str());
             if (iface.devices.empty()) continue;
-            std::printf("    ");
-            PrintRow({"ID", "vendor", "model", "serial", "user name", "TL", "access"});
+            std::vector<std::vector<std::string>> rows{{"ID", "vendor", "model", "serial", "user name", "TL", "access"}};
             for (const auto& device : iface.devices) {
-                std::printf("    ");
-                PrintRow({device.id, device.vendor, device.model, device.serialNumber, device.userName, device.tlType,
-                          AccessStatusName(device.accessStatus)});
+                rows.push_back({device.id, device.vendor, device.model, device.serialNumber, device.userName,
+                                device.tlType, AccessStatusName(device.accessStatus)});
             }
+            PrintTable(rows, "    ");
         }
     }
     return 0;
