@@ -1,5 +1,5 @@
-// Numeric answers of the GenTL information calls, read whatever integer or boolean type the
-// producer reports them in: producers differ (a count as UINT32 or SIZET, a flag as BOOL8 or
+// Answers of the GenTL information calls. Numbers are read in whatever integer or boolean type
+// the producer reports them: producers differ (a count as UINT32 or SIZET, a flag as BOOL8 or
 // UINT64), and a consumer has to take the type the answer says it has.
 #pragma once
 
@@ -10,7 +10,20 @@
 
 #include "tools/GenTLError.h"
 
-// query(type, buffer, size) is one information call; call names it in errors.
+// A text answer; empty when the producer does not give it. query(type, buffer, size) is one
+// information call.
+template <typename Query>
+std::string InfoText(Query query)
+{
+    char text[1024] = {};
+    size_t size = sizeof text;
+    GenTL::INFO_DATATYPE type = GenTL::INFO_DATATYPE_UNKNOWN;
+    if (query(&type, text, &size) != GenTL::GC_ERR_SUCCESS || type != GenTL::INFO_DATATYPE_STRING) return "";
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+// A numeric answer; call names the information call in errors.
 template <typename Query>
 uint64_t InfoNumber(GenTLProducer& producer, const char* call, Query query)
 {

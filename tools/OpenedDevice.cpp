@@ -1,6 +1,7 @@
 #include "tools/OpenedDevice.h"
 
 #include "tools/GenTLError.h"
+#include "tools/GenTLInfo.h"
 
 using namespace GenTL;
 
@@ -20,13 +21,7 @@ OpenedDevice::~OpenedDevice() { gentl_.DevClose(device_); }
 
 std::string OpenedDevice::InfoText(DEVICE_INFO_CMD command)
 {
-    char text[1024] = {};
-    size_t size = sizeof text;
-    INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
-    if (gentl_.DevGetInfo(device_, command, &type, text, &size) != GC_ERR_SUCCESS ||
-        type != INFO_DATATYPE_STRING) {
-        return "";
-    }
-    text[sizeof text - 1] = '\0';
-    return text;
+    return ::InfoText([&](INFO_DATATYPE* type, char* text, size_t* size) {
+        return gentl_.DevGetInfo(device_, command, type, text, size);
+    });
 }

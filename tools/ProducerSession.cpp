@@ -1,6 +1,9 @@
 #include "tools/ProducerSession.h"
 
+#include <functional>
+
 #include "tools/GenTLError.h"
+#include "tools/GenTLInfo.h"
 
 using namespace GenTL;
 
@@ -9,16 +12,19 @@ namespace {
 // Discovery waits this long for interfaces and devices to answer.
 constexpr uint64_t kDiscoveryTimeoutMs = 1000;
 
-// A text answer of one of the information calls; empty when the producer does not give it.
-template <typename Query>
-std::string InfoText(Query query)
+// The IDs of a list of count entries, asked for by index.
+std::vector<std::string> ListedIds(GenTLProducer& gentl, uint32_t count, const char* call,
+                                   const std::function<GC_ERROR(uint32_t, char*, size_t*)>& idAt)
 {
-    char text[1024] = {};
-    size_t size = sizeof text;
-    INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
-    if (query(&type, text, &size) != GC_ERR_SUCCESS || type != INFO_DATATYPE_STRING) return "";
-    text[sizeof text - 1] = '\0';
-    return text;
+    std::vector<std::string> ids;
+    for (uint32_t i = 0; i < count; ++i) {
+        char id[1024] = {};
+        size_t size = sizeof id;
+        CheckGenTL(gentl, idAt(i, id, &size), call);
+        id[sizeof id - 1] = '\0';
+        ids.emplace_back(id);
+    }
+    return ids;
 }
 
 }  // namespace
@@ -49,34 +55,32 @@ void ProducerSession::Discover()
 {
     CheckGenTL(gentl_, gentl_.TLUpdateInterfaceList(system_, nullptr, kDiscoveryTimeoutMs),
                "TLUpdateInterfaceList");
-    uint32_t count = 0;
-    CheckGenTL(gentl_, gentl_.TLGetNumInterfaces(system_, &count), "TLGetNumInterfaces");
-    for (uint32_t i = 0; i < count; ++i) {
-        char id[1024] = {};
-        size_t size = sizeof id;
-        CheckGenTL(gentl_, gentl_.TLGetInterfaceID(system_, i, id, &size), "TLGetInterfaceID");
+    uint32_t interfaces = 0;
+    CheckGenTL(gentl_, gentl_.TLGetNumInterfaces(system_, &interfaces), "TLGetNumInterfaces");
+    const auto interfaceIds = ListedIds(gentl_, interfaces, "TLGetInterfaceID", [&](uint32_t i, char* id, size_t* size) {
+        return gentl_.TLGetInterfaceID(system_, i, id, size);
+    });
+    for (const auto& id : interfaceIds) {
         InterfaceEntry entry;
         entry.id = id;
         const auto interfaceText = [&](INTERFACE_INFO_CMD command) {
-            return InfoText([&](INFO_DATATYPE* type, char* text, size_t* textSize) {
-                return gentl_.TLGetInterfaceInfo(system_, id, command, type, text, textSize);
+            return InfoText([&](INFO_DATATYPE* type, char* text, size_t* size) {
+                return gentl_.TLGetInterfaceInfo(system_, id.c_str(), command, type, text, size);
             });
         };
         entry.displayName = interfaceText(INTERFACE_INFO_DISPLAYNAME);
         entry.tlType = interfaceText(INTERFACE_INFO_TLTYPE);
-        CheckGenTL(gentl_, gentl_.TLOpenInterface(system_, id, &entry.handle), "TLOpenInterface");
+        CheckGenTL(gentl_, gentl_.TLOpenInterface(system_, id.c_str(), &entry.handle), "TLOpenInterface");
         interfaces_.push_back(entry);
-        IF_HANDLE iface = entry.handle;
-        CheckGenTL(gentl_, gentl_.IFUpdateDeviceList(iface, nullptr, kDiscoveryTimeoutMs),
-                   "IFUpdateDeviceList");
+        // Consumers list devices on every interface they open before opening one of them.
+        const IF_HANDLE iface = entry.handle;
+        CheckGenTL(gentl_, gentl_.IFUpdateDeviceList(iface, nullptr, kDiscoveryTimeoutMs), "IFUpdateDeviceList");
         uint32_t devices = 0;
         CheckGenTL(gentl_, gentl_.IFGetNumDevices(iface, &devices), "IFGetNumDevices");
-        for (uint32_t d = 0; d < devices; ++d) {
-            char deviceId[1024] = {};
-            size = sizeof deviceId;
-            CheckGenTL(gentl_, gentl_.IFGetDeviceID(iface, d, deviceId, &size), "IFGetDeviceID");
-            interfaces_.back().devices.push_back(DescribeDevice(iface, deviceId));
-        }
+        const auto deviceIds = ListedIds(gentl_, devices, "IFGetDeviceID", [&](uint32_t i, char* deviceId, size_t* size) {
+            return gentl_.IFGetDeviceID(iface, i, deviceId, size);
+        });
+        for (const auto& deviceId : deviceIds) interfaces_.back().devices.push_back(DescribeDevice(iface, deviceId));
     }
 }
 
