@@ -68,6 +68,21 @@ TEST(GrabToolList, ShowsEveryCameraWithItsDetails)
     EXPECT_THAT(result.out, AllOf(HasSubstr("Kavrin"), HasSubstr("SimCam GEV"), HasSubstr("ReadWrite")));
 }
 
+// Every .cti of every listed folder is loaded, each once; other files and missing folders are
+// passed over.
+TEST(GrabToolList, FindsProducersThroughTheEnvironmentVariable)
+{
+    const std::string folder = fs::path(KAVRIN_CTI_PATH).parent_path().string();
+    const char* variable = sizeof(void*) == 4 ? "GENICAM_GENTL32_PATH" : "GENICAM_GENTL64_PATH";
+    ToolRun run{{"list"}, {{variable, "/nonexistent:" + folder + ":" + folder}}, {}};
+    run.giveProducer = false;
+    const ToolResult result = RunTool(run);
+    ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+    EXPECT_THAT(result.out, HasSubstr("KavrinTL40.cti"));
+    EXPECT_EQ(result.out.find("KavrinTL40.cti"), result.out.rfind("KavrinTL40.cti")) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("KVR-U3V-2002"));
+}
+
 TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine)
 {
     FrameFolder folder;

@@ -45,7 +45,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
 
 ToolResult RunTool(const ToolRun& run)
 {
-    std::vector<std::string> args{KAVRIN_GRAB_PATH, "--cti", KAVRIN_CTI_PATH};
+    std::vector<std::string> args{KAVRIN_GRAB_PATH};
+    if (run.giveProducer) args.insert(args.end(), {"--cti", KAVRIN_CTI_PATH});
     args.insert(args.end(), run.args.begin(), run.args.end());
     std::vector<std::string> environment = Environment(run);
     std::vector<char*> argv = Pointers(args);

@@ -20,6 +20,8 @@ struct ToolRun {
     std::vector<std::pair<std::string, std::string>> environment;  // added to this process's
     // Sees the output so far while the tool runs; returning true sends the tool SIGINT (once).
     std::function<bool(const std::string& out)> interruptWhen;
+    // false: the tool finds producers itself (environment, then its own folder)
+    bool giveProducer = true;
 };
 
 // The tool runs against the built producer (--cti) unless args choose otherwise. A tool that
