@@ -1,10 +1,12 @@
 #include "tools/FrameGrabber.h"
 
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "tools/GenTLError.h"
+#include "tools/FrameSaver.h"
 #include "tools/GenTLInfo.h"
 
 using namespace GenTL;
@@ -153,6 +155,8 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
     GenTLProducer& gentl = device_.GenTL();
     GrabOutcome outcome;
     try {
+        std::optional<FrameSaver> saver;
+        if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
         Acquisition acquisition(device_, features_);
         acquisition.Prepare(request.buffers);
         const EVENT_HANDLE event = acquisition.Event();
@@ -171,11 +175,12 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             const bool incomplete = BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE) != 0;
             const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
             outcome.statistics.Count(frameId, frame.size, incomplete);
-            if (request.writer != nullptr && !incomplete) request.writer->Write(frame, ++saved);
+            if (saver && !incomplete) saver->Save(frame, ++saved);
             CheckGenTL(gentl, gentl.DSQueueBuffer(stream, data.BufferHandle), "DSQueueBuffer");
             progress(outcome.statistics);
         }
         outcome.statistics.SetUnderruns(StreamInfo(gentl, stream, STREAM_INFO_NUM_UNDERRUN));
+        if (saver) saver->Finish();
     } catch (...) {
         outcome.failure = std::current_exception();
     }
