@@ -1,9 +1,16 @@
 // The tool's own rules where a slip would mislead a user: counting lost frames from frame IDs,
-// and reading the command line.
+// reading the command line, and saving frames on the saver's thread.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "PngFile.h"
 #include "tools/CommandLine.h"
+#include "tools/FrameSaver.h"
 #include "tools/GrabStatistics.h"
 
 namespace grabtool {
@@ -61,6 +68,59 @@ TEST(CommandLine, RefusesWhatItCannotRead)
         EXPECT_THROW(Parse(words), UsageError) << (words.empty() ? "" : words.back());
     }
     EXPECT_EQ(Parse({"grab", "--help"}).command, "help");
+}
+
+class FrameSaverTest : public ::testing::Test {
+protected:
+    FrameSaverTest() : folder_(std::filesystem::temp_directory_path() / ("kavrin-saver-" + std::to_string(getpid())))
+    {
+        std::filesystem::remove_all(folder_);
+    }
+    ~FrameSaverTest() override { std::filesystem::remove_all(folder_); }
+
+    // A 4x2 Mono8 frame whose first byte is its number.
+    Frame MonoFrame(uint8_t number)
+    {
+        pixels_.push_back(std::vector<uint8_t>(8, 0));
+        pixels_.back()[0] = number;
+        return Frame{pixels_.back().data(), 8, 4, 2, 0x01080001};
+    }
+
+    std::filesystem::path folder_;
+    std::vector<std::vector<uint8_t>> pixels_;
+};
+
+// The saver copies each frame: the caller's buffer may change as soon as Save returns.
+TEST_F(FrameSaverTest, WritesCopiesOfEveryQueuedFrame)
+{
+    FrameWriter writer(folder_.string(), FrameWriter::Format::Png);
+    FrameSaver saver(writer, 2);
+    for (uint8_t number = 1; number <= 5; ++number) {
+        Frame frame = MonoFrame(number);
+        saver.Save(frame, number);
+        pixels_.back()[0] = 0xEE;
+    }
+    saver.Finish();
+    for (uint8_t number = 1; number <= 5; ++number) {
+        const PngImage image = ReadPng((folder_ / ("frame-00000" + std::to_string(number) + ".png")).string());
+        ASSERT_TRUE(image.valid) << image.error;
+        EXPECT_EQ(image.rows[0][0], number);
+    }
+}
+
+TEST_F(FrameSaverTest, AFailedWriteReachesTheGrab)
+{
+    FrameWriter writer(folder_.string(), FrameWriter::Format::Png);
+    FrameSaver saver(writer, 1);
+    Frame unsupported = MonoFrame(1);
+    unsupported.pixelFormat = 0x0110FFFF;
+    saver.Save(unsupported, 1);
+    EXPECT_THROW(
+        {
+            saver.Save(MonoFrame(2), 2);
+            saver.Finish();
+        },
+        std::runtime_error);
 }
 
 }  // namespace
