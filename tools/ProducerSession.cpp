@@ -29,7 +29,8 @@ std::vector<std::string> ListedIds(GenTLProducer& gentl, uint32_t count, const c
 
 }  // namespace
 
-ProducerSession::ProducerSession(const std::string& path) : path_(path), gentl_(path)
+// kavrin-grab loads producers once and exits after closing them, so it leaves them loaded.
+ProducerSession::ProducerSession(const std::string& path) : path_(path), gentl_(path, GenTLProducer::Unload::Never)
 {
     try {
         CheckGenTL(gentl_, gentl_.GCInitLib(), "GCInitLib");
