@@ -133,8 +133,13 @@ Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffe
 {
     const auto info = [&](BUFFER_INFO_CMD command) { return BufferInfo(gentl, stream, buffer, command); };
     Frame frame;
-    frame.data = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(info(BUFFER_INFO_BASE))) +
-                 info(BUFFER_INFO_IMAGEOFFSET);
+    // Producers older than GenTL 1.2 know no image offset: their images start at the base.
+    uint64_t offset = 0;
+    try {
+        offset = info(BUFFER_INFO_IMAGEOFFSET);
+    } catch (const GenTLError&) {
+    }
+    frame.data = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(info(BUFFER_INFO_BASE))) + offset;
     frame.size = static_cast<size_t>(info(BUFFER_INFO_SIZE_FILLED));
     frame.width = static_cast<size_t>(info(BUFFER_INFO_WIDTH));
     frame.height = static_cast<size_t>(info(BUFFER_INFO_HEIGHT));
@@ -172,10 +177,15 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId = BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);
-            const bool incomplete = BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE) != 0;
-            const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
-            outcome.statistics.Count(frameId, frame.size, incomplete);
-            if (saver && !incomplete) saver->Save(frame, ++saved);
+            // An incomplete buffer need not describe an image; it is counted, not stored.
+            if (BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE) != 0) {
+                outcome.statistics.Count(frameId, BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED),
+                                         true);
+            } else {
+                const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
+                outcome.statistics.Count(frameId, frame.size, false);
+                if (saver) saver->Save(frame, ++saved);
+            }
             CheckGenTL(gentl, gentl.DSQueueBuffer(stream, data.BufferHandle), "DSQueueBuffer");
             progress(outcome.statistics);
         }

@@ -148,11 +148,6 @@ FrameWriter::FrameWriter(const std::string& folder, Format format) : folder_(fol
     if (error) throw std::runtime_error("cannot create the folder " + folder_ + ": " + error.message());
 }
 
-bool FrameWriter::CanStore(uint64_t pixelFormat) const
-{
-    return format_ == Format::Raw || LayoutOf(pixelFormat) != nullptr;
-}
-
 void FrameWriter::Write(const Frame& frame, uint64_t index) const
 {
     const std::string path = folder_ + "/" + FrameFileName(index, format_ == Format::Png ? "png" : "raw");
@@ -164,7 +159,11 @@ void FrameWriter::Write(const Frame& frame, uint64_t index) const
         }
     } else {
         const PngLayout* layout = LayoutOf(frame.pixelFormat);
-        if (layout == nullptr) throw std::runtime_error("PNG cannot hold this pixel format; use --format raw");
+        if (layout == nullptr) {
+            char format[32];
+            std::snprintf(format, sizeof format, "0x%08llx", static_cast<unsigned long long>(frame.pixelFormat));
+            throw std::runtime_error(std::string("PNG cannot hold pixel format ") + format + "; use --format raw");
+        }
         std::vector<uint8_t> samples = FileSamples(frame, *layout);
         const size_t rowBytes = frame.width * Channels(*layout) * (layout->bitDepth / 8);
         std::vector<png_bytep> rows(frame.height);

@@ -21,8 +21,6 @@ public:
     // Creates the folder if needed; throws std::runtime_error when it cannot.
     FrameWriter(const std::string& folder, Format format);
 
-    // Whether Write can store frames of this pixel format in the chosen file format.
-    bool CanStore(uint64_t pixelFormat) const;
     // Writes "frame-<index, 6 digits>.png" (or ".raw"); throws std::runtime_error on failure.
     void Write(const Frame& frame, uint64_t index) const;
 
