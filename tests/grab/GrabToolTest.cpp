@@ -114,6 +114,7 @@ TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine)
 }
 
 struct FormatCase {
+    std::string name;
     std::vector<std::string> settings;
     uint32_t width;
     int bitDepth;
@@ -154,10 +155,11 @@ TEST_P(GrabToolFrames, WritesOnePngPerFrameInTheCamerasFormat)
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, GrabToolFrames,
-    ::testing::Values(FormatCase{{}, 640, 8, PNG_COLOR_TYPE_GRAY},
-                      FormatCase{{"Width=320", "PixelFormat=Mono16"}, 320, 16, PNG_COLOR_TYPE_GRAY},
-                      FormatCase{{"KVR-U3V-2001", "PixelFormat=RGB8", "AcquisitionFrameRate=100"}, 640, 8,
-                                 PNG_COLOR_TYPE_RGB}));
+    ::testing::Values(FormatCase{"Mono8", {}, 640, 8, PNG_COLOR_TYPE_GRAY},
+                      FormatCase{"Mono16Width320", {"Width=320", "PixelFormat=Mono16"}, 320, 16, PNG_COLOR_TYPE_GRAY},
+                      FormatCase{"RGB8", {"KVR-U3V-2001", "PixelFormat=RGB8", "AcquisitionFrameRate=100"}, 640, 8,
+                                 PNG_COLOR_TYPE_RGB}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
 
 TEST(GrabToolSettings, AWrongNameOrValueSaysWhichAndListsTheValidOnes)
 {
