@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,8 @@ struct FormatCase {
     int bitDepth;
     int colorType;
 };
+
+void PrintTo(const FormatCase& format, std::ostream* out) { *out << format.name; }
 
 class GrabToolFrames : public ::testing::TestWithParam<FormatCase> {};
 
