@@ -37,6 +37,8 @@ AravisStream::~AravisStream()
 {
     std::lock_guard lock(grabMutex_);
     EndStreaming();
+    // Aravis stops the receiving itself when the stream goes, and insists that it is running.
+    arv_stream_start_thread(stream_.get());
 }
 
 CamResult AravisStream::StartGrab(uint32_t mode, int64_t count)
