@@ -162,6 +162,11 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
     EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
+
+    // Closed, the camera is free for the next application.
+    const IF_HANDLE iface = OpenLoopback();
+    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
+              DEVICE_ACCESS_STATUS_READWRITE);
 }
 
 TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging) {
