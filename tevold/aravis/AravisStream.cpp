@@ -1,6 +1,7 @@
 #include "tevold/aravis/AravisStream.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/StreamParameters.h"
 #include "tevold/aravis/AravisCamera.h"
 
 #include <algorithm>
@@ -15,16 +16,6 @@ namespace {
 constexpr int kPoolSize = 4;
 // How often a waiting GrabImage looks whether it was stopped or the camera was lost.
 constexpr auto kWaitSlice = std::chrono::milliseconds(20);
-
-template <typename Value>
-CamResult WriteParameter(Value value, void* destination, size_t* size)
-{
-    if (*size != sizeof value) {
-        return Result::kInvalidParameter;
-    }
-    std::memcpy(destination, &value, sizeof value);
-    return Result::kSuccess;
-}
 
 }  // namespace
 
@@ -149,30 +140,7 @@ CamResult AravisStream::Deliver(ArvBuffer* buffer, void* destination, size_t cap
 
 CamResult AravisStream::SetParameter(uint32_t parameter, const void* value, size_t* size)
 {
-    if (value == nullptr || size == nullptr) {
-        return Result::kInvalidParameter;
-    }
-    switch (parameter) {
-    case kParamGrabTimeout: {
-        uint32_t timeoutMs = 0;
-        if (*size != sizeof timeoutMs) {
-            return Result::kInvalidParameter;
-        }
-        std::memcpy(&timeoutMs, value, sizeof timeoutMs);
-        grabTimeoutMs_ = timeoutMs;
-        return Result::kSuccess;
-    }
-    case kParamFramesStarted:
-    case kParamAcquisitionActive:
-    case kParamDefinesPayloadSize:
-    case kParamPayloadSize:
-    case kParamPixelFormat:
-    case kParamWidth:
-    case kParamHeight:
-        return Result::kAccessDenied;
-    default:
-        return Result::kInvalidParameter;
-    }
+    return SetStreamParameter(parameter, value, size, grabTimeoutMs_);
 }
 
 CamResult AravisStream::GetParameter(uint32_t parameter, void* value, size_t* size)

@@ -37,7 +37,7 @@ uint32_t AccessStatusOf(const in_addr& local, const in_addr& camera)
 }  // namespace
 
 GevInterface::GevInterface(NetworkInterface nic)
-    : nic_(std::move(nic)), registers_(Sim::InterfaceConfig{nic_.name, "gev", "GEV", {}})
+    : RealCameraInterface(nic.name, "gev", "GEV"), nic_(std::move(nic))
 {
 }
 
@@ -145,28 +145,6 @@ CamResult GevInterface::ConnectDevice(const char* name, CamDevice** device)
         return Result::kAccessDenied;
     }
     *device = new AravisCamera(opened.release(), Describe(*camera));
-    return Result::kSuccess;
-}
-
-CamResult GevInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size)
-{
-    if (buffer == nullptr || size == nullptr) {
-        return Result::kInvalidParameter;
-    }
-    return registers_.Write(address, *size);
-}
-
-CamResult GevInterface::ReadRegister(uint64_t address, void* buffer, size_t* size)
-{
-    if (buffer == nullptr || size == nullptr) {
-        return Result::kInvalidParameter;
-    }
-    return registers_.Read(address, buffer, *size);
-}
-
-CamResult GevInterface::CloseInterface()
-{
-    delete this;
     return Result::kSuccess;
 }
 

@@ -4,7 +4,7 @@
 #include "tevold/aravis/CameraRecord.h"
 #include "tevold/aravis/GvcpClient.h"
 #include "tevold/aravis/NetworkInterfaces.h"
-#include "tevold/sim/InterfaceRegisterSpace.h"
+#include "tevold/aravis/RealCameraInterface.h"
 
 #include <mutex>
 #include <optional>
@@ -15,7 +15,7 @@ namespace Tevold::Aravis {
 // The GigE Vision cameras reachable through one network interface. Discovery asks only on that
 // interface; opening hands the camera to Aravis. The device list is the one the last
 // CountDevices saw.
-class GevInterface final : public CamInterface {
+class GevInterface final : public RealCameraInterface {
 public:
     explicit GevInterface(NetworkInterface nic);
 
@@ -23,9 +23,6 @@ public:
     CamResult GetDeviceName(uint32_t index, char* buffer, size_t* size) override;
     CamResult FindDevice(const char* name, CamDevice** device) override;
     CamResult ConnectDevice(const char* name, CamDevice** device) override;
-    CamResult WriteRegister(uint64_t address, const void* buffer, size_t* size) override;
-    CamResult ReadRegister(uint64_t address, void* buffer, size_t* size) override;
-    CamResult CloseInterface() override;
 
 private:
     ~GevInterface() override = default;
@@ -35,7 +32,6 @@ private:
     CameraRecord Describe(const GevCameraRecord& camera) const;
 
     const NetworkInterface nic_;
-    const Sim::InterfaceRegisterSpace registers_;
     std::mutex mutex_;
     std::vector<GevCameraRecord> cameras_;
 };

@@ -52,7 +52,7 @@ ArvDevice* OpenUsbCamera(const std::string& aravisId)
 
 }  // namespace
 
-U3vInterface::U3vInterface() : registers_(Sim::InterfaceConfig{kName, "u3v", "U3V", {}})
+U3vInterface::U3vInterface() : RealCameraInterface(kName, "u3v", "U3V")
 {
 }
 
@@ -122,28 +122,6 @@ CamResult U3vInterface::ConnectDevice(const char* name, CamDevice** device)
         return Result::kAccessDenied;
     }
     *device = new AravisCamera(opened, std::move(*camera));
-    return Result::kSuccess;
-}
-
-CamResult U3vInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size)
-{
-    if (buffer == nullptr || size == nullptr) {
-        return Result::kInvalidParameter;
-    }
-    return registers_.Write(address, *size);
-}
-
-CamResult U3vInterface::ReadRegister(uint64_t address, void* buffer, size_t* size)
-{
-    if (buffer == nullptr || size == nullptr) {
-        return Result::kInvalidParameter;
-    }
-    return registers_.Read(address, buffer, *size);
-}
-
-CamResult U3vInterface::CloseInterface()
-{
-    delete this;
     return Result::kSuccess;
 }
 

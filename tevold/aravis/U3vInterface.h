@@ -2,7 +2,7 @@
 
 #include "camlib/CamLib.h"
 #include "tevold/aravis/CameraRecord.h"
-#include "tevold/sim/InterfaceRegisterSpace.h"
+#include "tevold/aravis/RealCameraInterface.h"
 
 #include <mutex>
 #include <optional>
@@ -12,7 +12,7 @@ namespace Tevold::Aravis {
 
 // The USB3 Vision cameras Aravis finds on every USB bus. The device list is the one the last
 // CountDevices saw.
-class U3vInterface final : public CamInterface {
+class U3vInterface final : public RealCameraInterface {
 public:
     static constexpr const char* kName = "USB";
 
@@ -22,15 +22,11 @@ public:
     CamResult GetDeviceName(uint32_t index, char* buffer, size_t* size) override;
     CamResult FindDevice(const char* name, CamDevice** device) override;
     CamResult ConnectDevice(const char* name, CamDevice** device) override;
-    CamResult WriteRegister(uint64_t address, const void* buffer, size_t* size) override;
-    CamResult ReadRegister(uint64_t address, void* buffer, size_t* size) override;
-    CamResult CloseInterface() override;
 
 private:
     ~U3vInterface() override = default;
     std::optional<CameraRecord> Listed(const std::string& deviceId);
 
-    const Sim::InterfaceRegisterSpace registers_;
     std::mutex mutex_;
     std::vector<CameraRecord> cameras_;
 };
