@@ -1,6 +1,8 @@
-# 32-bit x86 build on an x86_64 Debian host: the host compiler with -m32 (g++-12-multilib) and
+# 32-bit x86 build on an x86_64 Debian host: the host compiler with -m32 (g++-N-multilib) and
 # Debian's multiarch :i386 libraries. An x86_64 kernel runs the binaries natively.
 #   cmake -S . -B build/i386 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/i386-linux-gnu.cmake
+# -m32 only seeds CMAKE_C_FLAGS and CMAKE_CXX_FLAGS: flags given for them on the command line
+# must repeat it.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER gcc)

@@ -3,11 +3,13 @@
 // taken with dlsym, one camera opened and 100 frames streamed. On 32-bit x86 a cdecl export
 // called through these pointers would unbalance the stack on every call.
 #include <dlfcn.h>
+#include <pthread.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -60,32 +62,88 @@ struct StandardConsumer {
     StandardFunction<EVENT_HANDLE, void*, size_t*, uint64_t> EventGetData;
 };
 
-// Our header declares every export with the standard call type.
+#define STANDARD_CONSUMER_FUNCTIONS(X) \
+    X(GCInitLib) \
+    X(GCCloseLib) \
+    X(TLOpen) \
+    X(TLClose) \
+    X(TLUpdateInterfaceList) \
+    X(TLGetInterfaceID) \
+    X(TLOpenInterface) \
+    X(IFClose) \
+    X(IFUpdateDeviceList) \
+    X(IFGetDeviceID) \
+    X(IFOpenDevice) \
+    X(DevClose) \
+    X(DevGetDataStreamID) \
+    X(DevOpenDataStream) \
+    X(DSClose) \
+    X(DSGetInfo) \
+    X(DSAllocAndAnnounceBuffer) \
+    X(DSQueueBuffer) \
+    X(DSRevokeBuffer) \
+    X(DSFlushQueue) \
+    X(DSStartAcquisition) \
+    X(DSStopAcquisition) \
+    X(DSGetBufferInfo) \
+    X(GCRegisterEvent) \
+    X(GCUnregisterEvent) \
+    X(EventGetData)
+
+// Our header declares every one of them with the standard call type.
 #define KAVRIN_SAME_CALL_TYPE(name)                                                               \
     static_assert(std::is_same_v<decltype(&GenTL::name), decltype(StandardConsumer::name)>,      \
-                  #name " must have the standard call type")
-KAVRIN_SAME_CALL_TYPE(GCInitLib);
-KAVRIN_SAME_CALL_TYPE(TLOpen);
-KAVRIN_SAME_CALL_TYPE(IFOpenDevice);
-KAVRIN_SAME_CALL_TYPE(DSGetBufferInfo);
-KAVRIN_SAME_CALL_TYPE(EventGetData);
+                  #name " must have the standard call type");
+STANDARD_CONSUMER_FUNCTIONS(KAVRIN_SAME_CALL_TYPE)
 #undef KAVRIN_SAME_CALL_TYPE
 
 struct LibraryCloser {
     void operator()(void* library) const { dlclose(library); }
 };
 
-template <class Function>
-void Resolve(void* library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    ASSERT_NE(function, nullptr) << name;
-}
-
 std::string FirstId(StandardFunction<void*, uint32_t, char*, size_t*> getId, void* parent) {
     char id[256] = {};
     size_t size = sizeof id;
     EXPECT_EQ(getId(parent, 0, id, &size), GC_ERR_SUCCESS);
     return id;
+}
+
+// A cdecl export called as stdcall leaves its arguments on the caller's stack, which a frame
+// pointer may hide from one call to the next. DSGetBufferInfo left behind on every turn of a loop
+// (24 bytes) overflows a thread stack this small long before the loop ends; with matching call
+// types the stack stays where it was.
+constexpr size_t kSmallStack = 256 * 1024;
+constexpr int kStackCalls = 40000;
+
+struct BufferInfoCalls {
+    decltype(StandardConsumer::DSGetBufferInfo) getBufferInfo;
+    DS_HANDLE stream;
+    BUFFER_HANDLE buffer;
+    int succeeded = 0;
+};
+
+void* CallBufferInfoRepeatedly(void* argument) {
+    auto& calls = *static_cast<BufferInfoCalls*>(argument);
+    for (int i = 0; i < kStackCalls; ++i) {
+        size_t value = 0;
+        size_t size = sizeof value;
+        INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+        if (calls.getBufferInfo(calls.stream, calls.buffer, BUFFER_INFO_SIZE, &type, &value, &size) == GC_ERR_SUCCESS)
+            ++calls.succeeded;
+    }
+    return nullptr;
+}
+
+int SucceededOnSmallStack(BufferInfoCalls calls) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kSmallStack);
+    pthread_t thread;
+    const int created = pthread_create(&thread, &attributes, CallBufferInfoRepeatedly, &calls);
+    pthread_attr_destroy(&attributes);
+    if (created != 0) return -1;
+    pthread_join(thread, nullptr);
+    return calls.succeeded;
 }
 
 constexpr uint64_t kFrames = 100;
@@ -99,33 +157,10 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
     const std::unique_ptr<void, LibraryCloser> library(dlopen(KAVRIN_CTI_PATH, RTLD_NOW | RTLD_LOCAL));
     ASSERT_NE(library, nullptr) << dlerror();
     StandardConsumer gentl{};
-#define KAVRIN_RESOLVE(name) ASSERT_NO_FATAL_FAILURE(Resolve(library.get(), #name, gentl.name))
-    KAVRIN_RESOLVE(GCInitLib);
-    KAVRIN_RESOLVE(GCCloseLib);
-    KAVRIN_RESOLVE(TLOpen);
-    KAVRIN_RESOLVE(TLClose);
-    KAVRIN_RESOLVE(TLUpdateInterfaceList);
-    KAVRIN_RESOLVE(TLGetInterfaceID);
-    KAVRIN_RESOLVE(TLOpenInterface);
-    KAVRIN_RESOLVE(IFClose);
-    KAVRIN_RESOLVE(IFUpdateDeviceList);
-    KAVRIN_RESOLVE(IFGetDeviceID);
-    KAVRIN_RESOLVE(IFOpenDevice);
-    KAVRIN_RESOLVE(DevClose);
-    KAVRIN_RESOLVE(DevGetDataStreamID);
-    KAVRIN_RESOLVE(DevOpenDataStream);
-    KAVRIN_RESOLVE(DSClose);
-    KAVRIN_RESOLVE(DSGetInfo);
-    KAVRIN_RESOLVE(DSAllocAndAnnounceBuffer);
-    KAVRIN_RESOLVE(DSQueueBuffer);
-    KAVRIN_RESOLVE(DSRevokeBuffer);
-    KAVRIN_RESOLVE(DSFlushQueue);
-    KAVRIN_RESOLVE(DSStartAcquisition);
-    KAVRIN_RESOLVE(DSStopAcquisition);
-    KAVRIN_RESOLVE(DSGetBufferInfo);
-    KAVRIN_RESOLVE(GCRegisterEvent);
-    KAVRIN_RESOLVE(GCUnregisterEvent);
-    KAVRIN_RESOLVE(EventGetData);
+#define KAVRIN_RESOLVE(name)                                                        \
+    gentl.name = reinterpret_cast<decltype(gentl.name)>(dlsym(library.get(), #name)); \
+    ASSERT_NE(gentl.name, nullptr) << #name;
+    STANDARD_CONSUMER_FUNCTIONS(KAVRIN_RESOLVE)
 #undef KAVRIN_RESOLVE
 
     ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
@@ -159,6 +194,8 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
         ASSERT_EQ(gentl.DSAllocAndAnnounceBuffer(stream, payload, &tags[i], &buffers[i]), GC_ERR_SUCCESS);
         ASSERT_EQ(gentl.DSQueueBuffer(stream, buffers[i]), GC_ERR_SUCCESS);
     }
+    EXPECT_EQ(SucceededOnSmallStack({gentl.DSGetBufferInfo, stream, buffers[0]}), kStackCalls);
+
     EVENT_HANDLE newBuffer = nullptr;
     ASSERT_EQ(gentl.GCRegisterEvent(stream, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
     ASSERT_EQ(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
