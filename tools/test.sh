@@ -19,7 +19,8 @@ run_stage() {
 }
 
 # 32-bit x86: the host compiler with -m32 and the multiarch :i386 libraries. An x86_64 kernel
-# runs 32-bit x86 binaries itself, so no emulator is needed. About 3 minutes on 2 cores.
+# runs 32-bit x86 binaries itself, so no emulator is needed. About 2 minutes on 2 cores, and
+# about 2 more on a fresh machine for the packages both stages install.
 run_i386_stage() {
   tools/setup.sh --cross
   echo "i386: sanitizer builds skipped: ThreadSanitizer has no 32-bit x86 runtime, and the x86_64 stages run both sanitizers over the same sources"
@@ -27,7 +28,7 @@ run_i386_stage() {
 }
 
 # arm64: Debian's cross compiler and the multiarch :arm64 libraries; CTest runs every test
-# binary under qemu-aarch64 (the toolchain file's emulator). About 5 minutes on 2 cores.
+# binary under qemu-aarch64 (the toolchain file's emulator). About 3 minutes on 2 cores.
 run_arm64_stage() {
   tools/setup.sh --cross
   echo "arm64: sanitizer builds skipped: ASan and TSan map shadow memory at fixed addresses that qemu-user cannot provide"
