@@ -4,6 +4,10 @@
 
 namespace GenICam::Client {
 
-void KillLatch::RaiseAbort() { GENICAM_THROW(AbortException, "Wait terminated"); }
+void KillLatch::ThrowIfKilled() {
+    if (pending_ == 0) return;
+    --pending_;
+    GENICAM_THROW(AbortException, "Wait terminated");
+}
 
 }  // namespace GenICam::Client

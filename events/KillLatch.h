@@ -12,18 +12,10 @@ public:
     void Clear() { pending_ = 0; }
     bool IsPending() const { return pending_ > 0; }
 
-    // Consumes a pending kill by raising AbortException "Wait terminated". When it was the last
-    // one, resetWhenLast runs first, so a signal set only for the kill wakes no later wait.
-    template <class Reset>
-    void ThrowIfKilled(Reset&& resetWhenLast) {
-        if (pending_ == 0) return;
-        if (--pending_ == 0) resetWhenLast();
-        RaiseAbort();
-    }
+    // Consumes a pending kill by raising AbortException "Wait terminated".
+    void ThrowIfKilled();
 
 private:
-    [[noreturn]] static void RaiseAbort();
-
     uint32_t pending_ = 0;
 };
 

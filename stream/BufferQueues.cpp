@@ -194,17 +194,20 @@ void BufferQueues::AbortWait() {
 void BufferQueues::ForgetAborts() {
     Lock lock(deliveryLock_);
     aborts_.Clear();
+    if (output_.empty()) newBuffer_.Reset();
 }
 
-void BufferQueues::ThrowIfAborted() {
+bool BufferQueues::HasDelivered() {
     Lock lock(deliveryLock_);
-    ThrowIfAbortedLocked();
+    return FrontReadyLocked();
 }
 
-void BufferQueues::ThrowIfAbortedLocked() {
-    aborts_.ThrowIfKilled([this] {
-        if (output_.empty()) newBuffer_.Reset();
-    });
+// Under the delivery lock.
+bool BufferQueues::FrontReadyLocked() {
+    aborts_.ThrowIfKilled();
+    if (!output_.empty()) return true;
+    newBuffer_.Reset();
+    return false;
 }
 
 void BufferQueues::RefreshNewBufferSignal() {

@@ -46,24 +46,21 @@ public:
 
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();
+    // A fresh registration of the new-buffer event forgets kills aimed at an earlier one.
     void ForgetAborts();
-    void ThrowIfAborted();
     // Sets the new-buffer signal exactly when a waiter has something to find: a buffer in the
     // output queue or a pending abort.
     void RefreshNewBufferSignal();
 
     // The reporting side: the front of the output queue goes to report, then becomes delivered.
     // A pending abort raises first and leaves the front where it is; false when the queue is
-    // empty. The new-buffer signal follows whether buffers remain.
+    // empty, with the new-buffer signal reset under the same lock, so that a waiter that then
+    // waits for the signal misses no delivery.
     template <class Report>
     bool TakeDelivered(Report&& report) {
         Lock inputLock(inputLock_);
         Lock deliveryLock(deliveryLock_);
-        ThrowIfAbortedLocked();
-        if (output_.empty()) {
-            newBuffer_.Reset();
-            return false;
-        }
+        if (!FrontReadyLocked()) return false;
         CBufferInfo& front = *output_.front();
         report(front);
         output_.pop_front();
@@ -72,6 +69,8 @@ public:
         if (output_.empty()) newBuffer_.Reset();
         return true;
     }
+    // As TakeDelivered, but only looks: the front stays in the output queue.
+    bool HasDelivered();
 
     size_t NumAnnounced() const;
     size_t NumQueued() const;
@@ -88,7 +87,7 @@ private:
     void EnterInput(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
     void RemoveFromOutput(CBufferInfo& buffer);
-    void ThrowIfAbortedLocked();
+    bool FrontReadyLocked();
 
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;

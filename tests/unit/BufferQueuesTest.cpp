@@ -175,3 +175,28 @@ TEST_F(Queues, TheNewBufferSignalFollowsWhatAWaiterWouldFind) {
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
     EXPECT_EQ(DrainOutput().size(), 1u);
 }
+
+TEST_F(Queues, LookingAtTheOutputTakesNothingAndAnEmptyLookClearsTheSignal) {
+    Queue(buffers_[0]);
+    Deliver(*queues_.TakeNextToFill());
+    EXPECT_TRUE(queues_.HasDelivered());
+    EXPECT_TRUE(queues_.HasDelivered());
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
+
+    // Taken back before it was reported: the signal it set stays until a look finds nothing.
+    Queue(buffers_[0]);
+    EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
+    EXPECT_FALSE(queues_.HasDelivered());
+    EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
+
+    queues_.AbortWait();
+    EXPECT_THROW(queues_.HasDelivered(), AbortException);
+    EXPECT_FALSE(queues_.HasDelivered());
+}
+
+TEST_F(Queues, ARegistrationForgetsAbortsAndTheirWakeUp) {
+    queues_.AbortWait();
+    queues_.ForgetAborts();
+    EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
+    EXPECT_FALSE(queues_.HasDelivered());
+}
