@@ -14,7 +14,7 @@ CBufferInfo* BufferQueues::Announce(std::unique_ptr<CBufferInfo> buffer) {
 
 CBufferInfo& BufferQueues::AnnouncedLocked(const void* handle) {
     const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& buffer) {
-        return static_cast<const ICommonBase*>(buffer.get()) == handle;
+        return buffer->Handle() == handle;
     });
     if (found == announced_.end()) GENICAM_THROW(InvalidHandleException, "Invalid Buffer Handle");
     return **found;

@@ -2,7 +2,9 @@
 # Installs the Debian packages the project builds and tests with (--cross: see the end).
 set -euo pipefail
 
-packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev libaravis-dev libusb-1.0-0-dev libxml2-dev)
+packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          libaravis-dev libusb-1.0-0-dev libxml2-dev libpng-dev
+          clang libclang-rt-14-dev)
 
 if ! dpkg -s "${packages[@]}" >/dev/null 2>&1; then
   sudo_cmd=()

@@ -15,7 +15,7 @@ protected:
             buffers_.push_back(queues_.Announce(std::make_unique<CBufferInfo>(&memory_[i], 1, &memory_[i], false)));
     }
 
-    static const void* Handle(CBufferInfo* buffer) { return static_cast<ICommonBase*>(buffer); }
+    static const void* Handle(CBufferInfo* buffer) { return buffer->Handle(); }
 
     void Queue(CBufferInfo* buffer) { queues_.Queue(Handle(buffer)); }
 
