@@ -23,7 +23,7 @@ if [ "${1:-}" = "--cross" ]; then
   cross_packages=("g++-$(gcc -dumpversion | cut -d. -f1)-multilib" g++-aarch64-linux-gnu qemu-user)
   for arch in i386 arm64; do
     dpkg --print-foreign-architectures | grep -qx "${arch}" || "${sudo_cmd[@]}" dpkg --add-architecture "${arch}"
-    cross_packages+=("lib"{gtest,gmock,xml2,aravis,usb-1.0-0}"-dev:${arch}")
+    cross_packages+=("lib"{gtest,gmock,xml2,aravis,usb-1.0-0,png}"-dev:${arch}")
   done
   if ! dpkg -s "${cross_packages[@]}" >/dev/null 2>&1; then
     "${sudo_cmd[@]}" apt-get update
