@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 extern char** environ;
 
@@ -45,7 +47,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
 
 ToolResult RunTool(const ToolRun& run)
 {
-    std::vector<std::string> args{KAVRIN_GRAB_PATH};
+    // The tests of a cross build run under an emulator, which has to start the tool as well.
+    std::vector<std::string> args;
+    if (!std::string_view(KAVRIN_TEST_EMULATOR).empty()) args.emplace_back(KAVRIN_TEST_EMULATOR);
+    args.emplace_back(KAVRIN_GRAB_PATH);
     if (run.giveProducer) args.insert(args.end(), {"--cti", KAVRIN_CTI_PATH});
     args.insert(args.end(), run.args.begin(), run.args.end());
     std::vector<std::string> environment = Environment(run);
