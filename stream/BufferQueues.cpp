@@ -89,24 +89,39 @@ void BufferQueues::RemoveFromOutput(CBufferInfo& buffer) {
 }
 
 void BufferQueues::Queue(const void* handle) {
-    Lock inputLock(inputLock_);
-    CBufferInfo& buffer = AnnouncedLocked(handle);
-    switch (buffer.state) {
-        case BufferState::Input:
-        case BufferState::Filling: return;
-        case BufferState::Output: {
-            // Taken back before it was reported: it lives in one queue at a time.
-            Lock deliveryLock(deliveryLock_);
-            RemoveFromOutput(buffer);
-            break;
+    bool wakeFiller = false;
+    {
+        Lock inputLock(inputLock_);
+        CBufferInfo& buffer = AnnouncedLocked(handle);
+        switch (buffer.state) {
+            case BufferState::Input:
+            case BufferState::Filling: return;
+            case BufferState::Output: {
+                // Taken back before it was reported: it lives in one queue at a time.
+                Lock deliveryLock(deliveryLock_);
+                RemoveFromOutput(buffer);
+                break;
+            }
+            default: break;
         }
-        default: break;
+        EnterInput(buffer);
+        wakeFiller = fillerWaiting_;
     }
-    EnterInput(buffer);
+    // Outside the lock, so the woken filler does not block on it at once.
+    if (wakeFiller) inputQueued_.notify_one();
 }
 
 void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
-    Lock inputLock(inputLock_);
+    {
+        Lock inputLock(inputLock_);
+        FlushLocked(operation);
+        if (!fillerWaiting_ || input_.empty()) return;
+    }
+    inputQueued_.notify_one();
+}
+
+// Under the input lock.
+void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
     Lock deliveryLock(deliveryLock_);
     switch (operation) {
         case GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT:
@@ -156,6 +171,22 @@ CBufferInfo* BufferQueues::TakeNextToFill() {
     input_.pop_front();
     buffer->state = BufferState::Filling;
     return buffer;
+}
+
+bool BufferQueues::WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop) {
+    std::unique_lock lock(inputLock_);
+    fillerWaiting_ = true;
+    const bool ready = inputQueued_.wait_for(lock, timeout, [&] { return !input_.empty() || stop.load(); });
+    fillerWaiting_ = false;
+    return ready;
+}
+
+void BufferQueues::WakeFiller() {
+    {
+        // Orders the stop request before the filler's next look at it.
+        Lock lock(inputLock_);
+    }
+    inputQueued_.notify_all();
 }
 
 void BufferQueues::ReturnToInput(CBufferInfo& buffer) {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -38,6 +40,10 @@ public:
     // The acquisition side: the front of the input queue, or null. The buffer taken cannot be
     // revoked until ReturnToInput or Deliver ends its fill.
     CBufferInfo* TakeNextToFill();
+    // Waits until the input queue holds a buffer or stop is set; false after the timeout.
+    bool WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop);
+    // Ends a WaitForInput after its stop was set.
+    void WakeFiller();
     void ReturnToInput(CBufferInfo& buffer);
     // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
     // who may read the count as soon as it has the buffer. False, and nothing counted, when a
@@ -85,6 +91,7 @@ private:
     using Lock = std::lock_guard<std::recursive_mutex>;
 
     CBufferInfo& AnnouncedLocked(const void* handle);
+    void FlushLocked(GenTL::ACQ_QUEUE_TYPE operation);
     void EnterInput(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
     void RemoveFromOutput(CBufferInfo& buffer);
@@ -95,6 +102,8 @@ private:
     std::deque<std::unique_ptr<CBufferInfo>> announced_;
     std::deque<CBufferInfo*> input_;
     std::deque<CBufferInfo*> output_;
+    std::condition_variable_any inputQueued_;
+    bool fillerWaiting_ = false;
     std::atomic<uint64_t> everDelivered_{0};
     KillLatch aborts_;
     ManualResetEvent newBuffer_;
