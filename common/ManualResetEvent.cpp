@@ -5,9 +5,12 @@
 namespace GenICam::Client {
 
 void ManualResetEvent::Set() {
-    // Notified under the lock, so a woken waiter that destroys the event cannot race the notify.
-    std::lock_guard lock(mutex_);
-    set_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        set_ = true;
+    }
+    // After the lock is left, so the woken waiters do not block on it at once. Safe because no
+    // waiter destroys the event: its owner does, after every thread that sets it has left.
     changed_.notify_all();
 }
 

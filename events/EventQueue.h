@@ -50,7 +50,7 @@ public:
         if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
         {
             std::lock_guard lock(mutex_);
-            ThrowIfKilled();
+            if (ConsumeKill()) return GenTL::GC_ERR_ABORT;
             if (!entries_.empty()) {
                 TakeOldest(buffer, size, "Invalid Buffer Size");
                 if (entries_.empty()) signal_.Reset();
@@ -59,7 +59,7 @@ public:
         }
         if (!signal_.Wait(static_cast<uint32_t>(timeoutMs))) return GenTL::GC_ERR_TIMEOUT;
         std::lock_guard lock(mutex_);
-        ThrowIfKilled();
+        if (ConsumeKill()) return GenTL::GC_ERR_ABORT;
         if (entries_.empty()) {
             signal_.Reset();
             GENICAM_THROW(NoDataException, " Empty event queue but signaled");
@@ -106,8 +106,8 @@ protected:
     virtual uint64_t FiredCount() const { return 0; }
 
 private:
-    void ThrowIfKilled() {
-        kills_.ThrowIfKilled([this] {
+    bool ConsumeKill() {
+        return kills_.Consume([this] {
             if (entries_.empty()) signal_.Reset();
         });
     }

@@ -1,5 +1,7 @@
 // Remembers EventKill calls until a GetData consumes them: each kill ends exactly one wait,
-// the one in progress or, with nobody waiting, the next. Used under the owning event's lock.
+// the one in progress or, with nobody waiting, the next, with GC_ERR_ABORT. Used under the
+// owning event's lock. The abort is a result, not an exception: a consumer stopping its
+// acquisition waits for it, so it should cost no more than the wake itself.
 #pragma once
 
 #include <cstdint>
@@ -12,18 +14,16 @@ public:
     void Clear() { pending_ = 0; }
     bool IsPending() const { return pending_ > 0; }
 
-    // Consumes a pending kill by raising AbortException "Wait terminated". When it was the last
-    // one, resetWhenLast runs first, so a signal set only for the kill wakes no later wait.
+    // True when it consumed a pending kill. When that was the last one, resetWhenLast runs, so a
+    // signal set only for the kill wakes no later wait.
     template <class Reset>
-    void ThrowIfKilled(Reset&& resetWhenLast) {
-        if (pending_ == 0) return;
+    bool Consume(Reset&& resetWhenLast) {
+        if (pending_ == 0) return false;
         if (--pending_ == 0) resetWhenLast();
-        RaiseAbort();
+        return true;
     }
 
 private:
-    [[noreturn]] static void RaiseAbort();
-
     uint32_t pending_ = 0;
 };
 

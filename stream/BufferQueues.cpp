@@ -227,13 +227,13 @@ void BufferQueues::ForgetAborts() {
     aborts_.Clear();
 }
 
-void BufferQueues::ThrowIfAborted() {
+bool BufferQueues::ConsumeAbort() {
     Lock lock(deliveryLock_);
-    ThrowIfAbortedLocked();
+    return ConsumeAbortLocked();
 }
 
-void BufferQueues::ThrowIfAbortedLocked() {
-    aborts_.ThrowIfKilled([this] {
+bool BufferQueues::ConsumeAbortLocked() {
+    return aborts_.Consume([this] {
         if (output_.empty()) newBuffer_.Reset();
     });
 }

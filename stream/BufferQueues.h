@@ -53,22 +53,25 @@ public:
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();
     void ForgetAborts();
-    void ThrowIfAborted();
+    // True when it consumed a pending abort.
+    bool ConsumeAbort();
     // Sets the new-buffer signal exactly when a waiter has something to find: a buffer in the
     // output queue or a pending abort.
     void RefreshNewBufferSignal();
 
+    enum class Take { Taken, Empty, Aborted };
+
     // The reporting side: the front of the output queue goes to report, then becomes delivered.
-    // A pending abort raises first and leaves the front where it is; false when the queue is
-    // empty. The new-buffer signal follows whether buffers remain.
+    // A pending abort comes first and leaves the front where it is. The new-buffer signal
+    // follows whether buffers remain.
     template <class Report>
-    bool TakeDelivered(Report&& report) {
+    Take TakeDelivered(Report&& report) {
         Lock inputLock(inputLock_);
         Lock deliveryLock(deliveryLock_);
-        ThrowIfAbortedLocked();
+        if (ConsumeAbortLocked()) return Take::Aborted;
         if (output_.empty()) {
             newBuffer_.Reset();
-            return false;
+            return Take::Empty;
         }
         CBufferInfo& front = *output_.front();
         report(front);
@@ -76,7 +79,7 @@ public:
         front.state = BufferState::Delivered;
         front.hasNewData = true;
         if (output_.empty()) newBuffer_.Reset();
-        return true;
+        return Take::Taken;
     }
 
     size_t NumAnnounced() const;
@@ -95,7 +98,7 @@ private:
     void EnterInput(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
     void RemoveFromOutput(CBufferInfo& buffer);
-    void ThrowIfAbortedLocked();
+    bool ConsumeAbortLocked();
 
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;

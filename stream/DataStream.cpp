@@ -93,18 +93,21 @@ void CDataStream::GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_
 void CDataStream::AbortWait() { queues_.AbortWait(); }
 
 GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs) {
-    queues_.ThrowIfAborted();
+    if (queues_.ConsumeAbort()) return GenTL::GC_ERR_ABORT;
     if (!queues_.NewBufferSignal().Wait(static_cast<uint32_t>(timeoutMs)))
         return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
                                                                       : GenTL::GC_ERR_TIMEOUT;
     if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
     if (buffer != nullptr && *size < sizeof(GenTL::EVENT_NEW_BUFFER_DATA))
         GENICAM_THROW(InvalidParameterException, "Invalid Buffer Size");
-    const bool taken = queues_.TakeDelivered([&](CBufferInfo& front) {
+    switch (queues_.TakeDelivered([&](CBufferInfo& front) {
         GenTL::EVENT_NEW_BUFFER_DATA data{HandleOf(&front), front.UserPointer()};
         CopyInfoValue(buffer, size, nullptr, GenTL::INFO_DATATYPE_UNKNOWN, &data, sizeof data);
-    });
-    return taken ? GenTL::GC_ERR_SUCCESS : GenTL::GC_ERR_NO_DATA;
+    })) {
+        case BufferQueues::Take::Taken: return GenTL::GC_ERR_SUCCESS;
+        case BufferQueues::Take::Aborted: return GenTL::GC_ERR_ABORT;
+        default: return GenTL::GC_ERR_NO_DATA;
+    }
 }
 
 template <class T>
