@@ -502,5 +502,4 @@ BENCHMARK_CAPTURE(StreamCpu, every_buffer_held_30fps, true)->UseManualTime()->It
 
 }  // namespace
 
-
 BENCHMARK_MAIN();

@@ -6,18 +6,27 @@
 
 namespace GenICam::Client {
 
+namespace {
+const void* HandleOf(const CBufferInfo& buffer) { return static_cast<const ICommonBase*>(&buffer); }
+}  // namespace
+
 CBufferInfo* BufferQueues::Announce(std::unique_ptr<CBufferInfo> buffer) {
     Lock lock(inputLock_);
-    announced_.push_back(std::move(buffer));
-    return announced_.back().get();
+    CBufferInfo& announced = *buffer;
+    byHandle_.emplace(HandleOf(announced), &announced);
+    try {
+        announced_.push_back(std::move(buffer));
+    } catch (...) {
+        byHandle_.erase(HandleOf(announced));
+        throw;
+    }
+    return &announced;
 }
 
 CBufferInfo& BufferQueues::AnnouncedLocked(const void* handle) {
-    const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& buffer) {
-        return static_cast<const ICommonBase*>(buffer.get()) == handle;
-    });
-    if (found == announced_.end()) GENICAM_THROW(InvalidHandleException, "Invalid Buffer Handle");
-    return **found;
+    const auto found = byHandle_.find(handle);
+    if (found == byHandle_.end()) GENICAM_THROW(InvalidHandleException, "Invalid Buffer Handle");
+    return *found->second;
 }
 
 CBufferInfo& BufferQueues::Announced(const void* handle) {
@@ -39,6 +48,7 @@ void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
                                         [&](const auto& announced) { return announced.get() == &buffer; });
         revoked = std::move(*entry);
         announced_.erase(entry);
+        byHandle_.erase(handle);
     }
     // Destroyed outside the locks: it waits for calls still reading it, which may need them.
 }
@@ -52,6 +62,7 @@ void BufferQueues::RevokeAll() {
         output_.clear();
     }
     revoked.swap(announced_);
+    byHandle_.clear();
 }
 
 CBufferInfo& BufferQueues::At(uint32_t index) {

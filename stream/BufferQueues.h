@@ -11,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 #include "GenTL.h"
 #include "common/ManualResetEvent.h"
@@ -103,6 +104,8 @@ private:
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;
     std::deque<std::unique_ptr<CBufferInfo>> announced_;
+    // The announced buffers by handle: every buffer call looks its handle up here.
+    std::unordered_map<const void*, CBufferInfo*> byHandle_;
     std::deque<CBufferInfo*> input_;
     std::deque<CBufferInfo*> output_;
     std::condition_variable_any inputQueued_;
