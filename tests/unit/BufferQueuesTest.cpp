@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <vector>
 
 #include "common/GenICamException.h"
@@ -175,4 +176,27 @@ TEST_F(Queues, TheNewBufferSignalFollowsWhatAWaiterWouldFind) {
     EXPECT_EQ(queues_.TakeDelivered([](CBufferInfo&) {}), BufferQueues::Take::Aborted);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
     EXPECT_EQ(DrainOutput().size(), 1u);
+}
+
+// The acquisition thread sleeps in WaitForInput while no buffer is queued: a queue from another
+// thread or a stop request ends the wait, and a revoked buffer is no longer found.
+TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
+    std::atomic<bool> stop{false};
+    EXPECT_FALSE(queues_.WaitForInput(std::chrono::milliseconds(0), stop));
+
+    auto filler = std::async(std::launch::async, [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
+    Queue(buffers_[1]);
+    EXPECT_TRUE(filler.get());
+    EXPECT_EQ(queues_.TakeNextToFill(), buffers_[1]);
+    queues_.ReturnToInput(*buffers_[1]);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+
+    filler = std::async(std::launch::async, [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
+    stop = true;
+    queues_.WakeFiller();
+    EXPECT_TRUE(filler.get());
+
+    queues_.Revoke(Handle(buffers_[2]), nullptr, nullptr);
+    EXPECT_THROW(queues_.Queue(Handle(buffers_[2])), InvalidHandleException);
+    EXPECT_EQ(&queues_.Announced(Handle(buffers_[0])), buffers_[0]);
 }
