@@ -5,14 +5,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/bench
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target kavrin_bench >/dev/null
-json="$build/frame_path.json"
-"$build/bin/kavrin_bench" --benchmark_out="$json" --benchmark_out_format=json "$@" >/dev/null
-
-echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
-     "load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
+# --from FILE prints the table of an earlier run's JSON instead of running the benchmark.
+if [ "${1:-}" = "--from" ]; then
+  json="$2"
+else
+  build=build/bench
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target kavrin_bench >/dev/null
+  json="$build/frame_path.json"
+  "$build/bin/kavrin_bench" --benchmark_out="$json" --benchmark_out_format=json "$@" >/dev/null
+  echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
+       "load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
+fi
 jq -r '
   def us: .real_time * ({"ns": 0.001, "us": 1, "ms": 1000, "s": 1000000}[.time_unit]);
   def ns: us * 1000;
