@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <memory>
+#include <filesystem>
 #include <cstring>
 
 #include "Version.h"
@@ -84,10 +84,12 @@ std::string ModulePath() {
     // Any address inside this library names the file it was loaded from.
     if (dladdr(reinterpret_cast<const void*>(&ModulePath), &info) == 0 || info.dli_fname == nullptr)
         return std::string();
-    // The loader keeps the name the application passed to dlopen, which may be relative.
-    const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(info.dli_fname, nullptr),
-                                                               &std::free);
-    return resolved ? std::string(resolved.get()) : std::string(info.dli_fname);
+    // The loader keeps the name the application passed to dlopen. Symbolic links stay as they
+    // were loaded: consumers compare the path with the one they found the library under. Only a
+    // relative name is completed, against the working directory.
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(info.dli_fname, failed);
+    return failed ? std::string(info.dli_fname) : absolute.lexically_normal().string();
 }
 
 std::optional<std::string> ModuleFileName() {

@@ -1,7 +1,5 @@
 #include "common/ManualResetEvent.h"
 
-#include <chrono>
-
 namespace GenICam::Client {
 
 void ManualResetEvent::Set() {
@@ -24,13 +22,9 @@ bool ManualResetEvent::IsSet() const {
     return set_;
 }
 
-bool ManualResetEvent::Wait(uint32_t timeoutMs) const {
+bool ManualResetEvent::Wait(const WaitDeadline& deadline) const {
     std::unique_lock lock(mutex_);
-    if (timeoutMs == kInfinite) {
-        changed_.wait(lock, [this] { return set_; });
-        return true;
-    }
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return set_; });
+    return deadline.Wait(changed_, lock, [this] { return set_; });
 }
 
 }  // namespace GenICam::Client

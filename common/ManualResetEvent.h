@@ -5,18 +5,18 @@
 #include <cstdint>
 #include <mutex>
 
+#include "common/WaitDeadline.h"
+
 namespace GenICam::Client {
 
 class ManualResetEvent {
 public:
-    // Timeouts in ms; this value waits without limit.
-    static constexpr uint32_t kInfinite = 0xFFFFFFFF;
-
     void Set();
     void Reset();
     bool IsSet() const;
-    // True when the signal was set within the timeout; 0 only looks.
-    bool Wait(uint32_t timeoutMs) const;
+    // True when the signal was set before the deadline; a deadline already passed only looks.
+    bool Wait(const WaitDeadline& deadline) const;
+    bool Wait(uint64_t timeoutMs) const { return Wait(WaitDeadline(timeoutMs)); }
 
 private:
     mutable std::mutex mutex_;

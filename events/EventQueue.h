@@ -5,13 +5,14 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 
 #include "common/GenICamException.h"
 #include "common/Helper.h"
-#include "common/ManualResetEvent.h"
+#include "common/WaitDeadline.h"
 #include "events/EventObj.h"
 #include "events/KillLatch.h"
 
@@ -30,10 +31,12 @@ public:
             if (entries_.size() >= kCapacity) entries_.pop_front();
             entries_.push_back(std::move(entry));
         }
-        // Set after the lock is left, so a woken waiter never blocks on the pusher's lock.
-        signal_.Set();
+        // Woken after the lock is left, so a waiter does not block on it at once. The event
+        // outlives this: its owner removes the pusher before it goes.
+        changed_.notify_all();
     }
 
+    // A fresh registration forgets kills aimed at an earlier one.
     void Enable() {
         std::lock_guard lock(mutex_);
         kills_.Clear();
@@ -46,25 +49,17 @@ public:
         return entries_.size();
     }
 
+    // Waits for an entry or a kill, never waking for nothing: a flush or another reader that
+    // took the entry first leaves the wait running until its deadline.
     GenTL::GC_ERROR GetData(void* buffer, size_t* size, uint64_t timeoutMs) override {
         if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
-        {
-            std::lock_guard lock(mutex_);
-            if (ConsumeKill()) return GenTL::GC_ERR_ABORT;
-            if (!entries_.empty()) {
-                TakeOldest(buffer, size, "Invalid Buffer Size");
-                if (entries_.empty()) signal_.Reset();
-                return GenTL::GC_ERR_SUCCESS;
-            }
-        }
-        if (!signal_.Wait(static_cast<uint32_t>(timeoutMs))) return GenTL::GC_ERR_TIMEOUT;
-        std::lock_guard lock(mutex_);
-        if (ConsumeKill()) return GenTL::GC_ERR_ABORT;
-        if (entries_.empty()) {
-            signal_.Reset();
-            GENICAM_THROW(NoDataException, " Empty event queue but signaled");
-        }
-        TakeOldest(buffer, size, "Invalid buffer Size");
+        const WaitDeadline deadline(timeoutMs);
+        std::unique_lock lock(mutex_);
+        const bool waited = entries_.empty() && !kills_.IsPending();
+        if (!deadline.Wait(changed_, lock, [this] { return !entries_.empty() || kills_.IsPending(); }))
+            return GenTL::GC_ERR_TIMEOUT;
+        if (kills_.Consume()) return GenTL::GC_ERR_ABORT;
+        TakeOldest(buffer, size, waited ? "Invalid buffer Size" : "Invalid Buffer Size");
         return GenTL::GC_ERR_SUCCESS;
     }
 
@@ -98,7 +93,8 @@ public:
             std::lock_guard lock(mutex_);
             kills_.Kill();
         }
-        signal_.Set();
+        // The caller keeps the event alive until Kill returns (a leased handle, or the owner).
+        changed_.notify_all();
     }
 
 protected:
@@ -106,12 +102,6 @@ protected:
     virtual uint64_t FiredCount() const { return 0; }
 
 private:
-    bool ConsumeKill() {
-        return kills_.Consume([this] {
-            if (entries_.empty()) signal_.Reset();
-        });
-    }
-
     void TakeOldest(void* buffer, size_t* size, const char* emptySizeText) {
         const Entry& oldest = *entries_.front();
         if (*size == 0) {
@@ -126,7 +116,7 @@ private:
     mutable std::mutex mutex_;
     std::deque<std::shared_ptr<const Entry>> entries_;
     std::atomic<bool> enabled_{false};
-    ManualResetEvent signal_;
+    std::condition_variable changed_;
     KillLatch kills_;
 };
 

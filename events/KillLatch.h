@@ -14,12 +14,10 @@ public:
     void Clear() { pending_ = 0; }
     bool IsPending() const { return pending_ > 0; }
 
-    // True when it consumed a pending kill. When that was the last one, resetWhenLast runs, so a
-    // signal set only for the kill wakes no later wait.
-    template <class Reset>
-    bool Consume(Reset&& resetWhenLast) {
+    // True when it consumed a pending kill.
+    bool Consume() {
         if (pending_ == 0) return false;
-        if (--pending_ == 0) resetWhenLast();
+        --pending_;
         return true;
     }
 

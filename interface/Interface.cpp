@@ -1,6 +1,8 @@
 #include "interface/Interface.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "common/DiscoveryMerge.h"
 #include "common/GenICamException.h"
@@ -16,6 +18,9 @@ namespace {
 constexpr size_t kNameCapacity = 2048;
 constexpr size_t kItemCapacity = 512;
 constexpr uint64_t kUrlRegister = 0x30;
+// The camera library keeps the URL NUL-padded in a register of this many bytes.
+constexpr size_t kUrlRegisterLength = 0x70;
+constexpr uint64_t kDiscoveryOnOpenTimeoutMs = 1000;
 
 std::string QueryText(Tevold::CamDevice& device, int32_t item) {
     return ReadLibraryText(kItemCapacity, [&](char* text, size_t* size) { device.QueryInfo(item, text, size); });
@@ -84,7 +89,9 @@ CInterface::DeviceList CInterface::DiscoverDevices(uint32_t timeoutMs) {
 void CInterface::UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs) {
     std::lock_guard lock(mutex_);
     // Every library call comes first, so a failure leaves the list and the flag as they were.
-    DeviceList fresh = DiscoverDevices(static_cast<uint32_t>(timeoutMs));
+    // The camera library takes 32 bits: longer timeouts become its longest, never a short one.
+    const auto libraryTimeoutMs = static_cast<uint32_t>(std::min<uint64_t>(timeoutMs, UINT32_MAX));
+    DeviceList fresh = DiscoverDevices(libraryTimeoutMs);
     // A device that stayed counts as a change only when its access status did.
     const bool listChanged =
         MergeDiscovery(devices_, std::move(fresh), [](const CDeviceInfo& old, const CDeviceInfo& now) {
@@ -123,6 +130,12 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
     std::lock_guard lock(mutex_);
     if (IsOpen(request)) GENICAM_THROW(ResourceInUseException, "Device already open");
     const CDeviceInfo* listed = FindListed(request);
+    if (listed == nullptr) {
+        // Consumers open by an ID they listed through another handle, on an interface that has
+        // not looked for its devices yet.
+        UpdateDeviceList(nullptr, kDiscoveryOnOpenTimeoutMs);
+        listed = FindListed(request);
+    }
     if (listed == nullptr) GENICAM_THROW(InvalidParameterException, "Device not available");
     const std::string name = listed->GetID();
     auto info = std::make_shared<const CDeviceInfo>(listed->CopyForOpenDevice());
@@ -194,8 +207,20 @@ void CInterface::Write(uint64_t address, const void* buffer, size_t* size) {
 
 void CInterface::GetURL(char* url, size_t* size) {
     if (url == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid buffer");
-    if (camera_->ReadRegister(kUrlRegister, url, size) != 0)
+    if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Buffer too small");
+    // Read whole into a buffer of our own: the register holds the text NUL-padded, and the
+    // caller's buffer may be smaller than the text or larger than the register.
+    std::string text(kUrlRegisterLength, '\0');
+    size_t read = text.size();
+    if (camera_->ReadRegister(kUrlRegister, text.data(), &read) != 0)
         GENICAM_THROW(InvalidParameterException, "Buffer too small");
+    text.resize(strnlen(text.c_str(), text.size()));
+    if (*size < text.size() + 1) {
+        *size = text.size() + 1;
+        GENICAM_THROW(InvalidParameterException, "Buffer too small");
+    }
+    std::memcpy(url, text.c_str(), text.size() + 1);
+    *size = text.size() + 1;
 }
 
 void CInterface::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,

@@ -236,17 +236,20 @@ void BufferQueues::AbortWait() {
 void BufferQueues::ForgetAborts() {
     Lock lock(deliveryLock_);
     aborts_.Clear();
+    if (output_.empty()) newBuffer_.Reset();
 }
 
-bool BufferQueues::ConsumeAbort() {
+BufferQueues::Front BufferQueues::PeekDelivered() {
     Lock lock(deliveryLock_);
-    return ConsumeAbortLocked();
+    return FrontLocked();
 }
 
-bool BufferQueues::ConsumeAbortLocked() {
-    return aborts_.Consume([this] {
-        if (output_.empty()) newBuffer_.Reset();
-    });
+// Under the delivery lock. A pending abort is consumed here.
+BufferQueues::Front BufferQueues::FrontLocked() {
+    if (aborts_.Consume()) return Front::Aborted;
+    if (!output_.empty()) return Front::Buffer;
+    newBuffer_.Reset();
+    return Front::Empty;
 }
 
 void BufferQueues::RefreshNewBufferSignal() {

@@ -53,35 +53,35 @@ public:
 
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();
+    // A fresh registration of the new-buffer event forgets kills aimed at an earlier one.
     void ForgetAborts();
-    // True when it consumed a pending abort.
-    bool ConsumeAbort();
     // Sets the new-buffer signal exactly when a waiter has something to find: a buffer in the
     // output queue or a pending abort.
     void RefreshNewBufferSignal();
 
-    enum class Take { Taken, Empty, Aborted };
+    // What a waiter for a delivered buffer finds first.
+    enum class Front { Buffer, Empty, Aborted };
 
     // The reporting side: the front of the output queue goes to report, then becomes delivered.
-    // A pending abort comes first and leaves the front where it is. The new-buffer signal
-    // follows whether buffers remain.
+    // A pending abort comes first and leaves the front where it is. With nothing to take, the
+    // new-buffer signal is reset under the same lock, so that a waiter that then waits for the
+    // signal misses no delivery.
     template <class Report>
-    Take TakeDelivered(Report&& report) {
+    Front TakeDelivered(Report&& report) {
         Lock inputLock(inputLock_);
         Lock deliveryLock(deliveryLock_);
-        if (ConsumeAbortLocked()) return Take::Aborted;
-        if (output_.empty()) {
-            newBuffer_.Reset();
-            return Take::Empty;
-        }
+        const Front found = FrontLocked();
+        if (found != Front::Buffer) return found;
         CBufferInfo& front = *output_.front();
         report(front);
         output_.pop_front();
         front.state = BufferState::Delivered;
         front.hasNewData = true;
         if (output_.empty()) newBuffer_.Reset();
-        return Take::Taken;
+        return Front::Buffer;
     }
+    // As TakeDelivered, but only looks: the front stays in the output queue.
+    Front PeekDelivered();
 
     size_t NumAnnounced() const;
     size_t NumQueued() const;
@@ -99,7 +99,7 @@ private:
     void EnterInput(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
     void RemoveFromOutput(CBufferInfo& buffer);
-    bool ConsumeAbortLocked();
+    Front FrontLocked();
 
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;

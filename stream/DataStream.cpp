@@ -93,21 +93,35 @@ void CDataStream::GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_
 void CDataStream::AbortWait() { queues_.AbortWait(); }
 
 GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs) {
-    if (queues_.ConsumeAbort()) return GenTL::GC_ERR_ABORT;
-    if (!queues_.NewBufferSignal().Wait(static_cast<uint32_t>(timeoutMs)))
-        return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
-                                                                      : GenTL::GC_ERR_TIMEOUT;
     if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
     if (buffer != nullptr && *size < sizeof(GenTL::EVENT_NEW_BUFFER_DATA))
         GENICAM_THROW(InvalidParameterException, "Invalid Buffer Size");
-    switch (queues_.TakeDelivered([&](CBufferInfo& front) {
+    const WaitDeadline deadline(timeoutMs);
+    // A wake-up that finds neither a buffer nor an abort (a requeue or a flush emptied the
+    // output queue, or another waiter came first) waits on for the rest of the time.
+    for (;;) {
+        switch (ReportNewBuffer(buffer, size)) {
+            case BufferQueues::Front::Buffer: return GenTL::GC_ERR_SUCCESS;
+            case BufferQueues::Front::Aborted: return GenTL::GC_ERR_ABORT;
+            case BufferQueues::Front::Empty: break;
+        }
+        if (!queues_.NewBufferSignal().Wait(deadline))
+            return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
+                                                                          : GenTL::GC_ERR_TIMEOUT;
+    }
+}
+
+BufferQueues::Front CDataStream::ReportNewBuffer(void* buffer, size_t* size) {
+    // A size query takes nothing: the buffer stays for the call that follows it.
+    if (buffer == nullptr) {
+        const BufferQueues::Front front = queues_.PeekDelivered();
+        if (front == BufferQueues::Front::Buffer) *size = sizeof(GenTL::EVENT_NEW_BUFFER_DATA);
+        return front;
+    }
+    return queues_.TakeDelivered([&](CBufferInfo& front) {
         GenTL::EVENT_NEW_BUFFER_DATA data{HandleOf(&front), front.UserPointer()};
         CopyInfoValue(buffer, size, nullptr, GenTL::INFO_DATATYPE_UNKNOWN, &data, sizeof data);
-    })) {
-        case BufferQueues::Take::Taken: return GenTL::GC_ERR_SUCCESS;
-        case BufferQueues::Take::Aborted: return GenTL::GC_ERR_ABORT;
-        default: return GenTL::GC_ERR_NO_DATA;
-    }
+    });
 }
 
 template <class T>

@@ -35,7 +35,8 @@ public:
     GenTL::BUFFER_HANDLE GetBufferID(uint32_t index);
     // Destroys the stream.
     void Close();
-    // Hands out the front of the output queue as new-buffer event data (handle, user pointer).
+    // Hands out the front of the output queue as new-buffer event data (handle, user pointer);
+    // without a buffer, only the size of that data once a buffer is there.
     GenTL::GC_ERROR WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs);
     void AbortWait();
     uint64_t NumFired() const { return queues_.NumEverDelivered(); }
@@ -49,6 +50,8 @@ public:
     void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
 
 private:
+    // False when there is nothing to report yet.
+    BufferQueues::Front ReportNewBuffer(void* buffer, size_t* size);
     static Tevold::CamStream* OpenCameraStream(CDevice& device, const std::string& id);
     template <class T>
     void CopyCameraParameter(GenTL::STREAM_INFO_CMD command, uint32_t parameter, T initial,

@@ -115,11 +115,19 @@ void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* 
 
 CInterface* CTL::OpenInterface(const std::string& interfaceId) {
     std::lock_guard lock(mutex_);
-    DiscoverOnce();
     for (const auto& open : openInterfaces_)
         if (open->GetInfoRecord()->GetMAC() == interfaceId) return open.get();
-    const auto record = std::find_if(interfaces_.begin(), interfaces_.end(),
-                                     [&](const auto& info) { return info->Matches(interfaceId); });
+    const auto listed = [&] {
+        return std::find_if(interfaces_.begin(), interfaces_.end(),
+                            [&](const auto& info) { return info->Matches(interfaceId); });
+    };
+    auto record = listed();
+    if (record == interfaces_.end()) {
+        // An interface that appeared since the last discovery, or that another system handle
+        // listed, is found by looking again.
+        UpdateInterfaceList(nullptr, kDiscoveryTimeoutMs);
+        record = listed();
+    }
     if (record == interfaces_.end())
         GENICAM_THROW(InvalidIdException, "Invalid interface name %s", interfaceId.c_str());
     Tevold::CamInterface* camera = nullptr;

@@ -162,7 +162,7 @@ TEST_F(CameraDescriptionTest, FeaturesReadTheRegisters)
 
     for (const auto& [name, text] :
          {std::pair{"DeviceVendorName", "Kavrin"}, {"DeviceModelName", "SimCam GEV"},
-          {"DeviceVersion", "1.0.0"}, {"DeviceSerialNumber", "KS1001"},
+          {"DeviceVersion", "1.0.0"}, {"DeviceSerialNumber", "KS1001"}, {"DeviceID", "KS1001"},
           {"DeviceUserID", "Cam1001"}}) {
         EXPECT_STREQ(text, arv_gc_string_get_value(ARV_GC_STRING(Node(name)), nullptr)) << name;
     }

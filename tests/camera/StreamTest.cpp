@@ -105,6 +105,9 @@ TEST_F(StreamTest, ImagesFillPayloadSizeWithThePatternAndCountingFrameIds)
             EXPECT_THAT(Image(buffer.begin() + payloadSize, buffer.end()), Each(0xEE));
         }
         EXPECT_EQ(3, Parameter<int64_t>(kParamFramesStarted));
+        // A start while the camera still acquires counts anew as well.
+        ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
+        EXPECT_EQ(0, Parameter<int64_t>(kParamFramesStarted));
         ASSERT_EQ(Result::kSuccess, stream_->StopGrab(0));
     }
     EXPECT_EQ(frameId, Sim::GetCameraStatus(kGevCamera).lastFrameId);

@@ -1,6 +1,11 @@
 // The library as a whole: initialisation and sessions, library information, the last-error
 // record, and how every family of exports refuses handles that are not theirs.
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "ConsumerFixture.h"
 
@@ -15,6 +20,49 @@ struct Export {
     std::function<GC_ERROR(void*)> call;
     Outcome onNull;
 };
+
+// The library reports its file as it was loaded: a consumer that found it through a symbolic
+// link sees the link's name and path. This test loads the library in a process of its own,
+// through a link, by running itself with the link's path in the environment.
+constexpr const char* kLinkedCtiVariable = "KAVRIN_TEST_LINKED_CTI";
+
+TEST(ConsumerLoadedPath, NameAndPathAsLoadedThroughALink) {
+    if (const char* linked = std::getenv(kLinkedCtiVariable)) {
+        // Never unloaded, as the one the other tests share.
+        static GenTLProducer* const loaded = new GenTLProducer(linked);
+        GenTLProducer& producer = *loaded;
+        ASSERT_EQ(producer.GCInitLib(), GC_ERR_SUCCESS);
+        for (const auto& [command, expected] :
+             {std::pair{TL_INFO_PATHNAME, std::string(linked)},
+              std::pair{TL_INFO_NAME, std::filesystem::path(linked).filename().string()}}) {
+            char text[1024] = {};
+            size_t size = sizeof text;
+            EXPECT_EQ(producer.GCGetInfo(command, nullptr, text, &size), GC_ERR_SUCCESS);
+            EXPECT_EQ(std::string(text), expected) << command;
+        }
+        producer.GCCloseLib();
+        return;
+    }
+
+    char directory[] = "/tmp/kavrin-linkXXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string link = std::string(directory) + "/Linked.cti";
+    ASSERT_EQ(symlink(KAVRIN_CTI_PATH, link.c_str()), 0);
+    std::vector<std::string> environment{std::string(kLinkedCtiVariable) + "=" + link};
+    for (char** variable = environ; *variable != nullptr; ++variable) environment.emplace_back(*variable);
+    std::vector<char*> envp;
+    for (std::string& variable : environment) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string filter = "--gtest_filter=ConsumerLoadedPath.NameAndPathAsLoadedThroughALink";
+    char* argv[] = {self.data(), filter.data(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    std::filesystem::remove_all(directory);
+}
 
 TEST_F(ConsumerLibrary, ExportsRefuseBeforeInitAndOnHandlesThatAreNotTheirs) {
     char text[64];

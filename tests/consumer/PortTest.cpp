@@ -95,6 +95,28 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
     EXPECT_EQ(Failure(gentl.GCGetPortURL(cam.port, url, &size)), Failed(GC_ERR_INVALID_PARAMETER, "Buffer too small"));
 }
 
+// The interface's URL comes whole with its terminator into any buffer that holds both, and
+// not at all into a smaller one.
+TEST_F(ConsumerPort, InterfaceUrlFitsOrIsRefused) {
+    const IF_HANDLE iface = OpenInterface(OpenSystem());
+    const std::string url = PortUrl(iface);
+    ASSERT_EQ(url.rfind("Local:TevoldSimInterface.xml;", 0), 0u) << url;
+    for (const size_t tooSmall : {size_t{1}, url.size() - 1, url.size()}) {
+        std::vector<char> text(tooSmall, 'x');
+        size_t size = text.size();
+        EXPECT_EQ(Failure(gentl.GCGetPortURL(iface, text.data(), &size)),
+                  Failed(GC_ERR_INVALID_PARAMETER, "Buffer too small"))
+            << tooSmall;
+    }
+    for (const size_t enough : {url.size() + 1, size_t{5806}, size_t{65536}}) {
+        std::vector<char> text(enough, 'x');
+        size_t size = text.size();
+        ASSERT_EQ(gentl.GCGetPortURL(iface, text.data(), &size), GC_ERR_SUCCESS) << enough << ": " << LastErrorText();
+        EXPECT_EQ(size, url.size() + 1);
+        EXPECT_EQ(std::string(text.data()), url);
+    }
+}
+
 // Every camera-library result is mapped by a unit-tested table; these show reads, writes and
 // faults reach the C interface with their codes and texts.
 TEST_F(ConsumerPort, RegistersBehindTheRemoteAndInterfacePorts) {

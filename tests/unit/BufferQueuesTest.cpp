@@ -30,7 +30,7 @@ protected:
     std::vector<CBufferInfo*> DrainOutput() {
         std::vector<CBufferInfo*> taken;
         while (queues_.TakeDelivered([&](CBufferInfo& front) { taken.push_back(&front); }) ==
-               BufferQueues::Take::Taken) {
+               BufferQueues::Front::Buffer) {
         }
         return taken;
     }
@@ -173,7 +173,7 @@ TEST_F(Queues, TheNewBufferSignalFollowsWhatAWaiterWouldFind) {
     EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
 
     queues_.AbortWait();
-    EXPECT_EQ(queues_.TakeDelivered([](CBufferInfo&) {}), BufferQueues::Take::Aborted);
+    EXPECT_EQ(queues_.TakeDelivered([](CBufferInfo&) {}), BufferQueues::Front::Aborted);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
     EXPECT_EQ(DrainOutput().size(), 1u);
 }
@@ -199,4 +199,29 @@ TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
     queues_.Revoke(Handle(buffers_[2]), nullptr, nullptr);
     EXPECT_THROW(queues_.Queue(Handle(buffers_[2])), InvalidHandleException);
     EXPECT_EQ(&queues_.Announced(Handle(buffers_[0])), buffers_[0]);
+}
+
+TEST_F(Queues, LookingAtTheOutputTakesNothingAndAnEmptyLookClearsTheSignal) {
+    Queue(buffers_[0]);
+    Deliver(*queues_.TakeNextToFill());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Buffer);
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Buffer);
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
+
+    // Taken back before it was reported: the signal it set stays until a look finds nothing.
+    Queue(buffers_[0]);
+    EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
+    EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
+
+    queues_.AbortWait();
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Aborted);
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
+}
+
+TEST_F(Queues, ARegistrationForgetsAbortsAndTheirWakeUp) {
+    queues_.AbortWait();
+    queues_.ForgetAborts();
+    EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
 }

@@ -122,13 +122,39 @@ TEST_F(DeviceEventQueue, WaitIsWokenByAPush) {
     EXPECT_EQ(waiter.get(), 11u);
 }
 
-TEST_F(DeviceEventQueue, FlushEmptiesAndASignalledEmptyQueueReportsNoData) {
+// Nothing that leaves the queue empty wakes a later wait: it ends by its timeout.
+TEST_F(DeviceEventQueue, FlushTakesKillsAndReregistrationLeaveNoWakeUpBehind) {
+    DeviceEventRecord record;
     event_.PostDeviceEvent(1, 1);
     event_.Flush();
     EXPECT_EQ(event_.NumInQueue(), 0u);
-    DeviceEventRecord record;
-    EXPECT_THROW(Take(record, 50), NoDataException);
-    EXPECT_EQ(Take(record), GenTL::GC_ERR_TIMEOUT);
+    EXPECT_EQ(Take(record, 20), GenTL::GC_ERR_TIMEOUT);
+
+    auto waiter = std::async(std::launch::async, [this] {
+        DeviceEventRecord taken;
+        size_t size = sizeof taken;
+        return event_.GetData(&taken, &size, kInfinite);
+    });
+    event_.PostDeviceEvent(2, 2);
+    ASSERT_EQ(waiter.wait_for(kHangLimit), std::future_status::ready);
+    EXPECT_EQ(waiter.get(), GenTL::GC_ERR_SUCCESS);
+    EXPECT_EQ(Take(record, 20), GenTL::GC_ERR_TIMEOUT);
+
+    event_.Kill();
+    event_.Enable();
+    EXPECT_EQ(Take(record, 20), GenTL::GC_ERR_TIMEOUT);
+}
+
+// A timeout of 2^32 ms is not 0 ms: the wait lasts until a kill ends it.
+TEST_F(DeviceEventQueue, TimeoutsKeepAll64Bits) {
+    auto waiter = std::async(std::launch::async, [this] {
+        DeviceEventRecord record;
+        return Take(record, uint64_t{1} << 32);
+    });
+    EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    event_.Kill();
+    ASSERT_EQ(waiter.wait_for(kHangLimit), std::future_status::ready);
+    EXPECT_EQ(waiter.get(), GenTL::GC_ERR_ABORT);
 }
 
 TEST_F(DeviceEventQueue, InformationQuirks) {

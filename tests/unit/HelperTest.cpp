@@ -6,6 +6,8 @@
 
 #include "common/GenICamException.h"
 #include "common/Helper.h"
+#include "common/ManualResetEvent.h"
+#include "common/WaitDeadline.h"
 
 using namespace GenICam::Client;
 
@@ -132,4 +134,18 @@ TEST(ModulePath, FileNameIsThePartAfterTheLastSlash) {
     ASSERT_TRUE(fileName.has_value());
     EXPECT_EQ(path.substr(path.size() - fileName->size()), *fileName);
     EXPECT_EQ(fileName->find('/'), std::string::npos);
+}
+
+TEST(WaitDeadline, OnlyTimeoutsBeyondACenturyWaitWithoutLimit) {
+    EXPECT_TRUE(WaitDeadline(UINT64_MAX).IsUnlimited());
+    EXPECT_TRUE(WaitDeadline(uint64_t{1} << 62).IsUnlimited());
+    EXPECT_FALSE(WaitDeadline(uint64_t{1} << 32).IsUnlimited());
+    EXPECT_FALSE(WaitDeadline(0xFFFFFFFF).IsUnlimited());
+
+    // A deadline already passed only looks.
+    ManualResetEvent signal;
+    EXPECT_FALSE(signal.Wait(0));
+    signal.Set();
+    EXPECT_TRUE(signal.Wait(0));
+    EXPECT_TRUE(signal.Wait(UINT64_MAX));
 }

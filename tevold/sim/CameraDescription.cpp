@@ -17,7 +17,7 @@ std::string BuildDescription()
     writer.AddCategory("Root", {"DeviceControl", "ImageFormatControl", "AcquisitionControl",
                                 "TransportLayerControl"});
     writer.AddCategory("DeviceControl", {"DeviceVendorName", "DeviceModelName", "DeviceVersion",
-                                         "DeviceSerialNumber", "DeviceUserID"});
+                                         "DeviceSerialNumber", "DeviceID", "DeviceUserID"});
     writer.AddCategory("ImageFormatControl",
                        {"Width", "Height", "PixelFormat", "TestPattern"});
     writer.AddCategory("AcquisitionControl", {"AcquisitionMode", "AcquisitionStart",
@@ -33,6 +33,9 @@ std::string BuildDescription()
                      text, Access::ReadOnly);
     writer.AddString("DeviceSerialNumber", "Serial number of the camera",
                      CameraRegister::kSerialNumber, text, Access::ReadOnly);
+    // The older name of the serial number, which some consumers still ask for.
+    writer.AddString("DeviceID", "Serial number of the camera", CameraRegister::kSerialNumber,
+                     text, Access::ReadOnly);
     writer.AddString("DeviceUserID", "Name the user gave the camera", CameraRegister::kUserId,
                      text, Access::ReadWrite);
 

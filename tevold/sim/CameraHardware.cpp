@@ -107,6 +107,8 @@ CamResult CameraHardware::StartAcquisition(int64_t imageCount)
     if (!present_) {
         return Result::kIo;
     }
+    // Every StartGrab counts anew, also one that finds the camera still acquiring.
+    framesStarted_ = 0;
     StartLocked(imageCount);
     return Result::kSuccess;
 }
