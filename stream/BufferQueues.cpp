@@ -1,6 +1,7 @@
 #include "stream/BufferQueues.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/GenICamException.h"
 
@@ -116,7 +117,7 @@ void BufferQueues::Queue(const void* handle) {
             default: break;
         }
         EnterInput(buffer);
-        wakeFiller = fillerWaiting_;
+        wakeFiller = std::exchange(fillerWaiting_, false);
     }
     // Outside the lock, so the woken filler does not block on it at once.
     if (wakeFiller) inputQueued_.notify_one();
@@ -126,7 +127,7 @@ void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
     {
         Lock inputLock(inputLock_);
         FlushLocked(operation);
-        if (!fillerWaiting_ || input_.empty()) return;
+        if (input_.empty() || !std::exchange(fillerWaiting_, false)) return;
     }
     inputQueued_.notify_one();
 }
@@ -185,11 +186,19 @@ CBufferInfo* BufferQueues::TakeNextToFill() {
 }
 
 bool BufferQueues::WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock lock(inputLock_);
-    fillerWaiting_ = true;
-    const bool ready = inputQueued_.wait_for(lock, timeout, [&] { return !input_.empty() || stop.load(); });
+    // Whoever queues a buffer while the flag is set wakes the filler and clears the flag, so a
+    // burst of queued buffers costs one wake-up, not one each.
+    while (input_.empty() && !stop) {
+        fillerWaiting_ = true;
+        if (inputQueued_.wait_until(lock, deadline) == std::cv_status::timeout) {
+            fillerWaiting_ = false;
+            return !input_.empty() || stop;
+        }
+    }
     fillerWaiting_ = false;
-    return ready;
+    return true;
 }
 
 void BufferQueues::WakeFiller() {
