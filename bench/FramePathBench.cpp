@@ -131,6 +131,14 @@ public:
         return frameId;
     }
 
+    uint64_t FiredCount() {
+        uint64_t fired = 0;
+        size_t size = sizeof fired;
+        INFO_DATATYPE type = 0;
+        Check(gentl_.EventGetInfo(newBuffer_, EVENT_NUM_FIRED, &type, &fired, &size), "EventGetInfo");
+        return fired;
+    }
+
     uint64_t Underruns() {
         uint64_t count = 0;
         size_t size = sizeof count;
@@ -323,6 +331,27 @@ void QueueBufferCall(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(QueueBufferCall)->UseManualTime();
+
+// An event call: one handle lookup and a counter read, the frame path's cheapest export.
+void EventInfoCall(benchmark::State& state) {
+    OpenCamera camera({640, 480, Sim::PixelFormat::kMono8}, 4, true, 1000.0);
+    camera.QueueAll();
+    camera.Start();
+    for (auto _ : state) benchmark::DoNotOptimize(camera.FiredCount());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(EventInfoCall)->UseRealTime();
+
+// The reference for the single calls: a memset of 64 bytes, so the ratio travels across machines.
+void MemsetOf64Bytes(benchmark::State& state) {
+    char bytes[64];
+    for (auto _ : state) {
+        std::memset(bytes, static_cast<int>(state.iterations()), sizeof bytes);
+        benchmark::DoNotOptimize(bytes);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(MemsetOf64Bytes)->UseRealTime();
 
 // Records the latency of many wakes: the waiter stamps the moment it returns, the waker the
 // moment it starts waking; the mean is the iteration time, the worst a counter.

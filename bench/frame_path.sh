@@ -33,10 +33,13 @@ jq -r '
     | ($args | capture("w:(?<w>[0-9]+)/h:(?<h>[0-9]+)/bits:(?<b>[0-9]+)/buffers:(?<n>[0-9]+)")) as $a
     | "| \($a.w)x\($a.h) Mono\($a.b) | \($a.n) | \(us | f(2)) | \($memset | us | f(2)) | \($memcpy | us | f(2)) | \(($memset | us) / us | f(2)) | \(($memcpy | us) / us | f(2)) | \(.cpu_us_per_frame | f(2)) | \(.underruns_per_frame | f(3)) | \($handoff | us | f(2)) | \($handoff.cpu_us_per_frame | f(2)) | \(($handoff | us) / us | f(2)) |"),
   "",
-  "| call, stream acquiring | ns |",
-  "|---|---|",
-  "| DSGetBufferInfo (frame ID) | \(find("BufferInfoCall") | ns | f(0)) |",
-  "| DSQueueBuffer | \(find("QueueBufferCall") | ns | f(0)) |",
+  "| call, stream acquiring | ns | × memset of 64 bytes |",
+  "|---|---|---|",
+  ((find("MemsetOf64Bytes") | ns) as $memset64
+  | ("| DSGetBufferInfo (frame ID) | \(find("BufferInfoCall") | ns | f(0)) | \((find("BufferInfoCall") | ns) / $memset64 | f(1)) |",
+     "| DSQueueBuffer | \(find("QueueBufferCall") | ns | f(0)) | \((find("QueueBufferCall") | ns) / $memset64 | f(1)) |",
+     "| EventGetInfo (number fired) | \(find("EventInfoCall") | ns | f(0)) | \((find("EventInfoCall") | ns) / $memset64 | f(1)) |",
+     "| memset of 64 bytes (reference) | \($memset64 | f(1)) | 1 |")),
   "",
   "| wake | median µs | max µs | median vs condition variable |",
   "|---|---|---|---|",

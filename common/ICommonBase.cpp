@@ -1,15 +1,10 @@
 #include "common/ICommonBase.h"
 
 #include "common/GenICamException.h"
-#include "exports/HandleRegistry.h"
 
 namespace GenICam::Client {
 
-ICommonBase::ICommonBase() { HandleRegistry::Instance().AddModule(this); }
-
 ICommonBase::~ICommonBase() { RetireHandle(); }
-
-void ICommonBase::RetireHandle() { HandleRegistry::Instance().Retire(this, {}); }
 
 void ICommonBase::Read(uint64_t, void*, size_t*) {}
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "GenTL.h"
+#include "exports/HandleRegistry.h"
 
 namespace GenICam::Client {
 
@@ -30,11 +31,12 @@ protected:
     ~IEventSrc() = default;
 };
 
-// Every module registers itself as a live handle for its whole lifetime, so the exports can
-// refuse stale and garbage handles instead of following them.
+// Every module hands out a token as its handle, published once the module is complete and
+// retired before it goes, so the exports refuse stale and garbage handles instead of following
+// them.
 class ICommonBase : public IPort, public IEventSrc {
 public:
-    ICommonBase();
+    ICommonBase() = default;
     virtual ~ICommonBase();
     ICommonBase(const ICommonBase&) = delete;
     ICommonBase& operator=(const ICommonBase&) = delete;
@@ -47,10 +49,17 @@ public:
     void RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* event) override;
     void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
 
+    // The handle the application gets for this module; the first call publishes it, so only
+    // a module that is fully built may be asked.
+    void* Handle() { return handle_.Get(HandleRegistry::Kind::Module, this); }
+
     // Refuses new calls through this module's handle and waits for the calls of other threads
     // to leave it. Every module class is final and does this first in its destructor, before
     // any part of the object is torn down; doing it again is harmless.
-    void RetireHandle();
+    void RetireHandle() { handle_.Retire({}); }
+
+private:
+    PublishedHandle handle_;
 };
 
 }  // namespace GenICam::Client

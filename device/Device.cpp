@@ -1,12 +1,12 @@
 #include "device/Device.h"
 
-#include <algorithm>
 
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
 #include "interface/Interface.h"
 #include "stream/DataStream.h"
+#include "system/TL.h"
 
 namespace GenICam::Client {
 
@@ -16,9 +16,9 @@ constexpr uint32_t kDescriptionLength = 0;
 const std::string kStreamIdPrefix = "DS";
 }  // namespace
 
-CDevice::CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
-                 Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
-    : id_(std::move(id)), interface_(std::move(iface)), info_(std::move(info)), camera_(camera) {
+CDevice::CDevice(CTL& system, std::shared_ptr<InterfaceLink> iface, std::string id,
+                 std::shared_ptr<const CDeviceInfo> info, Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
+    : system_(system), id_(std::move(id)), interface_(std::move(iface)), info_(std::move(info)), camera_(camera) {
     port_ = std::make_unique<CDevicePort>(*this);
 }
 
@@ -31,21 +31,17 @@ CDevice::~CDevice() {
     if (interface_->iface != nullptr) interface_->iface->RemoveDevice(this);
 }
 
-CInterface* CDevice::GetInterface() const {
+void CDevice::Close() { system_.CloseDevice(this); }
+
+GenTL::IF_HANDLE CDevice::InterfaceHandle() const {
     std::lock_guard linkLock(interface_->mutex);
-    return interface_->iface;
+    return interface_->iface == nullptr ? nullptr : interface_->iface->Handle();
 }
 
 void CDevice::CloseCamera() noexcept {
     try {
-        std::vector<std::unique_ptr<CDataStream>> streams;
-        {
-            std::lock_guard lock(streamsMutex_);
-            streams.swap(streams_);
-        }
-        for (auto& stream : streams) stream.reset();
-        // A stream closed on another thread may still be using the camera device.
-        closingStreams_.WaitForAll();
+        // Also waits for a stream closed on another thread, which may still use the camera.
+        streams_.CloseAll();
         // Nothing may call back into the port once the device is gone, even if closing fails.
         camera_->SetEventCallback(nullptr, port_.get());
         unsigned char closing = 0;
@@ -57,28 +53,16 @@ void CDevice::CloseCamera() noexcept {
     }
 }
 
-CDataStream* CDevice::OpenDataStream(const std::string& streamId) {
-    std::lock_guard lock(streamsMutex_);
-    for (const auto& stream : streams_)
-        if (stream->GetID() == streamId) return stream.get();
-    streams_.push_back(std::make_unique<CDataStream>(streamId, *this));
-    return streams_.back().get();
+GenTL::DS_HANDLE CDevice::OpenDataStream(const std::string& streamId) {
+    GenTL::DS_HANDLE handle = nullptr;
+    streams_.UseFirstOrAdd([&](const CDataStream& stream) { return stream.GetID() == streamId; },
+                           [&] { return std::make_unique<CDataStream>(streamId, *this); },
+                           [&](CDataStream& stream) { handle = stream.Handle(); });
+    return handle;
 }
 
 void CDevice::CloseDataStream(CDataStream* stream) {
-    std::unique_ptr<CDataStream> closing;
-    {
-        std::lock_guard lock(streamsMutex_);
-        const auto found = std::find_if(streams_.begin(), streams_.end(),
-                                        [&](const auto& open) { return open.get() == stream; });
-        if (found == streams_.end()) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
-        closing = std::move(*found);
-        streams_.erase(found);
-        closingStreams_.Begin();
-    }
-    // Destroyed outside the lock, like the interfaces of the system module.
-    closing.reset();
-    closingStreams_.End();
+    if (!streams_.Close(stream)) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
 }
 
 std::string CDevice::GetDataStreamID(uint32_t index) const {
@@ -119,7 +103,7 @@ void CDevice::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE* ev
     if (eventType != GenTL::EVENT_ERROR)
         GENICAM_THROW(InvalidParameterException, "Invalid Event ID %d", eventType);
     errorEvent_.Enable();
-    *event = static_cast<CEventObj*>(&errorEvent_);
+    *event = errorEvent_.Handle();
 }
 
 void CDevice::UnregisterEvent(GenTL::EVENT_TYPE eventType) {

@@ -9,7 +9,7 @@
 
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
-#include "common/PendingCloses.h"
+#include "common/OwnedChildren.h"
 #include "device/DeviceInfo.h"
 #include "device/DevicePort.h"
 #include "events/EventError.h"
@@ -17,29 +17,34 @@
 namespace GenICam::Client {
 
 class CInterface;
+class CTL;
 struct InterfaceLink;
 class CDataStream;
 
 class CDevice final : public ICommonBase {
 public:
-    CDevice(std::shared_ptr<InterfaceLink> iface, std::string id, std::shared_ptr<const CDeviceInfo> info,
-            Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS accessFlags);
+    CDevice(CTL& system, std::shared_ptr<InterfaceLink> iface, std::string id,
+            std::shared_ptr<const CDeviceInfo> info, Tevold::CamDevice* camera,
+            GenTL::DEVICE_ACCESS_FLAGS accessFlags);
     // Closes the streams and the camera; camera-library failures here are ignored.
     ~CDevice() override;
 
     std::shared_ptr<const CDeviceInfo> GetDeviceInfo() const { return info_; }
-    // The open stream of that ID, or a newly opened one.
-    CDataStream* OpenDataStream(const std::string& streamId);
+    // The handle of the open stream of that ID, or of a newly opened one.
+    GenTL::DS_HANDLE OpenDataStream(const std::string& streamId);
     std::string GetDataStreamID(uint32_t index) const;
     uint32_t GetNumDataStreams();
     void GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
     // Destroys a stream opened on this device.
     void CloseDataStream(CDataStream* stream);
+    // Destroys this device through the system that owns it.
+    void Close();
 
     CDevicePort& RemotePort() { return *port_; }
     Tevold::CamDevice& Camera() { return *camera_; }
-    // The interface that opened the device, or null once that interface was closed.
-    CInterface* GetInterface() const;
+    // The handle of the interface that opened the device, or null once that interface was
+    // closed. Taken under the link's lock, so the interface cannot go meanwhile.
+    GenTL::IF_HANDLE InterfaceHandle() const;
 
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
@@ -50,10 +55,9 @@ public:
 private:
     void CloseCamera() noexcept;
 
+    CTL& system_;
     std::string id_;
-    std::mutex streamsMutex_;
-    std::vector<std::unique_ptr<CDataStream>> streams_;
-    PendingCloses closingStreams_;
+    OwnedChildren<CDataStream> streams_;
     std::shared_ptr<InterfaceLink> interface_;
     std::shared_ptr<const CDeviceInfo> info_;
     Tevold::CamDevice* camera_;

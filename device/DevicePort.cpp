@@ -53,7 +53,7 @@ void CDevicePort::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE
     RequireRemoteDeviceEvent(eventType);
     device_.Camera().SetEventCallback(&CDevicePort::OnDeviceEvent, this);
     deviceEvent_.Enable();
-    *event = static_cast<CEventObj*>(&deviceEvent_);
+    *event = deviceEvent_.Handle();
 }
 
 void CDevicePort::UnregisterEvent(GenTL::EVENT_TYPE eventType) {

@@ -5,7 +5,7 @@
 namespace GenICam::Client {
 
 namespace {
-// Fills in an 8-byte answer under a 32-bit type code, as the event has always reported it.
+// Fills in an 8-byte answer; a buffer too small for it learns the size it needs.
 void CopyWide(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, GenTL::INFO_DATATYPE valueType,
               uint64_t value) {
     if (*size < sizeof value) {
@@ -17,7 +17,7 @@ void CopyWide(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, GenTL::INF
 }  // namespace
 
 void DevEventEntry::CopyTo(void* buffer, size_t* size) const {
-    if (buffer == nullptr) GENICAM_THROW(InvalidHandleException, "Invalid buffer");
+    if (buffer == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid buffer");
     if (*size < kDataSize) GENICAM_THROW(InvalidParameterException, "Invalid buffer Size");
     unsigned char record[kDataSize] = {};
     std::memcpy(record, &eventId, sizeof eventId);
@@ -47,9 +47,9 @@ void CEventDevice::GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* 
             return CopyInfoInt32(buffer, size, type, EventType());
         }
         case GenTL::EVENT_NUM_IN_QUEUE:
-            return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_INT32, NumInQueue());
+            return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, NumInQueue());
         case GenTL::EVENT_NUM_FIRED:
-            return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_INT32, FiredCount());
+            return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, FiredCount());
         case GenTL::EVENT_SIZE_MAX:
         case GenTL::EVENT_INFO_DATA_SIZE_MAX:
             return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_UINT32, DevEventEntry::kDataSize);

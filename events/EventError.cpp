@@ -5,7 +5,7 @@
 namespace GenICam::Client {
 
 void ErrorEventEntry::CopyTo(void* buffer, size_t* size) const {
-    if (buffer == nullptr) GENICAM_THROW(InvalidHandleException, "Invalid buffer");
+    if (buffer == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid buffer");
     if (*size < DataSize()) GENICAM_THROW(InvalidParameterException, "Invalid buffer Size");
     auto* bytes = static_cast<unsigned char*>(buffer);
     std::memcpy(bytes, &code, sizeof code);

@@ -1,17 +1,18 @@
-// The object behind every EVENT_HANDLE. Its address is the handle; it registers itself as a
-// live handle for its whole lifetime.
+// The object behind every EVENT_HANDLE. Its handle is a token, published when the event is
+// first handed out and retired before the event goes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "GenTL.h"
+#include "exports/HandleRegistry.h"
 
 namespace GenICam::Client {
 
 class CEventObj {
 public:
-    CEventObj();
+    CEventObj() = default;
     virtual ~CEventObj();
     CEventObj(const CEventObj&) = delete;
     CEventObj& operator=(const CEventObj&) = delete;
@@ -31,6 +32,12 @@ public:
     // they have left. The most derived event class does this first in its destructor, before
     // any part of the object is torn down, and owners before they tear down what it reaches.
     void RetireHandle();
+
+    // The handle the application gets; the first call publishes it.
+    void* Handle() { return handle_.Get(HandleRegistry::Kind::Event, this); }
+
+private:
+    PublishedHandle handle_;
 };
 
 }  // namespace GenICam::Client

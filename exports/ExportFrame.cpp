@@ -1,23 +1,14 @@
 #include "exports/ExportFrame.h"
 
-#include <atomic>
-
+#include "events/EventObj.h"
+#include "exports/LibraryState.h"
 #include "system/TL.h"
 
 namespace GenICam::Client::Export {
 
-namespace {
-std::atomic<bool> libraryInitialized{false};
-std::atomic<CTL*> currentSystem{nullptr};
-}  // namespace
+bool IsInitialized() { return LibraryState::Instance().IsInitialized(); }
 
-bool IsInitialized() { return libraryInitialized.load(); }
-
-void SetInitialized(bool initialized) { libraryInitialized.store(initialized); }
-
-CTL* CurrentSystem() { return currentSystem.load(); }
-
-void SetCurrentSystem(CTL* system) { currentSystem.store(system); }
+void SetInitialized(bool initialized) { LibraryState::Instance().SetInitialized(initialized); }
 
 GenTL::GC_ERROR Fail(GenTL::GC_ERROR storedCode, const std::string& text,
                      GenTL::GC_ERROR returnedCode) {
@@ -56,7 +47,7 @@ IEventSrc& EventSrcCast(const void* handle) {
 }
 
 CEventObj& EventCast(const void* handle) {
-    CEventObj* event = HandleRegistry::Instance().LeaseEvent(handle);
+    auto* event = static_cast<CEventObj*>(HandleRegistry::Instance().Lease(handle, HandleRegistry::Kind::Event));
     if (event == nullptr) GENICAM_THROW(InvalidHandleException, "Invalid Event Handle");
     return *event;
 }

@@ -20,9 +20,6 @@ namespace Export {
 
 bool IsInitialized();
 void SetInitialized(bool initialized);
-// The system module made by the most recent TLOpen, closed by GCCloseLib.
-CTL* CurrentSystem();
-void SetCurrentSystem(CTL* system);
 
 // Stores code and text as the last error and returns the code to report.
 GenTL::GC_ERROR Fail(GenTL::GC_ERROR storedCode, const std::string& text,
@@ -78,7 +75,8 @@ const char* RequiredText(const char* text);
 // with the given text.
 template <class Module>
 Module& CastModule(const void* handle, const char* failureText) {
-    auto* module = dynamic_cast<Module*>(HandleRegistry::Instance().LeaseModule(handle));
+    auto* base = static_cast<ICommonBase*>(HandleRegistry::Instance().Lease(handle, HandleRegistry::Kind::Module));
+    auto* module = dynamic_cast<Module*>(base);
     if (module == nullptr) GENICAM_THROW(InvalidHandleException, "%s", failureText);
     return *module;
 }
@@ -91,7 +89,7 @@ Module& HandleCast(const void* handle) {
 // Resolves a module handle for closing it; a second close racing the first is refused.
 template <class Module>
 Module& ClaimForClose(Module& module) {
-    if (!HandleRegistry::Instance().Claim(static_cast<const ICommonBase*>(&module)))
+    if (!HandleRegistry::Instance().Claim(module.Handle()))
         GENICAM_THROW(InvalidHandleException, "The handle is being closed");
     return module;
 }

@@ -12,7 +12,7 @@ namespace GenTL {
 GC_ERROR DevGetPort(DEV_HANDLE hDevice, PORT_HANDLE* phRemoteDevice) {
     return Export::Frame([&] {
         CDevice& device = Export::HandleCast<CDevice>(hDevice);
-        Export::Required(phRemoteDevice) = static_cast<ICommonBase*>(&device.RemotePort());
+        Export::Required(phRemoteDevice) = device.RemotePort().Handle();
     });
 }
 
@@ -34,7 +34,7 @@ GC_ERROR DevOpenDataStream(DEV_HANDLE hDevice, const char* sDataStreamID, DS_HAN
     return Export::Frame([&] {
         CDevice& device = Export::HandleCast<CDevice>(hDevice);
         DS_HANDLE& handle = Export::Required(phDataStream);
-        handle = static_cast<ICommonBase*>(device.OpenDataStream(Export::RequiredText(sDataStreamID)));
+        handle = device.OpenDataStream(Export::RequiredText(sDataStreamID));
     });
 }
 
@@ -45,16 +45,16 @@ GC_ERROR DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE*
 }
 
 GC_ERROR DevClose(DEV_HANDLE hDevice) {
-    return Export::Frame([&] { delete &Export::ClaimForClose(Export::HandleCast<CDevice>(hDevice)); });
+    return Export::Frame([&] { Export::ClaimForClose(Export::HandleCast<CDevice>(hDevice)).Close(); });
 }
 
 GC_ERROR DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE* phIface) {
     return Export::Frame([&] {
         CDevice& device = Export::HandleCast<CDevice>(hDevice);
         IF_HANDLE& handle = Export::Required(phIface);
-        CInterface* iface = device.GetInterface();
+        IF_HANDLE iface = device.InterfaceHandle();
         if (iface == nullptr) GENICAM_THROW(NotAvailableException, "The device's interface is closed");
-        handle = static_cast<ICommonBase*>(iface);
+        handle = iface;
     });
 }
 

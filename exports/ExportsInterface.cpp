@@ -55,14 +55,14 @@ GC_ERROR IFOpenDevice(IF_HANDLE hIface, const char* sDeviceID, DEVICE_ACCESS_FLA
     return Export::Frame([&] {
         CInterface& iface = Export::HandleCast<CInterface>(hIface);
         DEV_HANDLE& handle = Export::Required(phDevice);
-        handle = static_cast<ICommonBase*>(iface.OpenDevice(Export::RequiredText(sDeviceID), iOpenFlag));
+        handle = iface.OpenDevice(Export::RequiredText(sDeviceID), iOpenFlag);
     });
 }
 
 GC_ERROR IFGetParentTL(IF_HANDLE hIface, TL_HANDLE* phSystem) {
     return Export::Frame([&] {
         CInterface& iface = Export::HandleCast<CInterface>(hIface);
-        Export::Required(phSystem) = static_cast<ICommonBase*>(&iface.GetSystem());
+        Export::Required(phSystem) = iface.GetSystem().Handle();
     });
 }
 

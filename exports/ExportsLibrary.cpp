@@ -4,7 +4,7 @@
 #include "common/Helper.h"
 #include "exports/ExportFrame.h"
 #include "exports/LibraryInfo.h"
-#include "system/TL.h"
+#include "exports/LibraryState.h"
 
 using namespace GenICam::Client;
 
@@ -16,9 +16,10 @@ GC_ERROR GCInitLib() {
 }
 
 GC_ERROR GCCloseLib() {
-    if (Export::IsInitialized()) {
-        if (CTL* current = Export::CurrentSystem()) TLClose(static_cast<ICommonBase*>(current));
-    }
+    // Every system the application opened, with everything beneath it, whether or not the
+    // application closed anything itself: afterwards no thread of ours runs and the library
+    // may be unloaded.
+    Export::Guarded([] { LibraryState::Instance().CloseAllSystems(); });
     Export::SetInitialized(false);
     return GC_ERR_SUCCESS;
 }

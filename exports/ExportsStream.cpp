@@ -93,7 +93,7 @@ GC_ERROR DSGetBufferInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, BUFFER_IN
 GC_ERROR DSGetParentDev(DS_HANDLE hDataStream, DEV_HANDLE* phDevice) {
     return Export::Frame([&] {
         CDataStream& stream = StreamCast(hDataStream);
-        Export::Required(phDevice) = static_cast<ICommonBase*>(&stream.GetDevice());
+        Export::Required(phDevice) = stream.GetDevice().Handle();
     });
 }
 

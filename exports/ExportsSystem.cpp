@@ -2,6 +2,7 @@
 #include "common/Helper.h"
 #include "exports/ExportFrame.h"
 #include "exports/LibraryInfo.h"
+#include "exports/LibraryState.h"
 #include "interface/Interface.h"
 #include "system/TL.h"
 
@@ -26,16 +27,13 @@ bool AnsweredByLibrary(TL_INFO_CMD command) {
 GC_ERROR TLOpen(TL_HANDLE* phTL) {
     return Export::Frame([&] {
         TL_HANDLE& handle = Export::Required(phTL);
-        auto* system = new CTL();
-        handle = static_cast<ICommonBase*>(system);
-        Export::SetCurrentSystem(system);
+        handle = LibraryState::Instance().OpenSystem();
     });
 }
 
 GC_ERROR TLClose(TL_HANDLE hTL) {
     return Export::Frame([&] {
-        delete &Export::ClaimForClose(Export::TLCast(hTL));
-        Export::SetCurrentSystem(nullptr);
+        LibraryState::Instance().CloseSystem(Export::ClaimForClose(Export::TLCast(hTL)));
     });
 }
 
@@ -76,7 +74,7 @@ GC_ERROR TLOpenInterface(TL_HANDLE hTL, const char* sIfaceID, IF_HANDLE* phIface
     return Export::Frame([&] {
         CTL& system = Export::TLCast(hTL);
         IF_HANDLE& handle = Export::Required(phIface);
-        handle = static_cast<ICommonBase*>(system.OpenInterface(Export::RequiredText(sIfaceID)));
+        handle = system.OpenInterface(Export::RequiredText(sIfaceID));
     });
 }
 

@@ -1,112 +1,156 @@
 #include "exports/HandleRegistry.h"
 
-#include <algorithm>
 #include <chrono>
+
+#include "common/GenICamException.h"
+#include "exports/LibraryState.h"
 
 namespace GenICam::Client {
 
-HandleRegistry& HandleRegistry::Instance() {
-    // Never destroyed: objects leaked by an application may still retire at process exit.
-    static HandleRegistry* const registry = new HandleRegistry;
-    return *registry;
+namespace {
+// The innermost export call of this thread. A plain pointer: thread-local storage without a
+// destructor leaves nothing behind when the library is unloaded.
+thread_local LeaseScope* innermostScope = nullptr;
+}  // namespace
+
+HandleRegistry& HandleRegistry::Instance() { return LibraryState::Instance().Handles(); }
+
+HandleRegistry::~HandleRegistry() {
+    for (auto& chunk : chunks_) delete[] chunk.load();
 }
 
-void HandleRegistry::AddModule(ICommonBase* module) {
-    std::lock_guard lock(mutex_);
-    entries_[module] = Entry{module, nullptr};
+HandleRegistry::Slot* HandleRegistry::Find(uintptr_t token) const {
+    const uintptr_t index = token & kSlotMask;
+    Slot* chunk = chunks_[index / kChunkSlots].load();
+    if (chunk == nullptr) return nullptr;
+    Slot& slot = chunk[index % kChunkSlots];
+    return slot.token.load() == token ? &slot : nullptr;
 }
 
-void HandleRegistry::AddEvent(CEventObj* event) {
+uintptr_t HandleRegistry::Publish(Kind kind, void* object) {
     std::lock_guard lock(mutex_);
-    entries_[event] = Entry{nullptr, event};
-}
-
-const HandleRegistry::Entry* HandleRegistry::Lease(const void* handle) {
-    std::lock_guard lock(mutex_);
-    const auto found = entries_.find(handle);
-    if (found == entries_.end() || found->second.retiring) return nullptr;
-    const auto scope = innermostScopes_.find(std::this_thread::get_id());
-    if (scope != innermostScopes_.end()) {
-        ++found->second.leases;
-        scope->second->handles_.push_back(handle);
+    uint32_t index = 0;
+    if (!freeSlots_.empty()) {
+        index = freeSlots_.front();
+        freeSlots_.pop_front();
+    } else {
+        if (nextSlot_ > kSlotMask) GENICAM_THROW(RuntimeException, "Too many open handles");
+        index = nextSlot_++;
+        auto& chunk = chunks_[index / kChunkSlots];
+        if (chunk.load() == nullptr) chunk.store(new Slot[kChunkSlots]);
     }
-    return &found->second;
+    Slot& slot = chunks_[index / kChunkSlots].load()[index % kChunkSlots];
+    ++slot.generation;
+    const uintptr_t token = slot.generation << kSlotBits | index;
+    slot.object.store(object);
+    slot.kind.store(kind);
+    // The token goes last: a lookup that finds it finds the object too.
+    slot.token.store(token);
+    return token;
 }
 
-ICommonBase* HandleRegistry::LeaseModule(const void* handle) {
-    const Entry* entry = Lease(handle);
-    return entry == nullptr ? nullptr : entry->module;
+void* HandleRegistry::Lease(const void* handle, Kind kind) {
+    const auto token = reinterpret_cast<uintptr_t>(handle);
+    Slot* slot = token == 0 ? nullptr : Find(token);
+    if (slot == nullptr) return nullptr;
+    LeaseScope* scope = LeaseScope::Innermost();
+    if (scope == nullptr)  // outside an export call nothing is counted, but a retiring object is gone
+        return (slot->state.load() & kRetiring) == 0 && slot->kind.load() == kind ? slot->object.load() : nullptr;
+    const uint32_t before = slot->state.fetch_add(1);
+    // Checked again after counting: the object may have begun to retire, or its slot may have
+    // been freed and reused, since the token was compared.
+    if ((before & kRetiring) != 0 || slot->token.load() != token || slot->kind.load() != kind) {
+        Release(*slot);
+        return nullptr;
+    }
+    scope->Add(*this, *slot, token);
+    return slot->object.load();
 }
 
-CEventObj* HandleRegistry::LeaseEvent(const void* handle) {
-    const Entry* entry = Lease(handle);
-    return entry == nullptr ? nullptr : entry->event;
-}
-
-bool HandleRegistry::Claim(const void* object) {
+void HandleRegistry::Release(Slot& slot) {
+    if ((slot.state.fetch_sub(1) & kRetiring) == 0) return;
     std::lock_guard lock(mutex_);
-    const auto found = entries_.find(object);
-    if (found == entries_.end() || found->second.retiring) return false;
-    found->second.retiring = true;
-    return true;
+    released_.notify_all();
 }
 
-int HandleRegistry::HeldByThisThread(const void* handle) const {
-    const auto scope = innermostScopes_.find(std::this_thread::get_id());
-    int held = 0;
-    for (const LeaseScope* call = scope == innermostScopes_.end() ? nullptr : scope->second; call != nullptr;
-         call = call->outer_)
-        held += static_cast<int>(std::count(call->handles_.begin(), call->handles_.end(), handle));
-    return held;
+bool HandleRegistry::Claim(const void* handle) {
+    const auto token = reinterpret_cast<uintptr_t>(handle);
+    Slot* slot = token == 0 ? nullptr : Find(token);
+    return slot != nullptr && (slot->state.fetch_or(kRetiring) & kRetiring) == 0;
 }
 
-void HandleRegistry::Retire(const void* object, const std::function<void()>& release) {
+void HandleRegistry::Retire(uintptr_t token, const std::function<void()>& release) {
+    Slot* slot = Find(token);
+    if (slot == nullptr) return;
+    slot->state.fetch_or(kRetiring);
+    const uint32_t mine = LeaseScope::DropHeldByThisThread(token);
     std::unique_lock lock(mutex_);
-    auto found = entries_.find(object);
-    if (found == entries_.end()) return;
-    found->second.retiring = true;
-    const int mine = HeldByThisThread(object);
-    while (found->second.leases > mine) {
+    while ((slot->state.load() & ~kRetiring) > mine) {
         if (release) {
             lock.unlock();
             release();
             lock.lock();
         }
         released_.wait_for(lock, std::chrono::milliseconds(1));
-        found = entries_.find(object);
     }
-    entries_.erase(found);
-    // This thread's own leases end with the object; a later object at the same address is new.
-    const auto scope = innermostScopes_.find(std::this_thread::get_id());
-    for (LeaseScope* call = scope == innermostScopes_.end() ? nullptr : scope->second; call != nullptr;
-         call = call->outer_)
-        std::replace(call->handles_.begin(), call->handles_.end(), object, static_cast<const void*>(nullptr));
+    slot->state.fetch_sub(mine);
+    FreeSlot(token, *slot);
 }
 
-void HandleRegistry::Enter(LeaseScope& scope) {
-    std::lock_guard lock(mutex_);
-    LeaseScope*& innermost = innermostScopes_[std::this_thread::get_id()];
-    scope.outer_ = innermost;
-    innermost = &scope;
+// Under mutex_, with no lease left but those of lookups that are about to give up.
+void HandleRegistry::FreeSlot(uintptr_t token, Slot& slot) {
+    slot.token.store(0);
+    slot.object.store(nullptr);
+    slot.state.fetch_and(~kRetiring);
+    // A slot whose generations are used up is never reused, so no token ever comes back.
+    if (slot.generation + 1 < kLastGeneration) freeSlots_.push_back(static_cast<uint32_t>(token & kSlotMask));
 }
 
-void HandleRegistry::Leave(LeaseScope& scope) {
-    {
-        std::lock_guard lock(mutex_);
-        for (const void* handle : scope.handles_) {
-            const auto found = entries_.find(handle);
-            if (handle != nullptr && found != entries_.end()) --found->second.leases;
-        }
-        if (scope.outer_ == nullptr)
-            innermostScopes_.erase(std::this_thread::get_id());
+LeaseScope::LeaseScope() : outer_(innermostScope) { innermostScope = this; }
+
+LeaseScope::~LeaseScope() {
+    innermostScope = outer_;
+    for (size_t i = 0; i < count_; ++i)
+        if (held_[i].slot != nullptr) held_[i].registry->Release(*held_[i].slot);
+}
+
+LeaseScope* LeaseScope::Innermost() { return innermostScope; }
+
+void LeaseScope::Add(HandleRegistry& registry, HandleRegistry::Slot& slot, uintptr_t token) {
+    if (count_ == kCapacity) {
+        registry.Release(slot);
+        GENICAM_THROW(RuntimeException, "Too many handles in one call");
+    }
+    held_[count_++] = Held{&registry, &slot, token};
+}
+
+uint32_t LeaseScope::DropHeldByThisThread(uintptr_t token) {
+    uint32_t held = 0;
+    for (LeaseScope* scope = innermostScope; scope != nullptr; scope = scope->outer_)
+        for (size_t i = 0; i < scope->count_; ++i)
+            if (scope->held_[i].slot != nullptr && scope->held_[i].token == token) {
+                scope->held_[i].slot = nullptr;
+                ++held;
+            }
+    return held;
+}
+
+void* PublishedHandle::Get(HandleRegistry::Kind kind, void* object) {
+    uintptr_t token = token_.load();
+    if (token == 0) {
+        const uintptr_t fresh = HandleRegistry::Instance().Publish(kind, object);
+        if (token_.compare_exchange_strong(token, fresh))
+            token = fresh;
         else
-            innermostScopes_[std::this_thread::get_id()] = scope.outer_;
+            HandleRegistry::Instance().Retire(fresh, {});
     }
-    released_.notify_all();
+    if (token == kRetired) GENICAM_THROW(InvalidHandleException, "The handle is being closed");
+    return reinterpret_cast<void*>(token);
 }
 
-LeaseScope::LeaseScope() { HandleRegistry::Instance().Enter(*this); }
-
-LeaseScope::~LeaseScope() { HandleRegistry::Instance().Leave(*this); }
+void PublishedHandle::Retire(const std::function<void()>& release) {
+    const uintptr_t token = token_.exchange(kRetired);
+    if (token != 0 && token != kRetired) HandleRegistry::Instance().Retire(token, release);
+}
 
 }  // namespace GenICam::Client

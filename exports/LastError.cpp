@@ -1,29 +1,23 @@
 #include "exports/LastError.h"
 
-#include <mutex>
+#include "exports/LibraryState.h"
 
 namespace GenICam::Client {
 
-namespace {
-std::mutex& RecordMutex() {
-    static std::mutex* const mutex = new std::mutex;
-    return *mutex;
-}
-
-std::optional<CTLIError::Record>& StoredRecord() {
-    static auto* const record = new std::optional<CTLIError::Record>;
-    return *record;
-}
-}  // namespace
-
 void CTLIError::StoreLastError(GenTL::GC_ERROR code, const std::string& text) {
-    std::lock_guard lock(RecordMutex());
-    StoredRecord() = Record{code, text};
+    LibraryState::Instance().LastError().Store(Record{code, text});
 }
 
-std::optional<CTLIError::Record> CTLIError::Last() {
-    std::lock_guard lock(RecordMutex());
-    return StoredRecord();
+std::optional<CTLIError::Record> CTLIError::Last() { return LibraryState::Instance().LastError().Get(); }
+
+void LastErrorStore::Store(CTLIError::Record record) {
+    std::lock_guard lock(mutex_);
+    record_ = std::move(record);
+}
+
+std::optional<CTLIError::Record> LastErrorStore::Get() const {
+    std::lock_guard lock(mutex_);
+    return record_;
 }
 
 }  // namespace GenICam::Client

@@ -2,6 +2,7 @@
 // never cleared by success. A mutex keeps concurrent failures from tearing it.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,17 @@ public:
     static void StoreLastError(GenTL::GC_ERROR code, const std::string& text);
     // None until the first failure.
     static std::optional<Record> Last();
+};
+
+// Where the record lives: a part of the library's process-wide state.
+class LastErrorStore {
+public:
+    void Store(CTLIError::Record record);
+    std::optional<CTLIError::Record> Get() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::optional<CTLIError::Record> record_;
 };
 
 }  // namespace GenICam::Client

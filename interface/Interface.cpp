@@ -126,7 +126,7 @@ bool CInterface::IsOpen(const std::string& request) const {
                        [&](const CDevice* device) { return device->GetDeviceInfo()->Matches(request); });
 }
 
-CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
+GenTL::DEV_HANDLE CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
     std::lock_guard lock(mutex_);
     if (IsOpen(request)) GENICAM_THROW(ResourceInUseException, "Device already open");
     const CDeviceInfo* listed = FindListed(request);
@@ -150,15 +150,16 @@ CDevice* CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS
     }
     if (camera == nullptr) GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
     openDevices_.reserve(openDevices_.size() + 1);
-    CDevice* device = nullptr;
+    std::unique_ptr<CDevice> device;
     try {
-        device = new CDevice(link_, name, std::move(info), camera, accessFlags);
+        device = std::make_unique<CDevice>(system_, link_, name, std::move(info), camera, accessFlags);
     } catch (...) {
         camera->CloseDevice();
         throw;
     }
-    openDevices_.push_back(device);
-    return device;
+    GenTL::DEV_HANDLE handle = device->Handle();
+    openDevices_.push_back(&system_.AdoptDevice(std::move(device)));
+    return handle;
 }
 
 void CInterface::RemoveDevice(const CDevice* device) {

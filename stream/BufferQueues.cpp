@@ -7,18 +7,16 @@
 
 namespace GenICam::Client {
 
-namespace {
-const void* HandleOf(const CBufferInfo& buffer) { return static_cast<const ICommonBase*>(&buffer); }
-}  // namespace
-
 CBufferInfo* BufferQueues::Announce(std::unique_ptr<CBufferInfo> buffer) {
+    // The token is published before the input lock is taken: publishing takes the registry's lock.
+    const void* handle = buffer->Handle();
     Lock lock(inputLock_);
     CBufferInfo& announced = *buffer;
-    byHandle_.emplace(HandleOf(announced), &announced);
+    byHandle_.emplace(handle, &announced);
     try {
         announced_.push_back(std::move(buffer));
     } catch (...) {
-        byHandle_.erase(HandleOf(announced));
+        byHandle_.erase(handle);
         throw;
     }
     return &announced;

@@ -18,7 +18,7 @@ int32_t StreamIndex(const std::string& id) {
     return id.size() > kStreamIdPrefixLength ? std::atoi(id.c_str() + kStreamIdPrefixLength) : 0;
 }
 
-GenTL::BUFFER_HANDLE HandleOf(CBufferInfo* buffer) { return static_cast<ICommonBase*>(buffer); }
+GenTL::BUFFER_HANDLE HandleOf(CBufferInfo* buffer) { return buffer->Handle(); }
 }  // namespace
 
 Tevold::CamStream* CDataStream::OpenCameraStream(CDevice& device, const std::string& id) {
@@ -197,12 +197,12 @@ void CDataStream::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE
     switch (eventType) {
         case GenTL::EVENT_ERROR:
             errorEvent_.Enable();
-            *event = static_cast<CEventObj*>(&errorEvent_);
+            *event = errorEvent_.Handle();
             return;
         case GenTL::EVENT_NEW_BUFFER:
             // A fresh registration forgets kills aimed at an earlier one.
             queues_.ForgetAborts();
-            *event = static_cast<CEventObj*>(&newBufferEvent_);
+            *event = newBufferEvent_.Handle();
             return;
         default:
             GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented", static_cast<long>(eventType));
@@ -212,7 +212,9 @@ void CDataStream::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE
 void CDataStream::UnregisterEvent(GenTL::EVENT_TYPE eventType) {
     switch (eventType) {
         case GenTL::EVENT_ERROR: return errorEvent_.Disable();
-        case GenTL::EVENT_NEW_BUFFER: return;
+        case GenTL::EVENT_NEW_BUFFER:
+            // A thread still waiting on the event would otherwise wait for nothing.
+            return queues_.AbortWait();
         default:
             GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented", static_cast<long>(eventType));
     }

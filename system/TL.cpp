@@ -6,6 +6,7 @@
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
+#include "device/Device.h"
 #include "interface/Interface.h"
 
 namespace GenICam::Client {
@@ -32,15 +33,17 @@ CTL::CTL() {
 
 CTL::~CTL() {
     RetireHandle();
-    std::vector<std::unique_ptr<CInterface>> open;
     {
         std::lock_guard lock(mutex_);
         interfaces_.clear();
-        open.swap(openInterfaces_);
     }
-    for (auto& iface : open) iface.reset();
-    // An interface closed on another thread may still be using the camera system.
-    closingInterfaces_.WaitForAll();
+    auto interfaces = openInterfaces_.TakeAll();
+    // No call may still be opening a device on an interface while the devices go.
+    for (auto& iface : interfaces) iface->RetireHandle();
+    // Children first: the devices with their streams, then the interfaces they were opened on,
+    // then the camera system they all used.
+    openDevices_.CloseAll();
+    openInterfaces_.Destroy(std::move(interfaces));
     camera_->ReleaseSystem();
 }
 
@@ -113,10 +116,12 @@ void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* 
     }
 }
 
-CInterface* CTL::OpenInterface(const std::string& interfaceId) {
+GenTL::IF_HANDLE CTL::OpenInterface(const std::string& interfaceId) {
     std::lock_guard lock(mutex_);
-    for (const auto& open : openInterfaces_)
-        if (open->GetInfoRecord()->GetMAC() == interfaceId) return open.get();
+    GenTL::IF_HANDLE handle = nullptr;
+    if (openInterfaces_.UseFirst([&](CInterface& open) { return open.GetInfoRecord()->GetMAC() == interfaceId; },
+                                 [&](CInterface& open) { handle = open.Handle(); }))
+        return handle;
     const auto listed = [&] {
         return std::find_if(interfaces_.begin(), interfaces_.end(),
                             [&](const auto& info) { return info->Matches(interfaceId); });
@@ -137,37 +142,29 @@ CInterface* CTL::OpenInterface(const std::string& interfaceId) {
     // The open interface keeps its own copy, so later discoveries never change it.
     auto iface = std::make_unique<CInterface>(std::make_shared<const CInterfaceInfo>(**record), *this,
                                               camera);
-    openInterfaces_.push_back(std::move(iface));
-    return openInterfaces_.back().get();
+    handle = iface->Handle();
+    openInterfaces_.Add(std::move(iface));
+    return handle;
 }
 
 void CTL::GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,
                            GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
-    for (const auto& open : openInterfaces_) {
-        const auto record = open->GetInfoRecord();
-        if (record->GetID() == interfaceId) return record->GetInfo(command, type, buffer, size);
-    }
+    std::shared_ptr<const CInterfaceInfo> openRecord;
+    openInterfaces_.UseFirst([&](CInterface& open) { return open.GetInfoRecord()->GetID() == interfaceId; },
+                             [&](CInterface& open) { openRecord = open.GetInfoRecord(); });
+    if (openRecord) return openRecord->GetInfo(command, type, buffer, size);
     for (const auto& record : interfaces_)
         if (record->GetID() == interfaceId) return record->GetInfo(command, type, buffer, size);
     GENICAM_THROW(InvalidIdException, "Invalid Interface name");
 }
 
-void CTL::CloseInterface(CInterface* iface) {
-    std::unique_ptr<CInterface> closing;
-    {
-        std::lock_guard lock(mutex_);
-        const auto found = std::find_if(openInterfaces_.begin(), openInterfaces_.end(),
-                                        [&](const auto& open) { return open.get() == iface; });
-        if (found == openInterfaces_.end()) return;
-        closing = std::move(*found);
-        openInterfaces_.erase(found);
-        closingInterfaces_.Begin();
-    }
-    // Destroyed outside the lock: it waits for calls still inside it, which may need the lock.
-    closing.reset();
-    closingInterfaces_.End();
-}
+void CTL::CloseInterface(CInterface* iface) { openInterfaces_.Close(iface); }
+
+CDevice& CTL::AdoptDevice(std::unique_ptr<CDevice> device) { return openDevices_.Add(std::move(device)); }
+
+// A device that is not listed any more is being destroyed by this system's own close.
+void CTL::CloseDevice(CDevice* device) { openDevices_.Close(device); }
 
 void CTL::GetURL(char* url, size_t* size) {
     CopyModuleUrl(url, size, ModuleUrl("TLRegs.xml", kDescriptionAddress, kDescriptionLength), 1);

@@ -1,5 +1,6 @@
 // The system module behind a TL_HANDLE: binds to the camera library, discovers its interfaces
-// into a stable list and owns the interfaces opened through it.
+// into a stable list and owns the interfaces and the devices opened through it. A device
+// outlives the interface it was opened on, but not its system.
 #pragma once
 
 #include <memory>
@@ -10,12 +11,13 @@
 #include "GenTL.h"
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
-#include "common/PendingCloses.h"
+#include "common/OwnedChildren.h"
 #include "interface/InterfaceInfo.h"
 
 namespace GenICam::Client {
 
 class CInterface;
+class CDevice;
 
 class CTL final : public ICommonBase {
 public:
@@ -26,12 +28,16 @@ public:
     std::string GetInterfaceID(uint32_t index);
     void UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t timeout);
     void GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
-    // Hands out the open interface of that MAC entry, or opens a new one.
-    CInterface* OpenInterface(const std::string& interfaceId);
+    // The handle of the open interface of that MAC entry, or of a newly opened one.
+    GenTL::IF_HANDLE OpenInterface(const std::string& interfaceId);
     void GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,
                           GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
     // Destroys an interface opened through this module.
     void CloseInterface(CInterface* iface);
+    // Takes over a device an interface of this module opened.
+    CDevice& AdoptDevice(std::unique_ptr<CDevice> device);
+    // Destroys a device opened beneath this module, with its streams.
+    void CloseDevice(CDevice* device);
 
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
@@ -44,11 +50,11 @@ private:
     InterfaceList DiscoverInterfaces();
     std::shared_ptr<const CInterfaceInfo> DescribeInterface(const std::string& name);
 
-    // Guards both lists: applications may discover, open and close from several threads.
+    // Guards the discovery: applications may discover, open and close from several threads.
     std::recursive_mutex mutex_;
-    std::vector<std::unique_ptr<CInterface>> openInterfaces_;
     InterfaceList interfaces_;
-    PendingCloses closingInterfaces_;
+    OwnedChildren<CInterface> openInterfaces_;
+    OwnedChildren<CDevice> openDevices_;
     bool discovered_ = false;
     Tevold::CamSystem* camera_ = nullptr;
 };

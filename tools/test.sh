@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: a warnings-as-errors build, then the same tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer, then under ThreadSanitizer.
+# AddressSanitizer with UndefinedBehaviorSanitizer, then under ThreadSanitizer; then the fuzzer
+# and the stress test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,28 @@ run_stage() {
   ctest --test-dir "build/${name}" --output-on-failure -j"${jobs}" --timeout 300
 }
 
+# The libFuzzer harness over every export, built with clang, ASan and UBSan, runs a fixed
+# number of inputs from the corpus in tests/fuzz/corpus. About 3 minutes on 2 cores, most of it
+# the clang build. Longer runs by hand: build/fuzz/bin/kavrin_fuzz_exports -runs=1000000 DIR CORPUS.
+fuzz_stage() {
+  echo "=== fuzz ==="
+  CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRIN_FUZZ=ON \
+        -DKAVRIN_WERROR=ON -DKAVRIN_BUILD_TESTS=OFF -DKAVRIN_BUILD_BENCH=OFF
+  cmake --build build/fuzz -j"${jobs}" --target kavrin_fuzz_exports
+  ctest --test-dir build/fuzz --output-on-failure --timeout 300
+}
+
+# Eight threads opening, acquiring, killing, closing and reopening, in the sanitizer builds of
+# the stages above: under ASan with the quarantine off, so a freed object's memory is reused at
+# once and a stale handle cannot hide, and under TSan. About 1 minute on 2 cores.
+stress_stage() {
+  echo "=== stress ==="
+  ASAN_OPTIONS=quarantine_size_mb=0:detect_leaks=1 build/asan/bin/kavrin_stress build/asan/bin/KavrinTL40.cti 400
+  TSAN_OPTIONS=halt_on_error=1 build/tsan/bin/kavrin_stress build/tsan/bin/KavrinTL40.cti 400
+}
+
 run_stage tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_stage asan -DKAVRIN_SANITIZE=address
 TSAN_OPTIONS=halt_on_error=1 run_stage tsan -DKAVRIN_SANITIZE=thread
+fuzz_stage
+stress_stage

@@ -323,7 +323,7 @@ TEST_F(ConsumerWaits, RequeuesFlushesAndTakesLeaveNoWakeUp) {
     ASSERT_EQ(AwaitOrDie(waiter, "a wait for a camera event"), GC_ERR_SUCCESS);
     EXPECT_GE(TimedOutWait(remote, 200), std::chrono::milliseconds(200));
     Sim::RaiseDeviceEvent(kCam1001, 0x9002);
-    ASSERT_TRUE(Eventually([&] { return Value<uint64_t>(EventInfo(remote, EVENT_NUM_IN_QUEUE), INFO_DATATYPE_INT32) == 1; }));
+    ASSERT_TRUE(Eventually([&] { return Value<uint64_t>(EventInfo(remote, EVENT_NUM_IN_QUEUE), INFO_DATATYPE_UINT64) == 1; }));
     ASSERT_EQ(gentl.EventFlush(remote), GC_ERR_SUCCESS);
     EXPECT_GE(TimedOutWait(remote, 200), std::chrono::milliseconds(200));
 }

@@ -16,7 +16,7 @@ protected:
             buffers_.push_back(queues_.Announce(std::make_unique<CBufferInfo>(&memory_[i], 1, &memory_[i], false)));
     }
 
-    static const void* Handle(CBufferInfo* buffer) { return static_cast<ICommonBase*>(buffer); }
+    static const void* Handle(CBufferInfo* buffer) { return buffer->Handle(); }
 
     void Queue(CBufferInfo* buffer) { queues_.Queue(Handle(buffer)); }
 
@@ -196,8 +196,9 @@ TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
     queues_.WakeFiller();
     EXPECT_TRUE(filler.get());
 
-    queues_.Revoke(Handle(buffers_[2]), nullptr, nullptr);
-    EXPECT_THROW(queues_.Queue(Handle(buffers_[2])), InvalidHandleException);
+    const void* revoked = Handle(buffers_[2]);
+    queues_.Revoke(revoked, nullptr, nullptr);
+    EXPECT_THROW(queues_.Queue(revoked), InvalidHandleException);
     EXPECT_EQ(&queues_.Announced(Handle(buffers_[0])), buffers_[0]);
 }
 

@@ -56,7 +56,8 @@ TEST_F(Discovery, KnownInterfacesKeepTheirPlaceAheadOfNewOnes) {
 
 TEST_F(Discovery, DevicesAreSortedBytewiseAndChangesReported) {
     UpdateInterfaces({Interface("IF", {"CAM9", "b", "CAM10", "A", "B"})});
-    CInterface& iface = *system_.OpenInterface("IF");
+    auto* opened = HandleRegistry::Instance().Lease(system_.OpenInterface("IF"), HandleRegistry::Kind::Module);
+    auto& iface = dynamic_cast<CInterface&>(*static_cast<ICommonBase*>(opened));
     GenTL::bool8_t changed = false;
     iface.UpdateDeviceList(&changed, 0);
     EXPECT_TRUE(changed);

@@ -66,7 +66,14 @@ TEST_F(DeviceEventQueue, KeepsTheNewestEightAndCountsEveryEvent) {
     GenTL::INFO_DATATYPE type = 0;
     disabled.GetInfo(GenTL::EVENT_NUM_FIRED, &type, &fired, &size);
     EXPECT_EQ(fired, 1u);
-    EXPECT_EQ(type, GenTL::INFO_DATATYPE_INT32);
+    // Eight bytes come under the type that says eight bytes.
+    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
+    EXPECT_EQ(size, 8u);
+    uint64_t queued = 1;
+    size = sizeof queued;
+    disabled.GetInfo(GenTL::EVENT_NUM_IN_QUEUE, &type, &queued, &size);
+    EXPECT_EQ(queued, 0u);
+    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
     EXPECT_EQ(size, 8u);
 }
 
@@ -86,8 +93,9 @@ TEST_F(DeviceEventQueue, SizeProblemsLeaveTheEntryQueued) {
     EXPECT_EQ(size, 24u);
     size = 23;
     EXPECT_THROW(event_.GetData(&record, &size, 0), InvalidParameterException);
+    // A missing buffer is a bad parameter, not a bad handle.
     size = 24;
-    EXPECT_THROW(event_.GetData(nullptr, &size, 0), InvalidHandleException);
+    EXPECT_THROW(event_.GetData(nullptr, &size, 0), InvalidParameterException);
     EXPECT_EQ(event_.NumInQueue(), 1u);
 }
 
