@@ -124,32 +124,33 @@ public:
     void Queue(BUFFER_HANDLE buffer) { Check(gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer"); }
 
     uint64_t FrameId(BUFFER_HANDLE buffer) {
-        uint64_t frameId = 0;
-        size_t size = sizeof frameId;
-        INFO_DATATYPE type = 0;
-        Check(gentl_.DSGetBufferInfo(stream_, buffer, BUFFER_INFO_FRAMEID, &type, &frameId, &size), "DSGetBufferInfo");
-        return frameId;
+        return Uint64Info("DSGetBufferInfo", [&](INFO_DATATYPE* type, void* value, size_t* size) {
+            return gentl_.DSGetBufferInfo(stream_, buffer, BUFFER_INFO_FRAMEID, type, value, size);
+        });
     }
-
     uint64_t FiredCount() {
-        uint64_t fired = 0;
-        size_t size = sizeof fired;
-        INFO_DATATYPE type = 0;
-        Check(gentl_.EventGetInfo(newBuffer_, EVENT_NUM_FIRED, &type, &fired, &size), "EventGetInfo");
-        return fired;
+        return Uint64Info("EventGetInfo", [&](INFO_DATATYPE* type, void* value, size_t* size) {
+            return gentl_.EventGetInfo(newBuffer_, EVENT_NUM_FIRED, type, value, size);
+        });
     }
-
     uint64_t Underruns() {
-        uint64_t count = 0;
-        size_t size = sizeof count;
-        INFO_DATATYPE type = 0;
-        Check(gentl_.DSGetInfo(stream_, STREAM_INFO_NUM_UNDERRUN, &type, &count, &size), "DSGetInfo");
-        return count;
+        return Uint64Info("DSGetInfo", [&](INFO_DATATYPE* type, void* value, size_t* size) {
+            return gentl_.DSGetInfo(stream_, STREAM_INFO_NUM_UNDERRUN, type, value, size);
+        });
     }
 
     const std::vector<BUFFER_HANDLE>& Buffers() const { return buffers_; }
 
 private:
+    template <typename Call>
+    static uint64_t Uint64Info(const char* name, Call call) {
+        uint64_t value = 0;
+        size_t size = sizeof value;
+        INFO_DATATYPE type = 0;
+        Check(call(&type, &value, &size), name);
+        return value;
+    }
+
     void WriteRegister(PORT_HANDLE port, uint64_t address, uint32_t value) {
         size_t size = sizeof value;
         Check(gentl_.GCWritePort(port, address, &value, &size), "GCWritePort");
