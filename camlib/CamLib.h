@@ -25,6 +25,11 @@ using CamResult = int32_t;
 using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t unused1, uint64_t unused2,
                                      uint32_t timestampLow, uint32_t timestampHigh, void* context);
 
+// Device event ID of a real camera's connection ending: the camera stopped answering or another
+// application took control of it. Wider than the 16 bits of GigE Vision and USB3 Vision event IDs,
+// so it never stands for a camera's own event.
+constexpr uint32_t kEventControlLost = 0x10001;
+
 // QueryInfo items of a device.
 enum CamDeviceItem : int32_t {
     kItemCustom1002 = 0,      // text: transport specific (the simulator: its interface name)

@@ -8,8 +8,9 @@
 // Every enumeration type is a plain int32_t. The enums only supply named constants, so any
 // int32 value (a producer's own ones included) crosses the interface unchanged.
 //
-// The layouts asserted at the end of the structure section are those of a 64-bit (LP64)
-// target, the only one this producer is built for.
+// The same declarations serve 64-bit targets (x86_64, arm64: LP64) and 32-bit x86 (ILP32,
+// where handles, pointers and size_t are 4 bytes); the layout checks after the structures hold
+// for both pointer sizes.
 #ifndef KAVRIN_GENTL_H
 #define KAVRIN_GENTL_H
 
@@ -30,9 +31,15 @@
 #define GC_GENTL_HEADER_VERSION \
     GC_GENTL_HEADER_VERSION_CODE(GenTLMajorVersion, GenTLMinorVersion, GenTLSubMinorVersion)
 
-// x86_64 Linux has a single calling convention (SysV), so no decoration is needed.
+// Every export and every function-pointer type carries it. Consumers on 32-bit x86 are built
+// with stdcall, and a cdecl export would leave their stack unbalanced after each call; x86_64
+// and arm64 have a single calling convention.
 #ifndef GC_CALLTYPE
+#if defined(__i386__)
+#define GC_CALLTYPE __attribute__((stdcall))
+#else
 #define GC_CALLTYPE
+#endif
 #endif
 
 // The .cti is built with hidden visibility; only the GenTL functions are made global.
@@ -144,7 +151,8 @@ typedef int32_t GC_ERROR;
 // Data types of the information queries
 // ---------------------------------------------------------------------------------------------
 
-// Sizes are those of x86_64: SIZET, PTR and PTRDIFF are 8 bytes, BOOL8 is 1.
+// SIZET, PTR and PTRDIFF are pointer-sized (8 bytes on 64-bit targets, 4 on 32-bit x86);
+// BOOL8 is 1.
 enum INFO_DATATYPE_LIST {
     INFO_DATATYPE_UNKNOWN = 0,
     INFO_DATATYPE_STRING = 1,     // NUL-terminated; the reported size counts the NUL
@@ -562,31 +570,38 @@ typedef struct S_DS_BUFFER_PART_INFO_STACKED {
 #endif
 
 #ifdef KAVRIN_GENTL_STATIC_ASSERT
+// Sizes in terms of the pointer size P (8 on x86_64 and arm64, 4 on 32-bit x86): the 64-bit
+// totals are 16, 24, 24, 28 and 32 bytes, the 32-bit ones 8, 16, 16, 20 and 24.
+#define KAVRIN_GENTL_P sizeof(void *)
 KAVRIN_GENTL_STATIC_ASSERT(sizeof(bool8_t) == 1, "bool8_t must be one byte");
 KAVRIN_GENTL_STATIC_ASSERT(sizeof(GC_ERROR) == 4, "GC_ERROR must be 32-bit");
-KAVRIN_GENTL_STATIC_ASSERT(sizeof(EVENT_NEW_BUFFER_DATA) == 16,
-                           "EVENT_NEW_BUFFER_DATA must be 16 bytes");
-KAVRIN_GENTL_STATIC_ASSERT(offsetof(EVENT_NEW_BUFFER_DATA, pUserPointer) == 8,
-                           "EVENT_NEW_BUFFER_DATA.pUserPointer must be at offset 8");
-KAVRIN_GENTL_STATIC_ASSERT(sizeof(PORT_REGISTER_STACK_ENTRY) == 24,
-                           "PORT_REGISTER_STACK_ENTRY must be 24 bytes");
-KAVRIN_GENTL_STATIC_ASSERT(offsetof(PORT_REGISTER_STACK_ENTRY, Size) == 16,
-                           "PORT_REGISTER_STACK_ENTRY.Size must be at offset 16");
-KAVRIN_GENTL_STATIC_ASSERT(sizeof(SINGLE_CHUNK_DATA) == 24, "SINGLE_CHUNK_DATA must be 24 bytes");
-KAVRIN_GENTL_STATIC_ASSERT(offsetof(SINGLE_CHUNK_DATA, ChunkLength) == 16,
-                           "SINGLE_CHUNK_DATA.ChunkLength must be at offset 16");
-KAVRIN_GENTL_STATIC_ASSERT(sizeof(DS_BUFFER_INFO_STACKED) == 28,
-                           "DS_BUFFER_INFO_STACKED must be 28 bytes (packed)");
+KAVRIN_GENTL_STATIC_ASSERT(sizeof(size_t) == KAVRIN_GENTL_P && sizeof(ptrdiff_t) == KAVRIN_GENTL_P,
+                           "size_t and ptrdiff_t must be pointer-sized");
+KAVRIN_GENTL_STATIC_ASSERT(sizeof(EVENT_NEW_BUFFER_DATA) == 2 * KAVRIN_GENTL_P,
+                           "EVENT_NEW_BUFFER_DATA must be two pointers");
+KAVRIN_GENTL_STATIC_ASSERT(offsetof(EVENT_NEW_BUFFER_DATA, pUserPointer) == KAVRIN_GENTL_P,
+                           "EVENT_NEW_BUFFER_DATA.pUserPointer must follow the handle");
+KAVRIN_GENTL_STATIC_ASSERT(sizeof(PORT_REGISTER_STACK_ENTRY) == 8 + 2 * KAVRIN_GENTL_P,
+                           "PORT_REGISTER_STACK_ENTRY must be 8 bytes and two pointers");
+KAVRIN_GENTL_STATIC_ASSERT(offsetof(PORT_REGISTER_STACK_ENTRY, Size) == 8 + KAVRIN_GENTL_P,
+                           "PORT_REGISTER_STACK_ENTRY.Size must follow pBuffer");
+KAVRIN_GENTL_STATIC_ASSERT(sizeof(SINGLE_CHUNK_DATA) == 8 + 2 * KAVRIN_GENTL_P,
+                           "SINGLE_CHUNK_DATA must be 8 bytes and two pointers");
+KAVRIN_GENTL_STATIC_ASSERT(offsetof(SINGLE_CHUNK_DATA, ChunkLength) == 8 + KAVRIN_GENTL_P,
+                           "SINGLE_CHUNK_DATA.ChunkLength must follow ChunkOffset");
+KAVRIN_GENTL_STATIC_ASSERT(sizeof(DS_BUFFER_INFO_STACKED) == 12 + 2 * KAVRIN_GENTL_P,
+                           "DS_BUFFER_INFO_STACKED must be packed (28 bytes on 64-bit)");
 KAVRIN_GENTL_STATIC_ASSERT(offsetof(DS_BUFFER_INFO_STACKED, pBuffer) == 8,
                            "DS_BUFFER_INFO_STACKED.pBuffer must be at offset 8");
-KAVRIN_GENTL_STATIC_ASSERT(offsetof(DS_BUFFER_INFO_STACKED, iResult) == 24,
-                           "DS_BUFFER_INFO_STACKED.iResult must be at offset 24");
-KAVRIN_GENTL_STATIC_ASSERT(sizeof(DS_BUFFER_PART_INFO_STACKED) == 32,
-                           "DS_BUFFER_PART_INFO_STACKED must be 32 bytes");
+KAVRIN_GENTL_STATIC_ASSERT(offsetof(DS_BUFFER_INFO_STACKED, iResult) == 8 + 2 * KAVRIN_GENTL_P,
+                           "DS_BUFFER_INFO_STACKED.iResult must follow iSize");
+KAVRIN_GENTL_STATIC_ASSERT(sizeof(DS_BUFFER_PART_INFO_STACKED) == 16 + 2 * KAVRIN_GENTL_P,
+                           "DS_BUFFER_PART_INFO_STACKED must be 16 bytes and two pointers");
 KAVRIN_GENTL_STATIC_ASSERT(offsetof(DS_BUFFER_PART_INFO_STACKED, iType) == 12,
                            "DS_BUFFER_PART_INFO_STACKED.iType must be at offset 12");
-KAVRIN_GENTL_STATIC_ASSERT(offsetof(DS_BUFFER_PART_INFO_STACKED, iSize) == 24,
-                           "DS_BUFFER_PART_INFO_STACKED.iSize must be at offset 24");
+KAVRIN_GENTL_STATIC_ASSERT(offsetof(DS_BUFFER_PART_INFO_STACKED, iSize) == 16 + KAVRIN_GENTL_P,
+                           "DS_BUFFER_PART_INFO_STACKED.iSize must follow pBuffer");
+#undef KAVRIN_GENTL_P
 #undef KAVRIN_GENTL_STATIC_ASSERT
 #endif
 

@@ -1,7 +1,8 @@
 # Compares the dynamic symbols the .cti defines with the GenTL functions of the version script.
-execute_process(COMMAND nm -D --defined-only ${CTI} OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+# NM is the target's nm, which also reads a cross-built .cti.
+execute_process(COMMAND ${NM} -D --defined-only ${CTI} OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${CTI}")
+  message(FATAL_ERROR "${NM} failed on ${CTI}")
 endif()
 string(REGEX MATCHALL "[ \t][TtWw] [A-Za-z_][A-Za-z0-9_]*" defined "${symbols}")
 list(TRANSFORM defined REPLACE "^[ \t][TtWw] " "")

@@ -1,13 +1,34 @@
 #include "camlib/CamLib.h"
 #include "tevold/CamResults.h"
+#include "tevold/CompositeSystem.h"
+#include "tevold/TransportChoice.h"
 #include "tevold/sim/SimSystem.h"
 
-// The simulator is the only backend so far; a hardware backend will be chosen here.
+#if TEVOLD_WITH_ARAVIS
+#include "tevold/aravis/GevSystem.h"
+#include "tevold/aravis/U3vSystem.h"
+#endif
+
+// The backends the environment chooses (TransportChoice.h), side by side. The simulator alone,
+// the default, is handed out as it is.
 extern "C" TEVOLD_API Tevold::CamResult GetSystem(Tevold::CamSystem** system)
 {
     if (system == nullptr) {
         return Tevold::Result::kInvalidParameter;
     }
-    *system = new Tevold::Sim::SimSystem(Tevold::Sim::SimulatedWorld::Instance());
+    const Tevold::TransportChoice choice = Tevold::TransportChoice::FromEnvironment();
+    std::vector<Tevold::CamSystem*> backends;
+    if (choice.simulator) {
+        backends.push_back(new Tevold::Sim::SimSystem(Tevold::Sim::SimulatedWorld::Instance()));
+    }
+#if TEVOLD_WITH_ARAVIS
+    if (choice.gev) {
+        backends.push_back(new Tevold::Aravis::GevSystem(choice.gevNetworkInterfaces));
+    }
+    if (choice.u3v) {
+        backends.push_back(new Tevold::Aravis::U3vSystem());
+    }
+#endif
+    *system = backends.size() == 1 ? backends.front() : new Tevold::CompositeSystem(backends);
     return Tevold::Result::kSuccess;
 }

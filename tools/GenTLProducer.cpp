@@ -13,7 +13,7 @@ constexpr int kDeepBind = RTLD_DEEPBIND;
 #endif
 }  // namespace
 
-GenTLProducer::GenTLProducer(const std::string& path) {
+GenTLProducer::GenTLProducer(const std::string& path, Unload unload) : unload_(unload) {
     // The flags the strictest consumers use: every symbol bound at load, the library's own first.
     library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | kDeepBind);
     if (library_ == nullptr) throw std::runtime_error(std::string("Cannot load ") + path + ": " + dlerror());
@@ -27,4 +27,6 @@ GenTLProducer::GenTLProducer(const std::string& path) {
 #undef KAVRIN_RESOLVE_FUNCTION
 }
 
-GenTLProducer::~GenTLProducer() { dlclose(library_); }
+GenTLProducer::~GenTLProducer() {
+    if (unload_ == Unload::OnDestruction) dlclose(library_);
+}

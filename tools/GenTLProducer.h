@@ -74,8 +74,12 @@
 
 class GenTLProducer {
 public:
+    // Whether the destructor unloads the library. A process about to exit may leave it loaded,
+    // as many consumers do: what the producer keeps for the process then stays reachable.
+    enum class Unload { OnDestruction, Never };
+
     // Throws std::runtime_error naming the first failure (the file or a missing function).
-    explicit GenTLProducer(const std::string& path);
+    explicit GenTLProducer(const std::string& path, Unload unload = Unload::OnDestruction);
     ~GenTLProducer();
     GenTLProducer(const GenTLProducer&) = delete;
     GenTLProducer& operator=(const GenTLProducer&) = delete;
@@ -86,4 +90,5 @@ public:
 
 private:
     void* library_ = nullptr;
+    Unload unload_;
 };

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the producer and runs the frame grabber against the simulated cameras.
+# Builds the producer and kavrin-grab, lists the simulated cameras and grabs 100 frames of the
+# first one into frames/ as PNG files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/setup.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF -DKAVRIN_BUILD_BENCH=OFF
-cmake --build build/release -j"$(nproc)" --target kavrin_grab
-build/release/bin/kavrin_grab "$@"
+cmake --build build/release -j"$(nproc)" --target kavrin-grab
+build/release/bin/kavrin-grab list
+build/release/bin/kavrin-grab grab -n 100 -o frames "$@"

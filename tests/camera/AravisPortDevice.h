@@ -1,30 +1,29 @@
-// Lets aravis, an independent GenICam implementation, reach our registers: an ArvDevice whose
-// memory reads and writes go to a CamDevice or CamInterface, so a parsed register description
-// can be evaluated against the simulated hardware.
+// Lets aravis, an independent GenICam implementation, reach our registers: the GenApi device of
+// kavrin-grab with memory reads and writes going to a CamDevice or CamInterface, so a parsed
+// register description can be evaluated against the simulated hardware.
 #pragma once
 
 #include "camlib/CamLib.h"
+#include "tools/GenApiPortDevice.h"
 
-#include <arv.h>
-
-#include <memory>
 #include <string>
 
 namespace Tevold::Testing {
 
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-using ArvDevicePtr = std::unique_ptr<ArvDevice, GObjectUnref>;
-using ArvGcPtr = std::unique_ptr<ArvGc, GObjectUnref>;
-
-// The port must not outlive the object it reaches.
-ArvDevicePtr MakeAravisPortDevice(CamDevice& device);
-ArvDevicePtr MakeAravisPortDevice(CamInterface& iface);
-
-inline ArvGcPtr ParseDescription(ArvDevice* port, const std::string& xml)
+// The port must not outlive the object it reaches (a CamDevice or a CamInterface).
+template <typename Port>
+ArvDevicePtr MakeAravisPortDevice(Port& port)
 {
-    return ArvGcPtr(arv_gc_new(port, xml.data(), xml.size()));
+    const auto failure = [](CamResult result) {
+        return result == 0 ? std::string() : "register access: " + std::to_string(result);
+    };
+    return MakeGenApiPortDevice(
+        [&port, failure](uint64_t address, void* data, size_t size) {
+            return failure(port.ReadRegister(address, data, &size));
+        },
+        [&port, failure](uint64_t address, void* data, size_t size) {
+            return failure(port.WriteRegister(address, data, &size));
+        });
 }
 
 }  // namespace Tevold::Testing

@@ -55,9 +55,13 @@ TEST(ConsumerLoadedPath, NameAndPathAsLoadedThroughALink) {
     envp.push_back(nullptr);
     std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     std::string filter = "--gtest_filter=ConsumerLoadedPath.NameAndPathAsLoadedThroughALink";
-    char* argv[] = {self.data(), filter.data(), nullptr};
+    // The tests of a cross build run under an emulator, which has to start the child as well.
+    std::string emulator = KAVRIN_TEST_EMULATOR;
+    std::vector<char*> argv;
+    if (!emulator.empty()) argv.push_back(emulator.data());
+    argv.insert(argv.end(), {self.data(), filter.data(), nullptr});
     pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+    ASSERT_EQ(posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), envp.data()), 0);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;

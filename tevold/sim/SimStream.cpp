@@ -1,24 +1,12 @@
 #include "tevold/sim/SimStream.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/StreamParameters.h"
 #include "tevold/sim/SimConnectedDevice.h"
 
 #include <cstring>
 
 namespace Tevold::Sim {
-namespace {
-
-template <typename Value>
-CamResult WriteParameter(Value value, void* destination, size_t* size)
-{
-    if (*size != sizeof value) {
-        return Result::kInvalidParameter;
-    }
-    std::memcpy(destination, &value, sizeof value);
-    return Result::kSuccess;
-}
-
-}  // namespace
 
 SimStream::SimStream(SimConnectedDevice& owner, std::shared_ptr<CameraHardware> camera,
                      FaultInjector& faults)
@@ -59,30 +47,7 @@ CamResult SimStream::GrabImage(void* destination, size_t capacity, uint32_t time
 
 CamResult SimStream::SetParameter(uint32_t parameter, const void* value, size_t* size)
 {
-    if (value == nullptr || size == nullptr) {
-        return Result::kInvalidParameter;
-    }
-    switch (parameter) {
-    case kParamGrabTimeout: {
-        uint32_t timeoutMs = 0;
-        if (*size != sizeof timeoutMs) {
-            return Result::kInvalidParameter;
-        }
-        std::memcpy(&timeoutMs, value, sizeof timeoutMs);
-        grabTimeoutMs_ = timeoutMs;
-        return Result::kSuccess;
-    }
-    case kParamFramesStarted:
-    case kParamAcquisitionActive:
-    case kParamDefinesPayloadSize:
-    case kParamPayloadSize:
-    case kParamPixelFormat:
-    case kParamWidth:
-    case kParamHeight:
-        return Result::kAccessDenied;
-    default:
-        return Result::kInvalidParameter;
-    }
+    return SetStreamParameter(parameter, value, size, grabTimeoutMs_);
 }
 
 CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)

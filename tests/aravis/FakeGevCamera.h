@@ -1,0 +1,46 @@
+// Aravis's own GigE Vision fake camera, run in this process on loopback: real GVCP and GVSP over
+// UDP on 127.0.0.1.
+#pragma once
+
+#include <arv.h>
+
+#include <cstdint>
+#include <string>
+
+namespace aravis_tests {
+
+class FakeGevCamera {
+public:
+    static constexpr const char* kSerialNumber = "KT0001";
+    // The device ID the camera library gives it: vendor, model, serial number.
+    static constexpr const char* kDeviceId = "Aravis-Fake-KT0001";
+
+    FakeGevCamera() : camera_(arv_gv_fake_camera_new("lo", kSerialNumber)) {}
+    ~FakeGevCamera() { PowerOff(); }
+    FakeGevCamera(const FakeGevCamera&) = delete;
+    FakeGevCamera& operator=(const FakeGevCamera&) = delete;
+
+    bool IsRunning() const { return camera_ != nullptr && arv_gv_fake_camera_is_running(camera_); }
+
+    // The frame period, so a test's images come quickly.
+    void SetFrameRate(uint32_t framesPerSecond)
+    {
+        arv_fake_camera_write_register(arv_gv_fake_camera_get_fake_camera(camera_),
+                                       ARV_FAKE_CAMERA_REGISTER_ACQUISITION_FRAME_PERIOD_US,
+                                       1000000 / framesPerSecond);
+    }
+
+    // The camera stops answering and sending, as one whose cable was pulled.
+    void PowerOff()
+    {
+        if (camera_ != nullptr) {
+            g_object_unref(camera_);
+            camera_ = nullptr;
+        }
+    }
+
+private:
+    ArvGvFakeCamera* camera_;
+};
+
+}  // namespace aravis_tests

@@ -1,0 +1,257 @@
+// The producer with the camera library's GigE Vision backend on: Aravis's fake camera on
+// loopback, reached only through the producer's exported C functions, inside a network namespace
+// of the test's own.
+#include <arpa/inet.h>
+
+#include <cstdlib>
+#include <future>
+#include <optional>
+
+#include "FakeGevCamera.h"
+#include "PrivateNetwork.h"
+#include "consumer/ConsumerFixture.h"
+
+namespace aravis_tests {
+namespace {
+
+using namespace consumer;
+
+constexpr const char* kLoopback = "GEV::lo";
+constexpr uint64_t kDiscoveryMs = 300;
+constexpr uint32_t kMono8 = 0x01080001;
+// The fake camera's Width register (big-endian, as every GigE Vision register).
+constexpr uint64_t kWidthRegister = ARV_FAKE_CAMERA_REGISTER_WIDTH;
+constexpr uint64_t kHeightRegister = ARV_FAKE_CAMERA_REGISTER_HEIGHT;
+// Small images at a modest rate: every one arrives complete, also under the sanitizers.
+constexpr uint32_t kFrameRate = 50;
+constexpr uint32_t kWidth = 640;
+constexpr uint32_t kHeight = 64;
+// Losing a camera shows after Aravis's heartbeat gives up on it, within seconds.
+constexpr std::chrono::seconds kLossLimit{30};
+
+class RealCameraTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PrivateNetworkUnavailable().empty()) GTEST_SKIP() << PrivateNetworkUnavailable();
+        fake_.emplace();
+        ASSERT_TRUE(fake_->IsRunning());
+        fake_->SetFrameRate(kFrameRate);
+        setenv("KAVRIN_TRANSPORTS", "sim,gev,u3v", 1);
+        setenv("KAVRIN_GEV_INTERFACES", "lo", 1);
+        ASSERT_EQ(Gentl().GCInitLib(), GC_ERR_SUCCESS);
+    }
+
+    void TearDown() override {
+        Gentl().GCCloseLib();
+        unsetenv("KAVRIN_TRANSPORTS");
+        unsetenv("KAVRIN_GEV_INTERFACES");
+    }
+
+    TL_HANDLE OpenSystem() {
+        TL_HANDLE tl = nullptr;
+        EXPECT_EQ(Gentl().TLOpen(&tl), GC_ERR_SUCCESS) << LastErrorText();
+        EXPECT_EQ(Gentl().TLUpdateInterfaceList(tl, nullptr, kDiscoveryMs), GC_ERR_SUCCESS);
+        return tl;
+    }
+
+    IF_HANDLE OpenLoopback() {
+        IF_HANDLE iface = nullptr;
+        EXPECT_EQ(Gentl().TLOpenInterface(OpenSystem(), kLoopback, &iface), GC_ERR_SUCCESS)
+            << LastErrorText();
+        EXPECT_EQ(Gentl().IFUpdateDeviceList(iface, nullptr, kDiscoveryMs), GC_ERR_SUCCESS);
+        return iface;
+    }
+
+    // The fake camera opened with control, and its remote device port.
+    std::pair<DEV_HANDLE, PORT_HANDLE> OpenCamera() {
+        DEV_HANDLE dev = nullptr;
+        PORT_HANDLE port = nullptr;
+        EXPECT_EQ(Gentl().IFOpenDevice(OpenLoopback(), FakeGevCamera::kDeviceId, DEVICE_ACCESS_CONTROL, &dev),
+                  GC_ERR_SUCCESS)
+            << LastErrorText();
+        EXPECT_EQ(Gentl().DevGetPort(dev, &port), GC_ERR_SUCCESS);
+        return {dev, port};
+    }
+
+    // A stream with bufferCount buffers queued and the new-buffer event registered, acquiring.
+    std::pair<DS_HANDLE, EVENT_HANDLE> StartStream(DEV_HANDLE dev, uint32_t bufferCount) {
+        DS_HANDLE ds = nullptr;
+        EXPECT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();
+        // The camera says the payload size (custom command 1001); the stream does not define one.
+        const auto payload = Value<uint64_t>(DSInfo(ds, static_cast<STREAM_INFO_CMD>(1001)), INFO_DATATYPE_UINT64);
+        for (uint32_t i = 0; i < bufferCount; ++i) {
+            BUFFER_HANDLE buffer = nullptr;
+            EXPECT_EQ(Gentl().DSAllocAndAnnounceBuffer(ds, payload, nullptr, &buffer), GC_ERR_SUCCESS);
+            EXPECT_EQ(Gentl().DSQueueBuffer(ds, buffer), GC_ERR_SUCCESS);
+        }
+        EVENT_HANDLE newBuffer = nullptr;
+        EXPECT_EQ(Gentl().GCRegisterEvent(ds, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
+        EXPECT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS)
+            << LastErrorText();
+        return {ds, newBuffer};
+    }
+
+    std::optional<FakeGevCamera> fake_;
+};
+
+uint32_t BigEndianRegister(PORT_HANDLE port, uint64_t address) {
+    return ntohl(ReadRegister<uint32_t>(port, address));
+}
+
+std::string ReadDescription(PORT_HANDLE port) {
+    EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), "Fake.xml");
+    const auto address = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
+    const auto length = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64);
+    std::string description(length, '\0');
+    size_t size = description.size();
+    EXPECT_EQ(Gentl().GCReadPort(port, address, description.data(), &size), GC_ERR_SUCCESS) << LastErrorText();
+    return description;
+}
+
+TEST_F(RealCameraTest, FakeCameraIsListedBesideTheSimulatedOnes) {
+    const std::vector<std::string> interfaces = InterfaceIds(OpenSystem());
+    EXPECT_EQ(interfaces, (std::vector<std::string>{"GEV::SimGEV0", "U3V::SimU3V0", kLoopback, "U3V::USB"}));
+
+    const IF_HANDLE iface = OpenLoopback();
+    EXPECT_EQ(Text(IFInfo(iface, INTERFACE_INFO_TLTYPE)), "GEV");
+    ASSERT_EQ(DeviceIds(iface), std::vector<std::string>{FakeGevCamera::kDeviceId});
+    const auto info = [&](DEVICE_INFO_CMD command) { return DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, command); };
+    EXPECT_EQ(Text(info(DEVICE_INFO_VENDOR)), "Aravis");
+    EXPECT_EQ(Text(info(DEVICE_INFO_MODEL)), "Fake");
+    EXPECT_EQ(Text(info(DEVICE_INFO_SERIAL_NUMBER)), FakeGevCamera::kSerialNumber);
+    EXPECT_EQ(Text(info(DEVICE_INFO_TLTYPE)), "GEV");
+    EXPECT_EQ(Value<int32_t>(info(DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32), DEVICE_ACCESS_STATUS_READWRITE);
+}
+
+TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
+    const auto [dev, port] = OpenCamera();
+    ASSERT_NE(port, nullptr);
+
+    EXPECT_EQ(PortUrl(port).rfind("Local:Fake.xml;", 0), 0u) << PortUrl(port);
+    uint32_t urls = 0;
+    EXPECT_EQ(Gentl().GCGetNumPortURLs(port, &urls), GC_ERR_SUCCESS);
+    EXPECT_EQ(urls, 1u);
+    const std::string description = ReadDescription(port);
+    EXPECT_NE(description.find("<RegisterDescription"), std::string::npos);
+    EXPECT_NE(description.find("\"Width\""), std::string::npos);
+
+    EXPECT_EQ(BigEndianRegister(port, kWidthRegister), uint32_t{ARV_FAKE_CAMERA_WIDTH_DEFAULT});
+    WriteRegister<uint32_t>(port, kWidthRegister, htonl(kWidth));
+    EXPECT_EQ(BigEndianRegister(port, kWidthRegister), kWidth);
+    WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+
+    // The description is the camera's own, not writable through the port.
+    const auto address = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
+    char byte = 0;
+    size_t size = 1;
+    EXPECT_EQ(Gentl().GCWritePort(port, address, &byte, &size), GC_ERR_ACCESS_DENIED);
+
+    const auto [ds, newBuffer] = StartStream(dev, 8);
+    uint64_t lastFrameId = 0;
+    for (int image = 0; image < 200; ++image) {
+        const Delivery delivery = NextBuffer(newBuffer);
+        ASSERT_EQ(delivery.result, GC_ERR_SUCCESS) << "image " << image << ": " << LastErrorText();
+        const auto buffer = [&](BUFFER_INFO_CMD command) { return BufInfo(ds, delivery.buffer, command); };
+        EXPECT_FALSE(Flag(buffer(BUFFER_INFO_IS_INCOMPLETE)));
+        EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_WIDTH), INFO_DATATYPE_SIZET), kWidth);
+        EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_HEIGHT), INFO_DATATYPE_SIZET), kHeight);
+        EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_SIZE_FILLED), INFO_DATATYPE_SIZET), size_t{kWidth} * kHeight);
+        EXPECT_EQ(Value<uint64_t>(buffer(BUFFER_INFO_PIXELFORMAT), INFO_DATATYPE_UINT64), kMono8);
+        const auto frameId = Value<uint64_t>(buffer(BUFFER_INFO_FRAMEID), INFO_DATATYPE_UINT64);
+        EXPECT_NE(frameId, lastFrameId);  // GigE Vision 1.x block IDs wrap at 16 bits
+        lastFrameId = frameId;
+        ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
+    }
+    EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
+
+    // Closed, the camera is free for the next application.
+    const IF_HANDLE iface = OpenLoopback();
+    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
+              DEVICE_ACCESS_STATUS_READWRITE);
+}
+
+TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging) {
+    const auto [dev, port] = OpenCamera();
+    WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+    EVENT_HANDLE remote = nullptr;
+    ASSERT_EQ(Gentl().GCRegisterEvent(port, EVENT_REMOTE_DEVICE, &remote), GC_ERR_SUCCESS);
+    const auto [ds, newBuffer] = StartStream(dev, 4);
+    for (int image = 0; image < 10; ++image) {
+        const Delivery delivery = NextBuffer(newBuffer);
+        ASSERT_EQ(delivery.result, GC_ERR_SUCCESS) << LastErrorText();
+        Gentl().DSQueueBuffer(ds, delivery.buffer);
+    }
+
+    fake_->PowerOff();
+    // Images still on their way may come; then the wait ends with the stream's failure.
+    GC_ERROR result = GC_ERR_SUCCESS;
+    const auto deadline = std::chrono::steady_clock::now() + kLossLimit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const Delivery delivery = NextBuffer(newBuffer, 1000);
+        result = delivery.result;
+        if (result == GC_ERR_SUCCESS) Gentl().DSQueueBuffer(ds, delivery.buffer);
+        else if (result != GC_ERR_TIMEOUT) break;
+    }
+    EXPECT_EQ(result, GC_ERR_ERROR);
+
+    uint8_t event[24] = {};
+    size_t size = sizeof event;
+    ASSERT_EQ(Gentl().EventGetData(remote, event, &size, 1000), GC_ERR_SUCCESS) << LastErrorText();
+    uint32_t eventId = 0;
+    std::memcpy(&eventId, event, sizeof eventId);
+    EXPECT_EQ(eventId, Tevold::kEventControlLost);
+
+    auto teardown = std::async(std::launch::async, [&, ds = ds, dev = dev] {
+        Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT);
+        return Gentl().DSClose(ds) == GC_ERR_SUCCESS && Gentl().DevClose(dev) == GC_ERR_SUCCESS;
+    });
+    ASSERT_EQ(teardown.wait_for(kLossLimit), std::future_status::ready) << "closing a lost camera hangs";
+    EXPECT_TRUE(teardown.get()) << LastErrorText();
+}
+
+TEST_F(RealCameraTest, CameraHeldElsewhereIsBusyAndRefused) {
+    // This process, through Aravis directly, is the other application.
+    GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+    ArvDevice* holder = arv_gv_device_new(loopback, loopback, nullptr);
+    g_object_unref(loopback);
+    ASSERT_NE(holder, nullptr);
+
+    const IF_HANDLE iface = OpenLoopback();
+    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
+              DEVICE_ACCESS_STATUS_BUSY);
+    DEV_HANDLE dev = nullptr;
+    EXPECT_EQ(Gentl().IFOpenDevice(iface, FakeGevCamera::kDeviceId, DEVICE_ACCESS_CONTROL, &dev), GC_ERR_ERROR);
+    EXPECT_NE(LastErrorText().find("already opened"), std::string::npos) << LastErrorText();
+
+    g_object_unref(holder);
+    EXPECT_EQ(Gentl().IFUpdateDeviceList(iface, nullptr, kDiscoveryMs), GC_ERR_SUCCESS);
+    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
+              DEVICE_ACCESS_STATUS_READWRITE);
+}
+
+TEST_F(RealCameraTest, BackendOffOrInterfaceNotNamedListsNoRealCamera) {
+    unsetenv("KAVRIN_TRANSPORTS");
+    EXPECT_EQ(InterfaceIds(OpenSystem()), (std::vector<std::string>{"GEV::SimGEV0", "U3V::SimU3V0"}));
+
+    setenv("KAVRIN_TRANSPORTS", "gev", 1);
+    setenv("KAVRIN_GEV_INTERFACES", "eth7", 1);
+    EXPECT_EQ(InterfaceIds(OpenSystem()), std::vector<std::string>{});
+
+    setenv("KAVRIN_TRANSPORTS", " gev , bogus", 1);
+    setenv("KAVRIN_GEV_INTERFACES", "eth7,lo", 1);
+    EXPECT_EQ(InterfaceIds(OpenSystem()), std::vector<std::string>{kLoopback});
+}
+
+}  // namespace
+}  // namespace aravis_tests
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Before any thread exists: a namespace change applies to the calling thread and the threads
+    // it starts later.
+    aravis_tests::EnterPrivateNetwork();
+    return RUN_ALL_TESTS();
+}

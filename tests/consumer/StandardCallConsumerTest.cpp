@@ -1,0 +1,242 @@
+// A consumer built the way third-party consumers are: its own function-pointer types with the
+// calling convention the standard GenTL header gives them (stdcall on 32-bit x86), every export
+// taken with dlsym, one camera opened and 100 frames streamed. On 32-bit x86 a cdecl export
+// called through these pointers would unbalance the stack on every call.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "GenTL.h"
+#include "tevold/SimControl.h"
+
+namespace consumer {
+namespace {
+
+using namespace GenTL;
+
+// Spelled out here rather than taken from GC_CALLTYPE, so that a wrong call type in our header
+// cannot hide itself.
+#if defined(__i386__)
+#define STANDARD_GC_CALLTYPE __attribute__((stdcall))
+#else
+#define STANDARD_GC_CALLTYPE
+#endif
+
+template <class... Args>
+using StandardFunction = GC_ERROR(STANDARD_GC_CALLTYPE*)(Args...);
+
+struct StandardConsumer {
+    StandardFunction<> GCInitLib;
+    StandardFunction<> GCCloseLib;
+    StandardFunction<TL_HANDLE*> TLOpen;
+    StandardFunction<TL_HANDLE> TLClose;
+    StandardFunction<TL_HANDLE, bool8_t*, uint64_t> TLUpdateInterfaceList;
+    StandardFunction<TL_HANDLE, uint32_t, char*, size_t*> TLGetInterfaceID;
+    StandardFunction<TL_HANDLE, const char*, IF_HANDLE*> TLOpenInterface;
+    StandardFunction<IF_HANDLE> IFClose;
+    StandardFunction<IF_HANDLE, bool8_t*, uint64_t> IFUpdateDeviceList;
+    StandardFunction<IF_HANDLE, uint32_t, char*, size_t*> IFGetDeviceID;
+    StandardFunction<IF_HANDLE, const char*, DEVICE_ACCESS_FLAGS, DEV_HANDLE*> IFOpenDevice;
+    StandardFunction<DEV_HANDLE> DevClose;
+    StandardFunction<DEV_HANDLE, uint32_t, char*, size_t*> DevGetDataStreamID;
+    StandardFunction<DEV_HANDLE, const char*, DS_HANDLE*> DevOpenDataStream;
+    StandardFunction<DS_HANDLE> DSClose;
+    StandardFunction<DS_HANDLE, STREAM_INFO_CMD, INFO_DATATYPE*, void*, size_t*> DSGetInfo;
+    StandardFunction<DS_HANDLE, size_t, void*, BUFFER_HANDLE*> DSAllocAndAnnounceBuffer;
+    StandardFunction<DS_HANDLE, BUFFER_HANDLE> DSQueueBuffer;
+    StandardFunction<DS_HANDLE, BUFFER_HANDLE, void**, void**> DSRevokeBuffer;
+    StandardFunction<DS_HANDLE, ACQ_QUEUE_TYPE> DSFlushQueue;
+    StandardFunction<DS_HANDLE, ACQ_START_FLAGS, uint64_t> DSStartAcquisition;
+    StandardFunction<DS_HANDLE, ACQ_STOP_FLAGS> DSStopAcquisition;
+    StandardFunction<DS_HANDLE, BUFFER_HANDLE, BUFFER_INFO_CMD, INFO_DATATYPE*, void*, size_t*>
+        DSGetBufferInfo;
+    StandardFunction<EVENTSRC_HANDLE, EVENT_TYPE, EVENT_HANDLE*> GCRegisterEvent;
+    StandardFunction<EVENTSRC_HANDLE, EVENT_TYPE> GCUnregisterEvent;
+    StandardFunction<EVENT_HANDLE, void*, size_t*, uint64_t> EventGetData;
+};
+
+#define STANDARD_CONSUMER_FUNCTIONS(X) \
+    X(GCInitLib) \
+    X(GCCloseLib) \
+    X(TLOpen) \
+    X(TLClose) \
+    X(TLUpdateInterfaceList) \
+    X(TLGetInterfaceID) \
+    X(TLOpenInterface) \
+    X(IFClose) \
+    X(IFUpdateDeviceList) \
+    X(IFGetDeviceID) \
+    X(IFOpenDevice) \
+    X(DevClose) \
+    X(DevGetDataStreamID) \
+    X(DevOpenDataStream) \
+    X(DSClose) \
+    X(DSGetInfo) \
+    X(DSAllocAndAnnounceBuffer) \
+    X(DSQueueBuffer) \
+    X(DSRevokeBuffer) \
+    X(DSFlushQueue) \
+    X(DSStartAcquisition) \
+    X(DSStopAcquisition) \
+    X(DSGetBufferInfo) \
+    X(GCRegisterEvent) \
+    X(GCUnregisterEvent) \
+    X(EventGetData)
+
+// Our header declares every one of them with the standard call type.
+#define KAVRIN_SAME_CALL_TYPE(name)                                                               \
+    static_assert(std::is_same_v<decltype(&GenTL::name), decltype(StandardConsumer::name)>,      \
+                  #name " must have the standard call type");
+STANDARD_CONSUMER_FUNCTIONS(KAVRIN_SAME_CALL_TYPE)
+#undef KAVRIN_SAME_CALL_TYPE
+
+std::string FirstId(StandardFunction<void*, uint32_t, char*, size_t*> getId, void* parent) {
+    char id[256] = {};
+    size_t size = sizeof id;
+    EXPECT_EQ(getId(parent, 0, id, &size), GC_ERR_SUCCESS);
+    return id;
+}
+
+// A cdecl export called as stdcall leaves its arguments on the caller's stack, which a frame
+// pointer may hide from one call to the next. DSGetBufferInfo left behind on every turn of a loop
+// (24 bytes) overflows a thread stack this small long before the loop ends; with matching call
+// types the stack stays where it was.
+constexpr size_t kSmallStack = 256 * 1024;
+constexpr int kStackCalls = 40000;
+
+struct BufferInfoCalls {
+    decltype(StandardConsumer::DSGetBufferInfo) getBufferInfo;
+    DS_HANDLE stream;
+    BUFFER_HANDLE buffer;
+    int succeeded = 0;
+};
+
+void* CallBufferInfoRepeatedly(void* argument) {
+    auto& calls = *static_cast<BufferInfoCalls*>(argument);
+    for (int i = 0; i < kStackCalls; ++i) {
+        size_t value = 0;
+        size_t size = sizeof value;
+        INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+        if (calls.getBufferInfo(calls.stream, calls.buffer, BUFFER_INFO_SIZE, &type, &value, &size) == GC_ERR_SUCCESS)
+            ++calls.succeeded;
+    }
+    return nullptr;
+}
+
+int SucceededOnSmallStack(BufferInfoCalls calls) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kSmallStack);
+    pthread_t thread;
+    const int created = pthread_create(&thread, &attributes, CallBufferInfoRepeatedly, &calls);
+    pthread_attr_destroy(&attributes);
+    if (created != 0) return -1;
+    pthread_join(thread, nullptr);
+    return calls.succeeded;
+}
+
+constexpr uint64_t kFrames = 100;
+constexpr size_t kBuffers = 8;
+constexpr uint64_t kWaitMs = 5000;
+
+TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
+    Tevold::Sim::Reset();
+    // Images as fast as buffers come back: frame IDs may skip, but they only ever grow.
+    Tevold::Sim::SetPacing(false);
+    // Loaded for good, as in the rest of the suite, which shares this process with it.
+    void* const library = dlopen(KAVRIN_CTI_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    StandardConsumer gentl{};
+#define KAVRIN_RESOLVE(name)                                                  \
+    gentl.name = reinterpret_cast<decltype(gentl.name)>(dlsym(library, #name)); \
+    ASSERT_NE(gentl.name, nullptr) << #name;
+    STANDARD_CONSUMER_FUNCTIONS(KAVRIN_RESOLVE)
+#undef KAVRIN_RESOLVE
+
+    ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
+    TL_HANDLE tl = nullptr;
+    ASSERT_EQ(gentl.TLOpen(&tl), GC_ERR_SUCCESS);
+    bool8_t changed = false;
+    ASSERT_EQ(gentl.TLUpdateInterfaceList(tl, &changed, 1000), GC_ERR_SUCCESS);
+    IF_HANDLE iface = nullptr;
+    ASSERT_EQ(gentl.TLOpenInterface(tl, FirstId(gentl.TLGetInterfaceID, tl).c_str(), &iface), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.IFUpdateDeviceList(iface, &changed, 1000), GC_ERR_SUCCESS);
+    DEV_HANDLE device = nullptr;
+    ASSERT_EQ(gentl.IFOpenDevice(iface, FirstId(gentl.IFGetDeviceID, iface).c_str(), DEVICE_ACCESS_CONTROL,
+                                 &device),
+              GC_ERR_SUCCESS);
+    DS_HANDLE stream = nullptr;
+    ASSERT_EQ(gentl.DevOpenDataStream(device, FirstId(gentl.DevGetDataStreamID, device).c_str(), &stream),
+              GC_ERR_SUCCESS);
+
+    // The camera library's payload size (stream command 1001) is 64-bit on every target.
+    uint64_t payloadSize = 0;
+    size_t size = sizeof payloadSize;
+    INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+    ASSERT_EQ(gentl.DSGetInfo(stream, 1001, &type, &payloadSize, &size), GC_ERR_SUCCESS);
+    ASSERT_EQ(type, INFO_DATATYPE_UINT64);
+    const auto payload = static_cast<size_t>(payloadSize);
+    ASSERT_GT(payload, 0u);
+
+    std::vector<BUFFER_HANDLE> buffers(kBuffers);
+    std::vector<int> tags(kBuffers);
+    for (size_t i = 0; i < kBuffers; ++i) {
+        ASSERT_EQ(gentl.DSAllocAndAnnounceBuffer(stream, payload, &tags[i], &buffers[i]), GC_ERR_SUCCESS);
+        ASSERT_EQ(gentl.DSQueueBuffer(stream, buffers[i]), GC_ERR_SUCCESS);
+    }
+    EXPECT_EQ(SucceededOnSmallStack({gentl.DSGetBufferInfo, stream, buffers[0]}), kStackCalls);
+
+    EVENT_HANDLE newBuffer = nullptr;
+    ASSERT_EQ(gentl.GCRegisterEvent(stream, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+
+    uint64_t lastFrameId = 0;
+    for (uint64_t frame = 0; frame < kFrames; ++frame) {
+        EVENT_NEW_BUFFER_DATA data{};
+        size = sizeof data;
+        ASSERT_EQ(gentl.EventGetData(newBuffer, &data, &size, kWaitMs), GC_ERR_SUCCESS) << "frame " << frame;
+        ASSERT_EQ(size, 2 * sizeof(void*));
+        const auto found = std::find(buffers.begin(), buffers.end(), data.BufferHandle);
+        ASSERT_NE(found, buffers.end()) << "frame " << frame;
+        EXPECT_EQ(data.pUserPointer, &tags[static_cast<size_t>(found - buffers.begin())]);
+
+        // SIZET is pointer-sized: 4 bytes on 32-bit x86.
+        size_t filled = 0;
+        size = sizeof filled;
+        ASSERT_EQ(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED, &type, &filled, &size),
+                  GC_ERR_SUCCESS);
+        EXPECT_EQ(type, INFO_DATATYPE_SIZET);
+        EXPECT_EQ(size, sizeof(size_t));
+        EXPECT_EQ(filled, payload);
+        uint64_t frameId = 0;
+        size = sizeof frameId;
+        ASSERT_EQ(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_FRAMEID, &type, &frameId, &size),
+                  GC_ERR_SUCCESS);
+        if (frame > 0) {
+            EXPECT_GT(frameId, lastFrameId);
+        }
+        lastFrameId = frameId;
+        ASSERT_EQ(gentl.DSQueueBuffer(stream, data.BufferHandle), GC_ERR_SUCCESS);
+    }
+
+    EXPECT_EQ(gentl.DSStopAcquisition(stream, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.DSFlushQueue(stream, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.GCUnregisterEvent(stream, EVENT_NEW_BUFFER), GC_ERR_SUCCESS);
+    for (BUFFER_HANDLE buffer : buffers) {
+        EXPECT_EQ(gentl.DSRevokeBuffer(stream, buffer, nullptr, nullptr), GC_ERR_SUCCESS);
+    }
+    EXPECT_EQ(gentl.DSClose(stream), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.DevClose(device), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.IFClose(iface), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.TLClose(tl), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
+}
+
+}  // namespace
+}  // namespace consumer

@@ -1,0 +1,229 @@
+// kavrin-grab run as a process against the simulated cameras, its output and files checked the
+// way a user would look at them.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <png.h>
+
+#include "PngFile.h"
+#include "ToolProcess.h"
+
+namespace grabtool {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr int kInterruptedExit = 130;
+
+// A fresh folder for one test's frames, removed afterwards.
+class FrameFolder {
+public:
+    FrameFolder()
+    {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        path_ = fs::temp_directory_path() / ("kavrin-grab-" + std::string(test->name()) + "-" +
+                                             std::to_string(::getpid()));
+        fs::remove_all(path_);
+    }
+    ~FrameFolder() { fs::remove_all(path_); }
+
+    std::string Path() const { return path_.string(); }
+    std::vector<std::string> Files() const
+    {
+        std::vector<std::string> files;
+        if (!fs::exists(path_)) return files;
+        for (const auto& entry : fs::directory_iterator(path_)) files.push_back(entry.path().string());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+private:
+    fs::path path_;
+};
+
+std::string Describe(const ToolResult& result)
+{
+    return "exit " + std::to_string(result.exitCode) + "\nstdout:\n" + result.out + "\nstderr:\n" + result.err;
+}
+
+// A sanitizer build's tool reports what it finds on stderr; no run may have anything to report.
+ToolResult Tool(const ToolRun& run)
+{
+    ToolResult result = RunTool(run);
+    EXPECT_THAT(result.err, Not(HasSubstr("Sanitizer"))) << result.err;
+    EXPECT_THAT(result.err, Not(HasSubstr("runtime error"))) << result.err;
+    return result;
+}
+
+TEST(GrabToolList, ShowsEveryCameraWithItsDetails)
+{
+    const ToolResult result = Tool({{"list"}, {}, {}});
+    ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+    for (const char* line : {"GEV::SimGEV0", "U3V::SimU3V0"}) EXPECT_THAT(result.out, HasSubstr(line));
+    for (const char* number : {"1001", "1002", "2001", "2002"}) {
+        EXPECT_THAT(result.out, AllOf(HasSubstr(std::string("KS") + number), HasSubstr(std::string("Cam") + number)));
+    }
+    for (const char* id : {"KVR-GEV-1001", "KVR-GEV-1002", "KVR-U3V-2001", "KVR-U3V-2002"}) {
+        EXPECT_THAT(result.out, HasSubstr(id));
+    }
+    EXPECT_THAT(result.out, AllOf(HasSubstr("Kavrin"), HasSubstr("SimCam GEV"), HasSubstr("ReadWrite")));
+}
+
+// Every .cti of every listed folder is loaded, each once; other files and missing folders are
+// passed over.
+TEST(GrabToolList, FindsProducersThroughTheEnvironmentVariable)
+{
+    const std::string folder = fs::path(KAVRIN_CTI_PATH).parent_path().string();
+    const char* variable = sizeof(void*) == 4 ? "GENICAM_GENTL32_PATH" : "GENICAM_GENTL64_PATH";
+    ToolRun run{{"list"}, {{variable, "/nonexistent:" + folder + ":" + folder}}, {}};
+    run.giveProducer = false;
+    const ToolResult result = Tool(run);
+    ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+    EXPECT_THAT(result.out, HasSubstr("KavrinTL40.cti"));
+    EXPECT_EQ(result.out.find("KavrinTL40.cti"), result.out.rfind("KavrinTL40.cti")) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("KVR-U3V-2002"));
+}
+
+TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine)
+{
+    FrameFolder folder;
+    fs::create_directories(folder.Path());
+    const std::string xml = folder.Path() + "/camera.xml";
+    const ToolResult info = Tool({{"info", "SN->KS2002", "--save-xml", xml}, {}, {}});
+    ASSERT_TRUE(info.exited && info.exitCode == 0) << Describe(info);
+    EXPECT_THAT(info.out, AllOf(HasSubstr("KVR-U3V-2002"), HasSubstr("Local:TevoldSimCamera.xml")));
+    ASSERT_TRUE(fs::exists(xml));
+    EXPECT_GT(fs::file_size(xml), 1000u);
+
+    const ToolResult features = Tool({{"features", "USERNAME->Cam1002", "DeviceUserID", "PixelFormat"}, {}, {}});
+    ASSERT_TRUE(features.exited && features.exitCode == 0) << Describe(features);
+    EXPECT_THAT(features.out, AllOf(HasSubstr("Cam1002"), HasSubstr("Enumeration"), HasSubstr("Mono8, Mono16, RGB8")));
+
+    const ToolResult tree = Tool({{"features"}, {}, {}});
+    ASSERT_TRUE(tree.exited && tree.exitCode == 0) << Describe(tree);
+    EXPECT_THAT(tree.out, AllOf(HasSubstr("ImageFormatControl\n"), HasSubstr("AcquisitionFrameRate"),
+                                HasSubstr("KS1001")));
+}
+
+struct FormatCase {
+    std::string name;
+    std::vector<std::string> settings;
+    uint32_t width;
+    int bitDepth;
+    int colorType;
+};
+
+void PrintTo(const FormatCase& format, std::ostream* out) { *out << format.name; }
+
+class GrabToolFrames : public ::testing::TestWithParam<FormatCase> {};
+
+// Every frame is a PNG of the camera's current format whose first bytes still carry the frame
+// ID the camera wrote there; frame IDs only go up.
+TEST_P(GrabToolFrames, WritesOnePngPerFrameInTheCamerasFormat)
+{
+    const FormatCase& format = GetParam();
+    FrameFolder folder;
+    std::vector<std::string> args{"grab", "-n", "20", "-o", folder.Path()};
+    args.insert(args.end(), format.settings.begin(), format.settings.end());
+    const ToolResult result = Tool({args, {}, {}});
+    ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+    EXPECT_THAT(result.out, AllOf(HasSubstr("20 frames in"), HasSubstr("fps"), HasSubstr("MB/s"),
+                                  HasSubstr("frame-ID gaps")));
+
+    const auto files = folder.Files();
+    ASSERT_EQ(files.size(), 20u);
+    EXPECT_EQ(fs::path(files.front()).filename(), "frame-000001.png");
+    uint64_t lastFrameId = 0;
+    for (const auto& file : files) {
+        const PngImage image = ReadPng(file);
+        ASSERT_TRUE(image.valid) << image.error;
+        EXPECT_EQ(image.width, format.width) << file;
+        EXPECT_EQ(image.height, 480u) << file;
+        EXPECT_EQ(image.bitDepth, format.bitDepth) << file;
+        EXPECT_EQ(image.colorType, format.colorType) << file;
+        const uint64_t frameId = FrameIdOf(image);
+        EXPECT_GT(frameId, lastFrameId) << file;
+        lastFrameId = frameId;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GrabToolFrames,
+    ::testing::Values(FormatCase{"Mono8", {}, 640, 8, PNG_COLOR_TYPE_GRAY},
+                      FormatCase{"Mono16Width320", {"Width=320", "PixelFormat=Mono16"}, 320, 16, PNG_COLOR_TYPE_GRAY},
+                      FormatCase{"RGB8", {"KVR-U3V-2001", "PixelFormat=RGB8", "AcquisitionFrameRate=100"}, 640, 8,
+                                 PNG_COLOR_TYPE_RGB}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
+
+TEST(GrabToolSettings, AWrongNameOrValueSaysWhichAndListsTheValidOnes)
+{
+    const ToolResult name = Tool({{"grab", "Widht=320", "-n", "1"}, {}, {}});
+    EXPECT_TRUE(name.exited) << Describe(name);
+    EXPECT_EQ(name.exitCode, 1) << Describe(name);
+    EXPECT_THAT(name.err, AllOf(HasSubstr("unknown feature \"Widht\""), HasSubstr("Width"), HasSubstr("PixelFormat")));
+    EXPECT_THAT(name.out, Not(HasSubstr("Grabbing")));
+
+    const ToolResult value = Tool({{"grab", "PixelFormat=Mono9", "-n", "1"}, {}, {}});
+    EXPECT_EQ(value.exitCode, 1) << Describe(value);
+    EXPECT_THAT(value.err, AllOf(HasSubstr("Mono9"), HasSubstr("Mono8, Mono16, RGB8")));
+
+    const ToolResult range = Tool({{"grab", "Width=5000", "-n", "1"}, {}, {}});
+    EXPECT_EQ(range.exitCode, 1) << Describe(range);
+    EXPECT_THAT(range.err, HasSubstr("16..4096"));
+}
+
+TEST(GrabToolSettings, UnknownDevicesCommandsAndOptionsAreRefused)
+{
+    const ToolResult device = Tool({{"grab", "SN->nothing", "-n", "1"}, {}, {}});
+    EXPECT_EQ(device.exitCode, 1) << Describe(device);
+    EXPECT_THAT(device.err, AllOf(HasSubstr("SN->nothing"), HasSubstr("KVR-U3V-2002")));
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"snap"}, {"grab", "-n", "zero"}, {"grab", "--format", "jpeg"}, {"list", "--bogus"}}) {
+        const ToolResult usage = Tool({args, {}, {}});
+        EXPECT_EQ(usage.exitCode, 2) << Describe(usage);
+        EXPECT_THAT(usage.err, HasSubstr("usage: kavrin-grab"));
+    }
+}
+
+TEST(GrabToolStop, SigintMidGrabStopsCleanlyAndStillSummarises)
+{
+    FrameFolder folder;
+    const ToolResult result = Tool({{"grab", "-n", "1000000", "-o", folder.Path()},
+                                       {},
+                                       [](const std::string& out) { return out.find(" frames, ") != std::string::npos; }});
+    ASSERT_TRUE(result.exited) << Describe(result);
+    EXPECT_EQ(result.exitCode, kInterruptedExit) << Describe(result);
+    EXPECT_THAT(result.out, HasSubstr("Interrupted after "));
+    EXPECT_THAT(result.out, HasSubstr("frame-ID gaps"));
+    EXPECT_EQ(result.err, "");
+    EXPECT_FALSE(folder.Files().empty());
+}
+
+TEST(GrabToolStop, AnUnpluggedCameraEndsTheGrabWithTheErrorNamed)
+{
+    const ToolResult result = Tool({{"grab", "KVR-GEV-1002", "-n", "1000000", "AcquisitionFrameRate=200",
+                                        "--timeout", "2000"},
+                                       {{"LD_PRELOAD", SIM_UNPLUG_AGENT_PATH},
+                                        {"KAVRIN_UNPLUG_CAMERA", "KVR-GEV-1002"},
+                                        {"KAVRIN_UNPLUG_AFTER_FRAME", "5"},
+                                        // The agent comes before the sanitizer runtime in the load order.
+                                        {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1"}},
+                                       {}});
+    ASSERT_TRUE(result.exited) << Describe(result);
+    EXPECT_EQ(result.exitCode, 1) << Describe(result);
+    EXPECT_THAT(result.err, AllOf(HasSubstr("EventGetData failed: GC_ERR_"), Not(HasSubstr("GC_ERR_TIMEOUT"))));
+    EXPECT_THAT(result.out, HasSubstr("frame-ID gaps"));
+}
+
+}  // namespace
+}  // namespace grabtool

@@ -1,0 +1,127 @@
+// The tool's own rules where a slip would mislead a user: counting lost frames from frame IDs,
+// reading the command line, and saving frames on the saver's thread.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "PngFile.h"
+#include "tools/CommandLine.h"
+#include "tools/FrameSaver.h"
+#include "tools/GrabStatistics.h"
+
+namespace grabtool {
+namespace {
+
+using ::testing::HasSubstr;
+
+TEST(GrabStatistics, GapsCountJumpsAndLostCountsTheMissingFrameIds)
+{
+    GrabStatistics statistics;
+    statistics.Start();
+    for (uint64_t id : {1, 2, 5, 6, 10}) statistics.Count(id, 100, false);
+    EXPECT_EQ(statistics.Frames(), 5u);
+    EXPECT_EQ(statistics.Gaps(), 2u);
+    EXPECT_EQ(statistics.Lost(), 5u);  // 3, 4, 7, 8, 9
+}
+
+TEST(GrabStatistics, ACounterThatRestartsIsAGapWithoutLossAndIdZeroIsNoId)
+{
+    GrabStatistics statistics;
+    statistics.Start();
+    for (uint64_t id : {65534, 65535, 1, 0, 2}) statistics.Count(id, 100, id == 0);
+    EXPECT_EQ(statistics.Gaps(), 1u);
+    EXPECT_EQ(statistics.Lost(), 0u);
+    EXPECT_EQ(statistics.Incomplete(), 1u);
+    EXPECT_THAT(statistics.Summary(), HasSubstr("5 frames in"));
+}
+
+CommandLine Parse(std::vector<const char*> words)
+{
+    words.insert(words.begin(), "kavrin-grab");
+    return ParseCommandLine(static_cast<int>(words.size()), words.data());
+}
+
+TEST(CommandLine, OptionsMayStandAnywhereAmongTheWords)
+{
+    const CommandLine line =
+        Parse({"--cti", "x.cti", "grab", "SN->KS1", "-n", "100", "Width=320", "-o", "frames", "--format", "raw",
+               "--buffers", "4", "--timeout", "250"});
+    EXPECT_EQ(line.command, "grab");
+    EXPECT_EQ(line.cti, "x.cti");
+    EXPECT_EQ(line.words, (std::vector<std::string>{"SN->KS1", "Width=320"}));
+    EXPECT_EQ(line.frames, 100u);
+    EXPECT_EQ(line.outputFolder, "frames");
+    EXPECT_EQ(line.format, FrameWriter::Format::Raw);
+    EXPECT_EQ(line.buffers, 4u);
+    EXPECT_EQ(line.timeoutMs, 250u);
+}
+
+TEST(CommandLine, RefusesWhatItCannotRead)
+{
+    for (const auto& words : std::vector<std::vector<const char*>>{
+             {}, {"snap"}, {"grab", "-n"}, {"grab", "-n", "0"}, {"grab", "-n", "-5"}, {"grab", "-n", "99999999999999999999999"},
+             {"grab", "--buffers", "0"}, {"grab", "--format", "tiff"}, {"list", "--verbose"}}) {
+        EXPECT_THROW(Parse(words), UsageError) << (words.empty() ? "" : words.back());
+    }
+    EXPECT_EQ(Parse({"grab", "--help"}).command, "help");
+}
+
+class FrameSaverTest : public ::testing::Test {
+protected:
+    FrameSaverTest() : folder_(std::filesystem::temp_directory_path() / ("kavrin-saver-" + std::to_string(getpid())))
+    {
+        std::filesystem::remove_all(folder_);
+    }
+    ~FrameSaverTest() override { std::filesystem::remove_all(folder_); }
+
+    // A 4x2 Mono8 frame whose first byte is its number.
+    Frame MonoFrame(uint8_t number)
+    {
+        pixels_.push_back(std::vector<uint8_t>(8, 0));
+        pixels_.back()[0] = number;
+        return Frame{pixels_.back().data(), 8, 4, 2, 0x01080001};
+    }
+
+    std::filesystem::path folder_;
+    std::vector<std::vector<uint8_t>> pixels_;
+};
+
+// The saver copies each frame: the caller's buffer may change as soon as Save returns.
+TEST_F(FrameSaverTest, WritesCopiesOfEveryQueuedFrame)
+{
+    FrameWriter writer(folder_.string(), FrameWriter::Format::Png);
+    FrameSaver saver(writer, 2);
+    for (uint8_t number = 1; number <= 5; ++number) {
+        Frame frame = MonoFrame(number);
+        saver.Save(frame, number);
+        pixels_.back()[0] = 0xEE;
+    }
+    saver.Finish();
+    for (uint8_t number = 1; number <= 5; ++number) {
+        const PngImage image = ReadPng((folder_ / ("frame-00000" + std::to_string(number) + ".png")).string());
+        ASSERT_TRUE(image.valid) << image.error;
+        EXPECT_EQ(image.rows[0][0], number);
+    }
+}
+
+TEST_F(FrameSaverTest, AFailedWriteReachesTheGrab)
+{
+    FrameWriter writer(folder_.string(), FrameWriter::Format::Png);
+    FrameSaver saver(writer, 1);
+    Frame unsupported = MonoFrame(1);
+    unsupported.pixelFormat = 0x0110FFFF;
+    saver.Save(unsupported, 1);
+    EXPECT_THROW(
+        {
+            saver.Save(MonoFrame(2), 2);
+            saver.Finish();
+        },
+        std::runtime_error);
+}
+
+}  // namespace
+}  // namespace grabtool

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "camlib/CamLib.h"
+#include "tevold/aravis/CameraRecord.h"
+#include "tevold/aravis/GvcpClient.h"
+#include "tevold/aravis/NetworkInterfaces.h"
+#include "tevold/aravis/RealCameraInterface.h"
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace Tevold::Aravis {
+
+// The GigE Vision cameras reachable through one network interface. Discovery asks only on that
+// interface; opening hands the camera to Aravis. The device list is the one the last
+// CountDevices saw.
+class GevInterface final : public RealCameraInterface {
+public:
+    explicit GevInterface(NetworkInterface nic);
+
+    CamResult CountDevices(uint32_t* count, uint32_t timeoutMs) override;
+    CamResult GetDeviceName(uint32_t index, char* buffer, size_t* size) override;
+    CamResult FindDevice(const char* name, CamDevice** device) override;
+    CamResult ConnectDevice(const char* name, CamDevice** device) override;
+
+private:
+    ~GevInterface() override = default;
+
+    CamResult Discover(uint32_t timeoutMs);
+    std::optional<GevCameraRecord> Listed(const std::string& deviceId);
+    CameraRecord Describe(const GevCameraRecord& camera) const;
+
+    const NetworkInterface nic_;
+    std::mutex mutex_;
+    std::vector<GevCameraRecord> cameras_;
+};
+
+}  // namespace Tevold::Aravis

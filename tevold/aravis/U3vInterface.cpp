@@ -1,0 +1,128 @@
+#include "tevold/aravis/U3vInterface.h"
+
+#include "tevold/CamResults.h"
+#include "tevold/aravis/AravisCamera.h"
+#include "tevold/aravis/DiscoveredCamera.h"
+#include "tevold/aravis/GLibOwnership.h"
+#include "tevold/sim/TextOutput.h"
+
+namespace Tevold::Aravis {
+namespace {
+
+// Aravis keeps one USB3 Vision interface object for the process, and it is not safe to use from
+// two threads at once.
+std::mutex& AravisUsbMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::string TextOrEmpty(const char* text)
+{
+    return text == nullptr ? std::string() : std::string(text);
+}
+
+std::vector<CameraRecord> DiscoverUsbCameras()
+{
+    std::lock_guard lock(AravisUsbMutex());
+    ArvInterface* usb = arv_uv_interface_get_instance();
+    arv_interface_update_device_list(usb);
+    std::vector<CameraRecord> cameras;
+    for (unsigned int index = 0; index < arv_interface_get_n_devices(usb); ++index) {
+        CameraRecord camera;
+        camera.interfaceName = U3vInterface::kName;
+        camera.tlType = "U3V";
+        camera.vendor = TextOrEmpty(arv_interface_get_device_vendor(usb, index));
+        camera.model = TextOrEmpty(arv_interface_get_device_model(usb, index));
+        camera.serialNumber = TextOrEmpty(arv_interface_get_device_serial_nbr(usb, index));
+        // Aravis's own ID opens the camera; ours follows the GigE Vision pattern.
+        camera.location = "u3v://" + TextOrEmpty(arv_interface_get_device_id(usb, index));
+        camera.deviceId = MakeDeviceId(camera.vendor, camera.model, camera.serialNumber);
+        cameras.push_back(std::move(camera));
+    }
+    return cameras;
+}
+
+ArvDevice* OpenUsbCamera(const std::string& aravisId)
+{
+    std::lock_guard lock(AravisUsbMutex());
+    ErrorSlot error;
+    return arv_interface_open_device(arv_uv_interface_get_instance(), aravisId.c_str(), error);
+}
+
+}  // namespace
+
+U3vInterface::U3vInterface() : RealCameraInterface(kName, "u3v", "U3V")
+{
+}
+
+CamResult U3vInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/)
+{
+    if (count == nullptr) {
+        return Result::kInvalidParameter;
+    }
+    std::vector<CameraRecord> found = DiscoverUsbCameras();
+    std::lock_guard lock(mutex_);
+    cameras_ = std::move(found);
+    *count = static_cast<uint32_t>(cameras_.size());
+    return Result::kSuccess;
+}
+
+CamResult U3vInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size)
+{
+    std::lock_guard lock(mutex_);
+    if (index >= cameras_.size()) {
+        return Result::kInvalidParameter;
+    }
+    return Sim::WriteText(cameras_[index].deviceId, buffer, size);
+}
+
+std::optional<CameraRecord> U3vInterface::Listed(const std::string& deviceId)
+{
+    std::lock_guard lock(mutex_);
+    for (const CameraRecord& camera : cameras_) {
+        if (camera.deviceId == deviceId) {
+            return camera;
+        }
+    }
+    return std::nullopt;
+}
+
+CamResult U3vInterface::FindDevice(const char* name, CamDevice** device)
+{
+    if (name == nullptr || device == nullptr) {
+        return Result::kInvalidParameter;
+    }
+    auto camera = Listed(name);
+    if (!camera) {
+        return Result::kInvalidId;
+    }
+    // Whether another process holds a USB camera shows only when opening it.
+    *device = new DiscoveredCamera(std::move(*camera), [] { return kAccessUnknown; });
+    return Result::kSuccess;
+}
+
+CamResult U3vInterface::ConnectDevice(const char* name, CamDevice** device)
+{
+    if (name == nullptr || device == nullptr) {
+        return Result::kInvalidParameter;
+    }
+    auto camera = Listed(name);
+    if (!camera) {
+        uint32_t count = 0;
+        CountDevices(&count, 0);
+        camera = Listed(name);
+    }
+    if (!camera) {
+        return Result::kError;
+    }
+    ArvDevice* opened = OpenUsbCamera(camera->location.substr(std::string("u3v://").size()));
+    if (opened == nullptr) {
+        // A USB camera another process has claimed cannot be opened.
+        return Result::kAccessDenied;
+    }
+    *device = new AravisCamera(opened, std::move(*camera));
+    return Result::kSuccess;
+}
+
+}  // namespace Tevold::Aravis

@@ -1,0 +1,199 @@
+#include "tools/FrameGrabber.h"
+
+#include <optional>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "tools/GenTLError.h"
+#include "tools/FrameSaver.h"
+#include "tools/GenTLInfo.h"
+
+using namespace GenTL;
+
+namespace {
+
+uint64_t StreamInfo(GenTLProducer& gentl, DS_HANDLE stream, STREAM_INFO_CMD command)
+{
+    return InfoNumber(gentl, "DSGetInfo", [&](INFO_DATATYPE* type, void* buffer, size_t* size) {
+        return gentl.DSGetInfo(stream, command, type, buffer, size);
+    });
+}
+
+uint64_t BufferInfo(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer, BUFFER_INFO_CMD command)
+{
+    return InfoNumber(gentl, "DSGetBufferInfo", [&](INFO_DATATYPE* type, void* value, size_t* size) {
+        return gentl.DSGetBufferInfo(stream, buffer, command, type, value, size);
+    });
+}
+
+// One open data stream with its buffers and new-buffer event; its destructor undoes whatever
+// was set up, in the order consumers use, ignoring failures of a device that may be gone.
+class Acquisition {
+public:
+    Acquisition(OpenedDevice& device, CameraFeatures& features) : gentl_(device.GenTL()), features_(features)
+    {
+        char id[256] = {};
+        size_t size = sizeof id;
+        CheckGenTL(gentl_, gentl_.DevGetDataStreamID(device.Handle(), 0, id, &size), "DevGetDataStreamID");
+        CheckGenTL(gentl_, gentl_.DevOpenDataStream(device.Handle(), id, &stream_), "DevOpenDataStream");
+    }
+
+    ~Acquisition()
+    {
+        if (started_) {
+            if (features_.Has("AcquisitionStop")) Ignore([&] { features_.Execute("AcquisitionStop"); });
+            gentl_.DSStopAcquisition(stream_, ACQ_STOP_FLAGS_DEFAULT);
+        }
+        if (locked_) Ignore([&] { features_.SetInteger("TLParamsLocked", 0); });
+        if (event_ != nullptr) gentl_.GCUnregisterEvent(stream_, EVENT_NEW_BUFFER);
+        gentl_.DSFlushQueue(stream_, ACQ_QUEUE_ALL_DISCARD);
+        for (BUFFER_HANDLE buffer : buffers_) gentl_.DSRevokeBuffer(stream_, buffer, nullptr, nullptr);
+        gentl_.DSClose(stream_);
+    }
+
+    Acquisition(const Acquisition&) = delete;
+    Acquisition& operator=(const Acquisition&) = delete;
+
+    DS_HANDLE Stream() const { return stream_; }
+    EVENT_HANDLE Event() const { return event_; }
+
+    // The bytes one image needs: the stream's own size when it defines one, else the camera's.
+    size_t PayloadSize()
+    {
+        if (StreamInfo(gentl_, stream_, STREAM_INFO_DEFINES_PAYLOADSIZE) != 0) {
+            return static_cast<size_t>(StreamInfo(gentl_, stream_, STREAM_INFO_PAYLOAD_SIZE));
+        }
+        return static_cast<size_t>(features_.Integer("PayloadSize"));
+    }
+
+    void Prepare(uint32_t count)
+    {
+        const size_t payloadSize = PayloadSize();
+        for (uint32_t i = 0; i < count; ++i) {
+            BUFFER_HANDLE buffer = nullptr;
+            CheckGenTL(gentl_, gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize, nullptr, &buffer),
+                       "DSAllocAndAnnounceBuffer");
+            buffers_.push_back(buffer);
+            CheckGenTL(gentl_, gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer");
+        }
+        CheckGenTL(gentl_, gentl_.GCRegisterEvent(stream_, EVENT_NEW_BUFFER, &event_), "GCRegisterEvent");
+    }
+
+    void Start()
+    {
+        // The transport layer relies on the image format staying as it is while it streams.
+        if (features_.Has("TLParamsLocked")) {
+            features_.SetInteger("TLParamsLocked", 1);
+            locked_ = true;
+        }
+        CheckGenTL(gentl_, gentl_.DSStartAcquisition(stream_, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+                   "DSStartAcquisition");
+        started_ = true;
+        if (features_.Has("AcquisitionStart")) features_.Execute("AcquisitionStart");
+    }
+
+private:
+    template <typename Step>
+    static void Ignore(Step step)
+    {
+        try {
+            step();
+        } catch (const std::exception&) {
+            // Tearing down after a failure; the failure that matters was already reported.
+        }
+    }
+
+    GenTLProducer& gentl_;
+    CameraFeatures& features_;
+    DS_HANDLE stream_ = nullptr;
+    EVENT_HANDLE event_ = nullptr;
+    std::vector<BUFFER_HANDLE> buffers_;
+    bool locked_ = false;
+    bool started_ = false;
+};
+
+// The interrupt action for as long as the new-buffer event it kills is registered.
+class InterruptAction {
+public:
+    InterruptAction(InterruptWatcher& interrupts, std::function<void()> action) : interrupts_(interrupts)
+    {
+        interrupts_.SetAction(std::move(action));
+    }
+    ~InterruptAction() { interrupts_.SetAction({}); }
+    InterruptAction(const InterruptAction&) = delete;
+    InterruptAction& operator=(const InterruptAction&) = delete;
+
+private:
+    InterruptWatcher& interrupts_;
+};
+
+// The image of a delivered buffer as the producer describes it.
+Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer)
+{
+    const auto info = [&](BUFFER_INFO_CMD command) { return BufferInfo(gentl, stream, buffer, command); };
+    Frame frame;
+    // Producers older than GenTL 1.2 know no image offset: their images start at the base.
+    uint64_t offset = 0;
+    try {
+        offset = info(BUFFER_INFO_IMAGEOFFSET);
+    } catch (const GenTLError&) {
+    }
+    frame.data = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(info(BUFFER_INFO_BASE))) + offset;
+    frame.size = static_cast<size_t>(info(BUFFER_INFO_SIZE_FILLED));
+    frame.width = static_cast<size_t>(info(BUFFER_INFO_WIDTH));
+    frame.height = static_cast<size_t>(info(BUFFER_INFO_HEIGHT));
+    frame.pixelFormat = info(BUFFER_INFO_PIXELFORMAT);
+    return frame;
+}
+
+}  // namespace
+
+FrameGrabber::FrameGrabber(OpenedDevice& device, CameraFeatures& features, InterruptWatcher& interrupts)
+    : device_(device), features_(features), interrupts_(interrupts)
+{
+}
+
+GrabOutcome FrameGrabber::Run(const GrabRequest& request,
+                              const std::function<void(const GrabStatistics&)>& progress)
+{
+    GenTLProducer& gentl = device_.GenTL();
+    GrabOutcome outcome;
+    try {
+        std::optional<FrameSaver> saver;
+        if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
+        Acquisition acquisition(device_, features_);
+        acquisition.Prepare(request.buffers);
+        const EVENT_HANDLE event = acquisition.Event();
+        const DS_HANDLE stream = acquisition.Stream();
+        const InterruptAction kill(interrupts_, [&gentl, event] { gentl.EventKill(event); });
+        acquisition.Start();
+        outcome.statistics.Start();
+        uint64_t saved = 0;
+        while (outcome.statistics.Frames() < request.frames && !interrupts_.Interrupted()) {
+            EVENT_NEW_BUFFER_DATA data{};
+            size_t size = sizeof data;
+            const GC_ERROR result = gentl.EventGetData(event, &data, &size, request.timeoutMs);
+            if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
+            CheckGenTL(gentl, result, "EventGetData");
+            const uint64_t frameId = BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);
+            // An incomplete buffer need not describe an image; it is counted, not stored.
+            if (BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE) != 0) {
+                outcome.statistics.Count(frameId, BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED),
+                                         true);
+            } else {
+                const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
+                outcome.statistics.Count(frameId, frame.size, false);
+                if (saver) saver->Save(frame, ++saved);
+            }
+            CheckGenTL(gentl, gentl.DSQueueBuffer(stream, data.BufferHandle), "DSQueueBuffer");
+            progress(outcome.statistics);
+        }
+        outcome.statistics.SetUnderruns(StreamInfo(gentl, stream, STREAM_INFO_NUM_UNDERRUN));
+        if (saver) saver->Finish();
+    } catch (...) {
+        outcome.failure = std::current_exception();
+    }
+    outcome.interrupted = interrupts_.Interrupted();
+    return outcome;
+}

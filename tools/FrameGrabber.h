@@ -1,0 +1,41 @@
+// Streams frames from an opened device the way a GenTL consumer does: announce and queue
+// buffers, lock the transport parameters, start, take each new buffer from the new-buffer event,
+// hand a copy to the frame saver, give it back; then stop, flush, revoke and close, whatever ended the grab.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+#include "tools/CameraFeatures.h"
+#include "tools/FrameWriter.h"
+#include "tools/GrabStatistics.h"
+#include "tools/InterruptWatcher.h"
+#include "tools/OpenedDevice.h"
+
+struct GrabRequest {
+    uint64_t frames = 10;
+    uint32_t buffers = 8;
+    uint64_t timeoutMs = 5000;
+    const FrameWriter* writer = nullptr;  // no files without one
+};
+
+struct GrabOutcome {
+    GrabStatistics statistics;
+    bool interrupted = false;
+    std::exception_ptr failure;  // what ended the grab early, if anything did
+};
+
+class FrameGrabber {
+public:
+    FrameGrabber(OpenedDevice& device, CameraFeatures& features, InterruptWatcher& interrupts);
+
+    // progress runs after each frame with the statistics so far.
+    GrabOutcome Run(const GrabRequest& request,
+                    const std::function<void(const GrabStatistics&)>& progress);
+
+private:
+    OpenedDevice& device_;
+    CameraFeatures& features_;
+    InterruptWatcher& interrupts_;
+};

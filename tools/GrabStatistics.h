@@ -1,0 +1,36 @@
+// What a grab achieved: frames, rate, throughput, and every way frames went missing.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class GrabStatistics {
+public:
+    void Start();
+    // One delivered buffer. Frame ID 0 means the producer gives none.
+    void Count(uint64_t frameId, size_t bytes, bool incomplete);
+    // The stream's own counter of frames lost for want of a queued buffer.
+    void SetUnderruns(uint64_t underruns) { underruns_ = underruns; }
+
+    uint64_t Frames() const { return frames_; }
+    uint64_t Incomplete() const { return incomplete_; }
+    uint64_t Gaps() const { return gaps_; }
+    uint64_t Lost() const { return lost_; }
+    double Seconds() const;
+    double FramesPerSecond() const;
+    // "100 frames in 3.30 s: 30.3 fps, 9.3 MB/s; lost 0, incomplete 0, underruns 0, frame-ID gaps 0"
+    std::string Summary() const;
+
+private:
+    std::chrono::steady_clock::time_point start_{};
+    std::chrono::steady_clock::time_point last_{};
+    uint64_t frames_ = 0;
+    uint64_t bytes_ = 0;
+    uint64_t incomplete_ = 0;
+    uint64_t gaps_ = 0;
+    uint64_t lost_ = 0;
+    uint64_t underruns_ = 0;
+    uint64_t lastFrameId_ = 0;
+};

@@ -1,0 +1,204 @@
+// kavrin-grab: lists, inspects, configures and grabs from cameras through any GenTL producer,
+// using nothing but the producer's exported C functions and Aravis's GenApi engine.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tools/CameraFeatures.h"
+#include "tools/CommandLine.h"
+#include "tools/DeviceCatalog.h"
+#include "tools/DeviceDescription.h"
+#include "tools/FrameGrabber.h"
+#include "tools/InterruptWatcher.h"
+#include "tools/OpenedDevice.h"
+#include "tools/ProducerPaths.h"
+#include "tools/ProgressDisplay.h"
+
+using namespace GenTL;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+// Columns as wide as their widest cell, two spaces apart.
+void PrintTable(const std::vector<std::vector<std::string>>& rows, const char* indent)
+{
+    std::vector<size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+    }
+    for (const auto& row : rows) {
+        std::string line = indent;
+        for (size_t i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) line += std::string(widths[i] - row[i].size() + 2, ' ');
+        }
+        std::printf("%s\n", line.c_str());
+    }
+}
+
+int List(DeviceCatalog& catalog)
+{
+    for (auto& producer : catalog.Producers()) {
+        std::printf("%s (%s %s %s)\n", producer->Path().c_str(), producer->LibraryText(TL_INFO_VENDOR).c_str(),
+                    producer->LibraryText(TL_INFO_MODEL).c_str(), producer->LibraryText(TL_INFO_VERSION).c_str());
+        for (const auto& iface : producer->Interfaces()) {
+            std::printf("  interface %s (%s)\n", iface.id.c_str(), iface.tlType.c_str());
+            if (iface.devices.empty()) continue;
+            std::vector<std::vector<std::string>> rows{{"ID", "vendor", "model", "serial", "user name", "TL", "access"}};
+            for (const auto& device : iface.devices) {
+                rows.push_back({device.id, device.vendor, device.model, device.serialNumber, device.userName,
+                                device.tlType, AccessStatusName(device.accessStatus)});
+            }
+            PrintTable(rows, "    ");
+        }
+    }
+    return 0;
+}
+
+std::string DeviceOf(const CommandLine& line)
+{
+    if (line.words.size() > 1) throw UsageError("more than one device given");
+    return line.words.empty() ? "" : line.words.front();
+}
+
+int Info(DeviceCatalog& catalog, const CommandLine& line)
+{
+    const DeviceLocation location = catalog.Select(DeviceOf(line));
+    OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
+    const std::pair<const char*, DEVICE_INFO_CMD> texts[] = {
+        {"ID", DEVICE_INFO_ID},
+        {"vendor", DEVICE_INFO_VENDOR},
+        {"model", DEVICE_INFO_MODEL},
+        {"serial number", DEVICE_INFO_SERIAL_NUMBER},
+        {"user name", DEVICE_INFO_USER_DEFINED_NAME},
+        {"version", DEVICE_INFO_VERSION},
+        {"display name", DEVICE_INFO_DISPLAYNAME},
+        {"TL type", DEVICE_INFO_TLTYPE},
+    };
+    std::printf("%-16s %s\n", "interface", location.iface->id.c_str());
+    for (const auto& [label, command] : texts) std::printf("%-16s %s\n", label, device.InfoText(command).c_str());
+    const DeviceDescription description = DownloadDescription(device.GenTL(), device.RemotePort());
+    std::printf("%-16s %s\n", "description", description.url.c_str());
+    std::printf("%-16s %zu bytes\n", "description size", description.xml.size());
+    if (!line.saveXml.empty()) {
+        std::ofstream file(line.saveXml, std::ios::binary);
+        if (!(file << description.xml)) throw std::runtime_error("cannot write " + line.saveXml);
+        std::printf("description saved to %s\n", line.saveXml.c_str());
+    }
+    return 0;
+}
+
+int Features(DeviceCatalog& catalog, const CommandLine& line)
+{
+    // The first word names the device when it is one; otherwise every word is a feature.
+    std::vector<std::string> names = line.words;
+    std::string spec;
+    if (!names.empty() && (names.front().find("->") != std::string::npos || [&] {
+            try {
+                catalog.Select(names.front());
+                return true;
+            } catch (const std::runtime_error&) {
+                return false;
+            }
+        }())) {
+        spec = names.front();
+        names.erase(names.begin());
+    }
+    const DeviceLocation location = catalog.Select(spec);
+    OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
+    CameraFeatures features(device.GenTL(), device.RemotePort(),
+                            DownloadDescription(device.GenTL(), device.RemotePort()).xml);
+    if (names.empty()) {
+        features.PrintTree(std::cout);
+    } else {
+        features.PrintNamed(std::cout, names);
+    }
+    return 0;
+}
+
+int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts)
+{
+    std::string spec;
+    std::vector<std::string> settings;
+    for (const auto& word : line.words) {
+        if (word.find('=') != std::string::npos) {
+            settings.push_back(word);
+        } else if (spec.empty()) {
+            spec = word;
+        } else {
+            throw UsageError("more than one device given: " + spec + ", " + word);
+        }
+    }
+    const DeviceLocation location = catalog.Select(spec);
+    OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
+    CameraFeatures features(device.GenTL(), device.RemotePort(),
+                            DownloadDescription(device.GenTL(), device.RemotePort()).xml);
+    for (const auto& setting : settings) features.Apply(setting);
+
+    std::optional<FrameWriter> writer;
+    if (!line.outputFolder.empty()) writer.emplace(line.outputFolder, line.format);
+    const auto feature = [&](const char* name) { return features.Has(name) ? features.Value(name) : "?"; };
+    std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s\n",
+                static_cast<unsigned long long>(line.frames), location.device->id.c_str(), feature("Width").c_str(),
+                feature("Height").c_str(), feature("PixelFormat").c_str(), line.buffers,
+                writer ? ", saving to " : "", writer ? line.outputFolder.c_str() : "");
+    std::fflush(stdout);
+
+    ProgressDisplay progress(stdout, line.frames);
+    GrabRequest request;
+    request.frames = line.frames;
+    request.buffers = line.buffers;
+    request.timeoutMs = line.timeoutMs;
+    request.writer = writer ? &*writer : nullptr;
+    FrameGrabber grabber(device, features, interrupts);
+    const GrabOutcome outcome = grabber.Run(request, [&](const GrabStatistics& statistics) {
+        progress.Update(statistics.Frames(), statistics.FramesPerSecond());
+    });
+    progress.Finish();
+    std::printf("%s%s\n", outcome.interrupted ? "Interrupted after " : "", outcome.statistics.Summary().c_str());
+    std::fflush(stdout);
+    if (outcome.failure) std::rethrow_exception(outcome.failure);
+    return outcome.interrupted ? kExitInterrupted : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CommandLine line;
+    try {
+        line = ParseCommandLine(argc, argv);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(), kUsage);
+        return kExitUsage;
+    }
+    if (line.command == "help") {
+        std::printf("%s", kUsage);
+        return 0;
+    }
+    try {
+        // Before any producer starts a thread, so Ctrl-C reaches only the watcher.
+        std::optional<InterruptWatcher> interrupts;
+        if (line.command == "grab") interrupts.emplace();
+        DeviceCatalog catalog(FindProducers(line.cti));
+        if (line.command == "list") return List(catalog);
+        if (line.command == "info") return Info(catalog, line);
+        if (line.command == "features") return Features(catalog, line);
+        return Grab(catalog, line, *interrupts);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(), kUsage);
+        return kExitUsage;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kavrin-grab: %s\n", error.what());
+        return kExitFailure;
+    }
+}

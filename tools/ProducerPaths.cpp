@@ -1,0 +1,55 @@
+#include "tools/ProducerPaths.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> ProducersIn(const fs::path& folder)
+{
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".cti" && entry.is_regular_file(error)) {
+            found.push_back(entry.path().string());
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+fs::path ExecutableFolder()
+{
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path() : executable.parent_path();
+}
+
+}  // namespace
+
+const char* ProducerPathVariable()
+{
+    return sizeof(void*) == 4 ? "GENICAM_GENTL32_PATH" : "GENICAM_GENTL64_PATH";
+}
+
+std::vector<std::string> FindProducers(const std::string& explicitPath)
+{
+    if (!explicitPath.empty()) return {explicitPath};
+    std::vector<std::string> found;
+    if (const char* folders = std::getenv(ProducerPathVariable())) {
+        std::istringstream list(folders);
+        std::string folder;
+        while (std::getline(list, folder, ':')) {
+            if (folder.empty()) continue;
+            for (auto& path : ProducersIn(folder)) {
+                if (std::find(found.begin(), found.end(), path) == found.end()) found.push_back(path);
+            }
+        }
+    }
+    return found.empty() ? ProducersIn(ExecutableFolder()) : found;
+}
