@@ -66,7 +66,7 @@ enum CamGrabResult : CamResult {
     kGrabStreamFailed = -2,      // the stream failed
     kGrabImageLost = -3,         // an image was lost
     kGrabBufferTooSmall = -4,    // the destination cannot hold the image; nothing was written
-    kGrabAborted = -5,           // StopGrab on another thread ended the wait
+    kGrabAborted = -5,           // StopGrab ended the grab; the destination may hold part of an image
 };
 
 // What GrabImage reports about the image it wrote.
@@ -126,9 +126,14 @@ protected:
 class CamStream {
 public:
     virtual CamResult StartGrab(uint32_t mode, int64_t count) = 0;
+    // Called from any thread, it also ends a GrabImage in progress promptly with kGrabAborted,
+    // and every GrabImage called after it returns kGrabAborted at once until the next StartGrab:
+    // a grab that starts just after a stop never waits for an image that will not come.
     virtual CamResult StopGrab(uint32_t mode) = 0;
     // Writes one whole image into destination (capacity bytes) or, with a null destination,
-    // takes the next image and drops it. info, when given, describes the written image.
+    // takes the next image the camera sends and drops it: an image due at the camera's frame
+    // rate that nobody took, so dropping until kGrabTimeout with a timeout of 0 counts the
+    // images a camera at that rate has lost meanwhile. info, when given, describes the image.
     virtual CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
                                 CamImageInfo* info) = 0;
     virtual CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) = 0;

@@ -1,11 +1,17 @@
 #include "common/ManualResetEvent.h"
 
+#include <utility>
+
 namespace GenICam::Client {
 
 void ManualResetEvent::Set() {
-    // Notified under the lock, so a woken waiter that destroys the event cannot race the notify.
-    std::lock_guard lock(mutex_);
-    set_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        // Already set: every waiter has been woken, and later ones do not wait.
+        if (std::exchange(set_, true)) return;
+    }
+    // After the lock is left, so the woken waiters do not block on it at once. Safe because no
+    // waiter destroys the event: its owner does, after every thread that sets it has left.
     changed_.notify_all();
 }
 

@@ -18,7 +18,7 @@ public:
     CEventObj& operator=(const CEventObj&) = delete;
 
     // Takes the oldest event; returns GC_ERR_SUCCESS or the "no event" results that
-    // EventGetData passes on (timeout, no data, error); other failures raise.
+    // EventGetData passes on (timeout, no data, error, abort); other failures raise.
     virtual GenTL::GC_ERROR GetData(void* buffer, size_t* size, uint64_t timeoutMs) = 0;
     virtual void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                          size_t* size) = 0;

@@ -26,9 +26,13 @@ public:
 
     void Push(std::shared_ptr<const Entry> entry) {
         if (!enabled_.load()) return;
-        std::lock_guard lock(mutex_);
-        if (entries_.size() >= kCapacity) entries_.pop_front();
-        entries_.push_back(std::move(entry));
+        {
+            std::lock_guard lock(mutex_);
+            if (entries_.size() >= kCapacity) entries_.pop_front();
+            entries_.push_back(std::move(entry));
+        }
+        // Woken after the lock is left, so a waiter does not block on it at once. The event
+        // outlives this: its owner removes the pusher before it goes.
         changed_.notify_all();
     }
 
@@ -54,7 +58,7 @@ public:
         const bool waited = entries_.empty() && !kills_.IsPending();
         if (!deadline.Wait(changed_, lock, [this] { return !entries_.empty() || kills_.IsPending(); }))
             return GenTL::GC_ERR_TIMEOUT;
-        kills_.ThrowIfKilled();
+        if (kills_.Consume()) return GenTL::GC_ERR_ABORT;
         TakeOldest(buffer, size, waited ? "Invalid buffer Size" : "Invalid Buffer Size");
         return GenTL::GC_ERR_SUCCESS;
     }
@@ -85,8 +89,11 @@ public:
     }
 
     void Kill() override {
-        std::lock_guard lock(mutex_);
-        kills_.Kill();
+        {
+            std::lock_guard lock(mutex_);
+            kills_.Kill();
+        }
+        // The caller keeps the event alive until Kill returns (a leased handle, or the owner).
         changed_.notify_all();
     }
 

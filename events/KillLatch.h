@@ -1,5 +1,7 @@
 // Remembers EventKill calls until a GetData consumes them: each kill ends exactly one wait,
-// the one in progress or, with nobody waiting, the next. Used under the owning event's lock.
+// the one in progress or, with nobody waiting, the next, with GC_ERR_ABORT. Used under the
+// owning event's lock. The abort is a result, not an exception: a consumer stopping its
+// acquisition waits for it, so it should cost no more than the wake itself.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +14,12 @@ public:
     void Clear() { pending_ = 0; }
     bool IsPending() const { return pending_ > 0; }
 
-    // Consumes a pending kill by raising AbortException "Wait terminated".
-    void ThrowIfKilled();
+    // True when it consumed a pending kill.
+    bool Consume() {
+        if (pending_ == 0) return false;
+        --pending_;
+        return true;
+    }
 
 private:
     uint32_t pending_ = 0;

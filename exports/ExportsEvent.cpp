@@ -24,6 +24,7 @@ GC_ERROR EventGetData(EVENT_HANDLE hEvent, void* pBuffer, size_t* piSize, uint64
             case GC_ERR_TIMEOUT: return Export::Fail(result, "Timeout");
             case GC_ERR_NO_DATA: return Export::Fail(result, "No Event Data");
             case GC_ERR_ERROR: return Export::Fail(result, "Port is not available");
+            case GC_ERR_ABORT: return Export::Fail(result, "Wait terminated");
             default: return result;
         }
     });

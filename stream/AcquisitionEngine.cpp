@@ -1,6 +1,6 @@
 #include "stream/AcquisitionEngine.h"
 
-#include <optional>
+#include <chrono>
 #include <system_error>
 
 #include "common/GenICamException.h"
@@ -9,16 +9,9 @@ namespace GenICam::Client {
 
 namespace {
 constexpr uint32_t kGrabTimeoutMs = 100;
-// How long the loop rests while the camera reports no acquisition, instead of spinning.
-constexpr uint32_t kIdleWaitMs = 5;
-
-// The camera's acquisition state, or none when the camera cannot tell (it is gone).
-std::optional<bool> CameraIsAcquiring(Tevold::CamStream& camera) {
-    uint32_t active = 0;
-    size_t size = sizeof active;
-    if (camera.GetParameter(Tevold::kParamAcquisitionActive, &active, &size) != 0) return std::nullopt;
-    return active != 0;
-}
+// Bounds one count of missed images, so that a camera reporting lost images without end keeps
+// the loop waking rather than spinning.
+constexpr uint32_t kMostDropsPerWake = 1000;
 }  // namespace
 
 AcquisitionEngine::AcquisitionEngine(BufferQueues& queues, Tevold::CamStream& camera)
@@ -30,7 +23,8 @@ AcquisitionEngine::~AcquisitionEngine() {
 }
 
 void AcquisitionEngine::EndThread() {
-    stop_.Set();
+    stop_ = true;
+    queues_.WakeFiller();
     if (thread_.joinable()) thread_.join();
 }
 
@@ -42,7 +36,7 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     }
     remaining_ = imageCount < kUnlimited ? static_cast<uint32_t>(imageCount) : kUnlimited;
     if (camera_.StartGrab(0, -1) != 0) GENICAM_THROW(RuntimeException, "Unable to start acquisition");
-    stop_.Reset();
+    stop_ = false;
     queues_.RefreshNewBufferSignal();
     // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
     underruns_ = 0;
@@ -60,43 +54,59 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
 
 void AcquisitionEngine::Stop() {
     std::lock_guard lock(control_);
+    // Asked first, so that the loop takes the aborted grab for the stop; the camera ends the grab
+    // in progress, and any the loop starts before it sees the request, at once.
+    stop_ = true;
+    const Tevold::CamResult stopped = camera_.StopGrab(0);
     EndThread();
-    if (camera_.StopGrab(0) != 0) GENICAM_THROW(IoException, "Unable to stop acquisition");
+    if (stopped != 0) GENICAM_THROW(IoException, "Unable to stop acquisition");
 }
 
 void AcquisitionEngine::Run() {
     uint32_t timeout = kGrabTimeoutMs;
     size_t size = sizeof timeout;
     camera_.SetParameter(Tevold::kParamGrabTimeout, &timeout, &size);
-    while (!stop_.IsSet() && remaining_ != 0 && GrabNext()) {
+    while (!stop_ && remaining_ != 0 && GrabNext()) {
     }
     grabbing_ = false;
     running_ = false;
 }
 
 bool AcquisitionEngine::GrabNext() {
-    const std::optional<bool> acquiring = CameraIsAcquiring(camera_);
-    if (!acquiring) {
-        lastGrabResult_ = Tevold::kGrabStreamFailed;
-        return false;
-    }
-    if (!*acquiring) {
-        stop_.Wait(kIdleWaitMs);
-        return true;
-    }
     CBufferInfo* buffer = queues_.TakeNextToFill();
-    return buffer == nullptr ? DropNextImage() : FillBuffer(*buffer);
+    return buffer == nullptr ? AwaitBuffer() : FillBuffer(*buffer);
 }
 
-bool AcquisitionEngine::DropNextImage() {
-    const Tevold::CamResult result = camera_.GrabImage(nullptr, 0, kGrabTimeoutMs, nullptr);
-    lastGrabResult_ = result;
-    switch (result) {
-        case Tevold::kGrabOk:
-        case Tevold::kGrabImageLost: ++underruns_; return true;
-        case Tevold::kGrabTimeout: return true;
-        default: return false;
+// Without a buffer the loop sleeps until one is queued instead of grabbing images only to drop
+// them; the images the camera sent meanwhile are counted afterwards.
+bool AcquisitionEngine::AwaitBuffer() {
+    if (!queues_.WaitForInput(std::chrono::milliseconds(kGrabTimeoutMs), stop_) && CameraIsGone())
+        return false;
+    return stop_ || DropMissedImages();
+}
+
+// Every image the camera sent that no buffer was there for is an underrun.
+bool AcquisitionEngine::DropMissedImages() {
+    for (uint32_t dropped = 0; dropped < kMostDropsPerWake && !stop_; ++dropped) {
+        const Tevold::CamResult result = camera_.GrabImage(nullptr, 0, 0, nullptr);
+        lastGrabResult_ = result;
+        switch (result) {
+            case Tevold::kGrabOk:
+            case Tevold::kGrabImageLost: ++underruns_; break;
+            case Tevold::kGrabTimeout: return true;
+            default: return false;
+        }
     }
+    return true;
+}
+
+// A camera that stops answering has gone; its grabs may only ever time out.
+bool AcquisitionEngine::CameraIsGone() {
+    uint32_t active = 0;
+    size_t size = sizeof active;
+    if (camera_.GetParameter(Tevold::kParamAcquisitionActive, &active, &size) == 0) return false;
+    lastGrabResult_ = Tevold::kGrabStreamFailed;
+    return true;
 }
 
 bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
@@ -122,7 +132,7 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
             return true;
         case Tevold::kGrabTimeout:
             queues_.ReturnToInput(buffer);
-            return true;
+            return !CameraIsGone();
         default:
             queues_.ReturnToInput(buffer);
             return false;

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "camlib/CamLib.h"
-#include "common/ManualResetEvent.h"
 #include "stream/BufferQueues.h"
 
 namespace GenICam::Client {
@@ -24,7 +23,7 @@ public:
 
     // imageCount GENTL_INFINITE (or anything from 0xFFFFFFFF up) acquires until stopped.
     void Start(uint64_t imageCount);
-    // Ends the thread, then stops the camera's acquisition.
+    // Stops the camera's acquisition, which ends a grab in progress at once, and ends the thread.
     void Stop();
 
     bool IsGrabbing() const { return grabbing_.load(); }
@@ -39,15 +38,17 @@ private:
     void Run();
     // One pass of the loop; false ends it.
     bool GrabNext();
-    bool DropNextImage();
+    bool AwaitBuffer();
+    bool DropMissedImages();
     bool FillBuffer(CBufferInfo& buffer);
+    bool CameraIsGone();
     void Deliver(CBufferInfo& buffer, const BufferFill& fill);
 
     BufferQueues& queues_;
     Tevold::CamStream& camera_;
     std::mutex control_;
     std::thread thread_;
-    ManualResetEvent stop_;
+    std::atomic<bool> stop_{false};
     std::atomic<bool> running_{false};
     std::atomic<bool> grabbing_{false};
     std::atomic<uint64_t> delivered_{0};

@@ -1,23 +1,31 @@
 #include "stream/BufferQueues.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/GenICamException.h"
 
 namespace GenICam::Client {
 
 CBufferInfo* BufferQueues::Announce(std::unique_ptr<CBufferInfo> buffer) {
+    // The token is published before the input lock is taken: publishing takes the registry's lock.
+    const void* handle = buffer->Handle();
     Lock lock(inputLock_);
-    announced_.push_back(std::move(buffer));
-    return announced_.back().get();
+    CBufferInfo& announced = *buffer;
+    byHandle_.emplace(handle, &announced);
+    try {
+        announced_.push_back(std::move(buffer));
+    } catch (...) {
+        byHandle_.erase(handle);
+        throw;
+    }
+    return &announced;
 }
 
 CBufferInfo& BufferQueues::AnnouncedLocked(const void* handle) {
-    const auto found = std::find_if(announced_.begin(), announced_.end(), [&](const auto& buffer) {
-        return buffer->Handle() == handle;
-    });
-    if (found == announced_.end()) GENICAM_THROW(InvalidHandleException, "Invalid Buffer Handle");
-    return **found;
+    const auto found = byHandle_.find(handle);
+    if (found == byHandle_.end()) GENICAM_THROW(InvalidHandleException, "Invalid Buffer Handle");
+    return *found->second;
 }
 
 CBufferInfo& BufferQueues::Announced(const void* handle) {
@@ -39,6 +47,7 @@ void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
                                         [&](const auto& announced) { return announced.get() == &buffer; });
         revoked = std::move(*entry);
         announced_.erase(entry);
+        byHandle_.erase(handle);
     }
     // Destroyed outside the locks: it waits for calls still reading it, which may need them.
 }
@@ -52,6 +61,7 @@ void BufferQueues::RevokeAll() {
         output_.clear();
     }
     revoked.swap(announced_);
+    byHandle_.clear();
 }
 
 CBufferInfo& BufferQueues::At(uint32_t index) {
@@ -89,24 +99,39 @@ void BufferQueues::RemoveFromOutput(CBufferInfo& buffer) {
 }
 
 void BufferQueues::Queue(const void* handle) {
-    Lock inputLock(inputLock_);
-    CBufferInfo& buffer = AnnouncedLocked(handle);
-    switch (buffer.state) {
-        case BufferState::Input:
-        case BufferState::Filling: return;
-        case BufferState::Output: {
-            // Taken back before it was reported: it lives in one queue at a time.
-            Lock deliveryLock(deliveryLock_);
-            RemoveFromOutput(buffer);
-            break;
+    bool wakeFiller = false;
+    {
+        Lock inputLock(inputLock_);
+        CBufferInfo& buffer = AnnouncedLocked(handle);
+        switch (buffer.state) {
+            case BufferState::Input:
+            case BufferState::Filling: return;
+            case BufferState::Output: {
+                // Taken back before it was reported: it lives in one queue at a time.
+                Lock deliveryLock(deliveryLock_);
+                RemoveFromOutput(buffer);
+                break;
+            }
+            default: break;
         }
-        default: break;
+        EnterInput(buffer);
+        wakeFiller = std::exchange(fillerWaiting_, false);
     }
-    EnterInput(buffer);
+    // Outside the lock, so the woken filler does not block on it at once.
+    if (wakeFiller) inputQueued_.notify_one();
 }
 
 void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
-    Lock inputLock(inputLock_);
+    {
+        Lock inputLock(inputLock_);
+        FlushLocked(operation);
+        if (input_.empty() || !std::exchange(fillerWaiting_, false)) return;
+    }
+    inputQueued_.notify_one();
+}
+
+// Under the input lock.
+void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
     Lock deliveryLock(deliveryLock_);
     switch (operation) {
         case GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT:
@@ -158,6 +183,30 @@ CBufferInfo* BufferQueues::TakeNextToFill() {
     return buffer;
 }
 
+bool BufferQueues::WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::unique_lock lock(inputLock_);
+    // Whoever queues a buffer while the flag is set wakes the filler and clears the flag, so a
+    // burst of queued buffers costs one wake-up, not one each.
+    while (input_.empty() && !stop) {
+        fillerWaiting_ = true;
+        if (inputQueued_.wait_until(lock, deadline) == std::cv_status::timeout) {
+            fillerWaiting_ = false;
+            return !input_.empty() || stop;
+        }
+    }
+    fillerWaiting_ = false;
+    return true;
+}
+
+void BufferQueues::WakeFiller() {
+    {
+        // Orders the stop request before the filler's next look at it.
+        Lock lock(inputLock_);
+    }
+    inputQueued_.notify_all();
+}
+
 void BufferQueues::ReturnToInput(CBufferInfo& buffer) {
     Lock lock(inputLock_);
     if (buffer.state == BufferState::FillingDiscarded) {
@@ -197,17 +246,17 @@ void BufferQueues::ForgetAborts() {
     if (output_.empty()) newBuffer_.Reset();
 }
 
-bool BufferQueues::HasDelivered() {
+BufferQueues::Front BufferQueues::PeekDelivered() {
     Lock lock(deliveryLock_);
-    return FrontReadyLocked();
+    return FrontLocked();
 }
 
-// Under the delivery lock.
-bool BufferQueues::FrontReadyLocked() {
-    aborts_.ThrowIfKilled();
-    if (!output_.empty()) return true;
+// Under the delivery lock. A pending abort is consumed here.
+BufferQueues::Front BufferQueues::FrontLocked() {
+    if (aborts_.Consume()) return Front::Aborted;
+    if (!output_.empty()) return Front::Buffer;
     newBuffer_.Reset();
-    return false;
+    return Front::Empty;
 }
 
 void BufferQueues::RefreshNewBufferSignal() {

@@ -6,9 +6,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 #include "GenTL.h"
 #include "common/ManualResetEvent.h"
@@ -38,6 +41,10 @@ public:
     // The acquisition side: the front of the input queue, or null. The buffer taken cannot be
     // revoked until ReturnToInput or Deliver ends its fill.
     CBufferInfo* TakeNextToFill();
+    // Waits until the input queue holds a buffer or stop is set; false after the timeout.
+    bool WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop);
+    // Ends a WaitForInput after its stop was set.
+    void WakeFiller();
     void ReturnToInput(CBufferInfo& buffer);
     // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
     // who may read the count as soon as it has the buffer. False, and nothing counted, when a
@@ -52,25 +59,29 @@ public:
     // output queue or a pending abort.
     void RefreshNewBufferSignal();
 
+    // What a waiter for a delivered buffer finds first.
+    enum class Front { Buffer, Empty, Aborted };
+
     // The reporting side: the front of the output queue goes to report, then becomes delivered.
-    // A pending abort raises first and leaves the front where it is; false when the queue is
-    // empty, with the new-buffer signal reset under the same lock, so that a waiter that then
-    // waits for the signal misses no delivery.
+    // A pending abort comes first and leaves the front where it is. With nothing to take, the
+    // new-buffer signal is reset under the same lock, so that a waiter that then waits for the
+    // signal misses no delivery.
     template <class Report>
-    bool TakeDelivered(Report&& report) {
+    Front TakeDelivered(Report&& report) {
         Lock inputLock(inputLock_);
         Lock deliveryLock(deliveryLock_);
-        if (!FrontReadyLocked()) return false;
+        const Front found = FrontLocked();
+        if (found != Front::Buffer) return found;
         CBufferInfo& front = *output_.front();
         report(front);
         output_.pop_front();
         front.state = BufferState::Delivered;
         front.hasNewData = true;
         if (output_.empty()) newBuffer_.Reset();
-        return true;
+        return Front::Buffer;
     }
     // As TakeDelivered, but only looks: the front stays in the output queue.
-    bool HasDelivered();
+    Front PeekDelivered();
 
     size_t NumAnnounced() const;
     size_t NumQueued() const;
@@ -84,16 +95,21 @@ private:
     using Lock = std::lock_guard<std::recursive_mutex>;
 
     CBufferInfo& AnnouncedLocked(const void* handle);
+    void FlushLocked(GenTL::ACQ_QUEUE_TYPE operation);
     void EnterInput(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
     void RemoveFromOutput(CBufferInfo& buffer);
-    bool FrontReadyLocked();
+    Front FrontLocked();
 
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;
     std::deque<std::unique_ptr<CBufferInfo>> announced_;
+    // The announced buffers by handle: every buffer call looks its handle up here.
+    std::unordered_map<const void*, CBufferInfo*> byHandle_;
     std::deque<CBufferInfo*> input_;
     std::deque<CBufferInfo*> output_;
+    std::condition_variable_any inputQueued_;
+    bool fillerWaiting_ = false;
     std::atomic<uint64_t> everDelivered_{0};
     KillLatch aborts_;
     ManualResetEvent newBuffer_;

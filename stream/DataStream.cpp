@@ -99,20 +99,24 @@ GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t 
     const WaitDeadline deadline(timeoutMs);
     // A wake-up that finds neither a buffer nor an abort (a requeue or a flush emptied the
     // output queue, or another waiter came first) waits on for the rest of the time.
-    while (!ReportNewBuffer(buffer, size)) {
+    for (;;) {
+        switch (ReportNewBuffer(buffer, size)) {
+            case BufferQueues::Front::Buffer: return GenTL::GC_ERR_SUCCESS;
+            case BufferQueues::Front::Aborted: return GenTL::GC_ERR_ABORT;
+            case BufferQueues::Front::Empty: break;
+        }
         if (!queues_.NewBufferSignal().Wait(deadline))
             return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
                                                                           : GenTL::GC_ERR_TIMEOUT;
     }
-    return GenTL::GC_ERR_SUCCESS;
 }
 
-bool CDataStream::ReportNewBuffer(void* buffer, size_t* size) {
+BufferQueues::Front CDataStream::ReportNewBuffer(void* buffer, size_t* size) {
     // A size query takes nothing: the buffer stays for the call that follows it.
     if (buffer == nullptr) {
-        if (!queues_.HasDelivered()) return false;
-        *size = sizeof(GenTL::EVENT_NEW_BUFFER_DATA);
-        return true;
+        const BufferQueues::Front front = queues_.PeekDelivered();
+        if (front == BufferQueues::Front::Buffer) *size = sizeof(GenTL::EVENT_NEW_BUFFER_DATA);
+        return front;
     }
     return queues_.TakeDelivered([&](CBufferInfo& front) {
         GenTL::EVENT_NEW_BUFFER_DATA data{HandleOf(&front), front.UserPointer()};

@@ -51,7 +51,7 @@ public:
 
 private:
     // False when there is nothing to report yet.
-    bool ReportNewBuffer(void* buffer, size_t* size);
+    BufferQueues::Front ReportNewBuffer(void* buffer, size_t* size);
     static Tevold::CamStream* OpenCameraStream(CDevice& device, const std::string& id);
     template <class T>
     void CopyCameraParameter(GenTL::STREAM_INFO_CMD command, uint32_t parameter, T initial,

@@ -21,6 +21,10 @@
 // timestamp; a consumer more than one period late gets the next image at once, stamped with the
 // moment it was made (the camera keeps no backlog). With pacing off images come at once, stamped
 // with the moment they were made. Timestamps are steady-clock nanoseconds and always increase.
+// An image nobody takes (GrabImage without a destination) is one the camera sent at its frame
+// rate, paced or not: dropped images follow each other at exactly AcquisitionFrameRate, each
+// stamped with the moment it was due. StopGrab ends the grab in progress, and every grab until
+// the next start, with kGrabAborted.
 //
 // Device events. A connected camera raises kEventAcquisitionStart / kEventAcquisitionStop when
 // its acquisition starts or stops (by StartGrab/StopGrab, the AcquisitionStart/AcquisitionStop

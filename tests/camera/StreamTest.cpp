@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -126,8 +127,45 @@ TEST_F(StreamTest, GrabWritesOnlyWholeImagesAndOnlyWhileAcquiring)
     buffer.push_back(0xEE);
     ASSERT_EQ(kGrabOk, stream_->GrabImage(buffer.data(), buffer.size(), 1000, &info));
     EXPECT_EQ(2u, info.frameId);
-    ASSERT_EQ(Result::kSuccess, stream_->StopGrab(0));
+    ASSERT_EQ(Result::kSuccess, WriteU32(*device_, Reg::kAcquisitionStop, Sim::kCommandValue));
     EXPECT_EQ(kGrabTimeout, Grab(nullptr, 20));
+}
+
+TEST_F(StreamTest, StopGrabEndsTheGrabInProgressAndEveryGrabUntilTheNextStart)
+{
+    // The second image is due a whole second after the first: the grab waits for it.
+    Sim::SetPacing(true);
+    Sim::SetFrameRate(kGevCamera, Sim::kMinFrameRate);
+    ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
+    Image buffer(Parameter<uint64_t>(kParamPayloadSize));
+    ASSERT_EQ(kGrabOk, stream_->GrabImage(buffer.data(), buffer.size(), 1000, nullptr));
+    std::atomic<CamResult> waiting{kGrabOk};
+    std::thread grabber([&] { waiting = stream_->GrabImage(buffer.data(), buffer.size(), 60'000, nullptr); });
+    ASSERT_EQ(Result::kSuccess, stream_->StopGrab(0));
+    grabber.join();
+    // Either the grab was waiting and was ended, or it began after the stop and never waited.
+    EXPECT_EQ(kGrabAborted, waiting.load());
+    EXPECT_EQ(kGrabAborted, Grab(nullptr, 60'000));
+    EXPECT_EQ(kGrabAborted, stream_->GrabImage(buffer.data(), buffer.size(), 60'000, nullptr));
+
+    Sim::SetPacing(false);
+    ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
+    EXPECT_EQ(kGrabOk, stream_->GrabImage(buffer.data(), buffer.size(), 1000, nullptr));
+}
+
+TEST_F(StreamTest, DroppedImagesComeAtTheFrameRateAlsoWithPacingOff)
+{
+    Sim::SetFrameRate(kGevCamera, Sim::kMinFrameRate);
+    ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
+    CamImageInfo first;
+    ASSERT_EQ(kGrabOk, Grab(&first, 0));
+    // The next image nobody takes is a second away; one written into a buffer comes at once.
+    EXPECT_EQ(kGrabTimeout, Grab(nullptr, 0));
+    Image buffer(Parameter<uint64_t>(kParamPayloadSize));
+    CamImageInfo written;
+    ASSERT_EQ(kGrabOk, stream_->GrabImage(buffer.data(), buffer.size(), 0, &written));
+    EXPECT_EQ(first.frameId + 1, written.frameId);
+    EXPECT_EQ(2, Parameter<int64_t>(kParamFramesStarted));
 }
 
 TEST_F(StreamTest, OneStreamWithFixedSizeParameters)
@@ -214,7 +252,7 @@ TEST_F(StreamTest, GrabRunsBesideRegisterAccessAndStop)
     }
     ASSERT_EQ(Result::kSuccess, stream_->StopGrab(0));
     grabber.join();
-    EXPECT_EQ(kGrabTimeout, Grab(nullptr, 0));
+    EXPECT_EQ(kGrabAborted, Grab(nullptr, 0));
 }
 
 // The library's own fault contract; how the producer reports each forced failure is the

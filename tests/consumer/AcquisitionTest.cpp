@@ -287,6 +287,26 @@ TEST_F(ConsumerAcquisition, StartWhileGrabbingAndStopWithoutStart) {
     EXPECT_EQ(Failure(Stop()), Failed(GC_ERR_IO, "Unable to stop acquisition"));
 }
 
+// A stop while the acquisition waits for a slow camera's next image ends that grab: the buffer
+// it was for goes back to the input queue, and the next start fills it first.
+TEST_F(ConsumerAcquisition, StopEndsAGrabWaitingForTheNextImage) {
+    Sim::SetPacing(true);
+    Sim::SetFrameRate(kCam1001, Sim::kMinFrameRate);
+    const auto buffers = AllocAndQueue(ds, 2, PayloadSize(ds));
+    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
+    ASSERT_EQ(NextBuffer(newBuffer).buffer, buffers[0]) << LastErrorText();
+    // The second image is a second away; the stop does not wait for it.
+    EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
+    EXPECT_FALSE(Grabbing());
+    EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_QUEUED), 1u);
+    EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), 1u);
+
+    Sim::SetPacing(false);
+    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
+    EXPECT_EQ(NextBuffer(newBuffer).buffer, buffers[1]) << LastErrorText();
+    EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
+}
+
 // Images without a buffer are counted and dropped; one too large for its buffer is delivered
 // as incomplete; a buffer queued later is filled as usual.
 TEST_F(ConsumerAcquisition, UnderrunsAndABufferTooSmallForTheImage) {

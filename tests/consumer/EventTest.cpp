@@ -70,6 +70,7 @@ TEST_F(ConsumerEvent, KillEndsWaitsOnEveryEventKind) {
     ASSERT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_INPUT_TO_OUTPUT), GC_ERR_SUCCESS);
     ASSERT_EQ(gentl.EventKill(newBuffer), GC_ERR_SUCCESS);
     EXPECT_EQ(NextBuffer(newBuffer, GENTL_INFINITE).result, GC_ERR_ABORT);
+    EXPECT_EQ(LastErrorText(), "Wait terminated");
     EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_AWAIT_DELIVERY), 1u);
     const Delivery next = NextBuffer(newBuffer, 0);
     ASSERT_EQ(next.result, GC_ERR_SUCCESS);

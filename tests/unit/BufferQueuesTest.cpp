@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <vector>
 
 #include "common/GenICamException.h"
@@ -28,7 +29,8 @@ protected:
     // Buffers in the order they come out of the output queue.
     std::vector<CBufferInfo*> DrainOutput() {
         std::vector<CBufferInfo*> taken;
-        while (queues_.TakeDelivered([&](CBufferInfo& front) { taken.push_back(&front); })) {
+        while (queues_.TakeDelivered([&](CBufferInfo& front) { taken.push_back(&front); }) ==
+               BufferQueues::Front::Buffer) {
         }
         return taken;
     }
@@ -171,32 +173,56 @@ TEST_F(Queues, TheNewBufferSignalFollowsWhatAWaiterWouldFind) {
     EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
 
     queues_.AbortWait();
-    EXPECT_THROW(DrainOutput(), AbortException);
+    EXPECT_EQ(queues_.TakeDelivered([](CBufferInfo&) {}), BufferQueues::Front::Aborted);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
     EXPECT_EQ(DrainOutput().size(), 1u);
+}
+
+// The acquisition thread sleeps in WaitForInput while no buffer is queued: a queue from another
+// thread or a stop request ends the wait, and a revoked buffer is no longer found.
+TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
+    std::atomic<bool> stop{false};
+    EXPECT_FALSE(queues_.WaitForInput(std::chrono::milliseconds(0), stop));
+
+    auto filler = std::async(std::launch::async, [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
+    Queue(buffers_[1]);
+    EXPECT_TRUE(filler.get());
+    EXPECT_EQ(queues_.TakeNextToFill(), buffers_[1]);
+    queues_.ReturnToInput(*buffers_[1]);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+
+    filler = std::async(std::launch::async, [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
+    stop = true;
+    queues_.WakeFiller();
+    EXPECT_TRUE(filler.get());
+
+    const void* revoked = Handle(buffers_[2]);
+    queues_.Revoke(revoked, nullptr, nullptr);
+    EXPECT_THROW(queues_.Queue(revoked), InvalidHandleException);
+    EXPECT_EQ(&queues_.Announced(Handle(buffers_[0])), buffers_[0]);
 }
 
 TEST_F(Queues, LookingAtTheOutputTakesNothingAndAnEmptyLookClearsTheSignal) {
     Queue(buffers_[0]);
     Deliver(*queues_.TakeNextToFill());
-    EXPECT_TRUE(queues_.HasDelivered());
-    EXPECT_TRUE(queues_.HasDelivered());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Buffer);
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Buffer);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
 
     // Taken back before it was reported: the signal it set stays until a look finds nothing.
     Queue(buffers_[0]);
     EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
-    EXPECT_FALSE(queues_.HasDelivered());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
     EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
 
     queues_.AbortWait();
-    EXPECT_THROW(queues_.HasDelivered(), AbortException);
-    EXPECT_FALSE(queues_.HasDelivered());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Aborted);
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
 }
 
 TEST_F(Queues, ARegistrationForgetsAbortsAndTheirWakeUp) {
     queues_.AbortWait();
     queues_.ForgetAborts();
     EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
-    EXPECT_FALSE(queues_.HasDelivered());
+    EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
 }

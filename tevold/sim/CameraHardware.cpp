@@ -113,47 +113,66 @@ CamResult CameraHardware::StartAcquisition(int64_t imageCount)
     return Result::kSuccess;
 }
 
-void CameraHardware::StopAcquisition()
+void CameraHardware::StopAcquisitionAndAbortGrabs()
 {
     std::lock_guard lock(mutex_);
+    grabsAborted_ = true;
     StopLocked();
+    acquisitionChanged_.notify_all();
+}
+
+CamResult CameraHardware::EndedGrabResultLocked() const
+{
+    if (grabsAborted_) {
+        return kGrabAborted;
+    }
+    return present_ ? kGrabTimeout : kGrabStreamFailed;
 }
 
 CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
                                     CamImageInfo* info)
 {
-    const auto deadline = SimClock::now() + std::chrono::milliseconds(timeoutMs);
+    SimClock::time_point now = SimClock::now();
+    const auto deadline = now + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(mutex_);
-    if (!acquisitionChanged_.wait_until(lock, deadline, [&] { return acquiring_ || !present_; })) {
-        return kGrabTimeout;
-    }
-    if (!present_) {
-        return kGrabStreamFailed;
+    const auto stopped = [&] { return grabsAborted_ || !present_; };
+    if (!acquiring_ || stopped()) {
+        if (!acquisitionChanged_.wait_until(lock, deadline, [&] { return acquiring_ || stopped(); })) {
+            return kGrabTimeout;
+        }
+        if (stopped()) {
+            return EndedGrabResultLocked();
+        }
+        now = SimClock::now();
     }
     if (destination != nullptr && capacity < pattern_->Format().PayloadSize()) {
         return kGrabBufferTooSmall;
     }
     const uint64_t acquisition = acquisitionNumber_;
-    const auto ended = [&] { return !acquiring_ || acquisitionNumber_ != acquisition; };
-    while (pacing_ && !ended()) {
+    const auto ended = [&] { return stopped() || !acquiring_ || acquisitionNumber_ != acquisition; };
+    // An image nobody takes is sent at the frame rate whether or not images are paced.
+    const bool dropping = destination == nullptr;
+    while ((pacing_ || dropping) && !ended()) {
         const auto due = schedule_.NextDue();
-        if (SimClock::now() >= due) {
+        if (now >= due) {
             break;
         }
         if (due > deadline) {
             acquisitionChanged_.wait_until(lock, deadline, ended);
-            return present_ ? kGrabTimeout : kGrabStreamFailed;
+            return EndedGrabResultLocked();
         }
         acquisitionChanged_.wait_until(lock, due, ended);
+        now = SimClock::now();
     }
     if (ended()) {
-        return present_ ? kGrabTimeout : kGrabStreamFailed;
+        return EndedGrabResultLocked();
     }
 
     const uint64_t frameId = ++frameCounter_;
     ++framesStarted_;
-    const auto stamp = schedule_.BookImage(SimClock::now(), pacing_,
-                                           registers_.Settings().frameRate);
+    const double frameRate = registers_.Settings().frameRate;
+    const auto stamp = dropping ? schedule_.BookDroppedImage(frameRate)
+                                : schedule_.BookImage(now, pacing_, frameRate);
     const std::shared_ptr<const TestPatternGenerator> pattern = pattern_;
     if (imagesLeft_ > 0 && --imagesLeft_ == 0) {
         StopLocked();
@@ -162,8 +181,8 @@ CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t
 
     // The pattern is immutable and the format cannot change while acquiring, so the copy into the
     // destination runs without the lock, beside register accesses.
-    if (destination != nullptr) {
-        pattern->Fill(static_cast<uint8_t*>(destination), frameId);
+    if (destination != nullptr && !pattern->Fill(static_cast<uint8_t*>(destination), frameId, grabsAborted_)) {
+        return kGrabAborted;
     }
     if (info != nullptr) {
         const ImageFormat& format = pattern->Format();
@@ -203,6 +222,7 @@ void CameraHardware::RaiseEvent(uint32_t eventId)
 
 void CameraHardware::StartLocked(int64_t imageCount)
 {
+    grabsAborted_ = false;
     if (acquiring_) {
         return;
     }

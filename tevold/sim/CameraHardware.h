@@ -52,7 +52,9 @@ public:
 
     // imageCount: kUnlimitedImages, or the images after which the acquisition stops by itself.
     CamResult StartAcquisition(int64_t imageCount);
-    void StopAcquisition();
+    // Stops the acquisition and ends every grab in progress, and every grab until the next
+    // start, with kGrabAborted.
+    void StopAcquisitionAndAbortGrabs();
     CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
                         CamImageInfo* info);
     StreamState Stream() const;
@@ -66,6 +68,7 @@ private:
     void StopLocked();
     void PostLocked(uint32_t eventId);
     void RebuildPatternLocked();
+    CamResult EndedGrabResultLocked() const;
 
     const CameraConfig config_;
     const std::string interfaceName_;
@@ -81,6 +84,8 @@ private:
     bool present_ = true;
     bool connected_ = false;
     bool acquiring_ = false;
+    // Written under the mutex; the image writer reads it without, to stop mid-image.
+    std::atomic<bool> grabsAborted_{false};
     uint64_t acquisitionNumber_ = 0;  // tells a waiting grab that its acquisition ended
     uint64_t frameCounter_ = 0;
     int64_t framesStarted_ = 0;

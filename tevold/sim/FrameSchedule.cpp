@@ -3,6 +3,15 @@
 #include <algorithm>
 
 namespace Tevold::Sim {
+namespace {
+
+SimClock::duration Period(double framesPerSecond)
+{
+    return std::chrono::duration_cast<SimClock::duration>(
+        std::chrono::duration<double>(1.0 / framesPerSecond));
+}
+
+}  // namespace
 
 void FrameSchedule::Restart(SimClock::time_point now)
 {
@@ -12,16 +21,21 @@ void FrameSchedule::Restart(SimClock::time_point now)
 SimClock::time_point FrameSchedule::BookImage(SimClock::time_point now, bool paced,
                                               double framesPerSecond)
 {
-    const auto period = std::chrono::duration_cast<SimClock::duration>(
-        std::chrono::duration<double>(1.0 / framesPerSecond));
-    SimClock::time_point stamp = now;
-    if (paced && now - nextDue_ <= period) {
-        stamp = nextDue_;
-    }
+    const bool onTime = paced && now - nextDue_ <= Period(framesPerSecond);
+    return Stamp(onTime ? nextDue_ : now, framesPerSecond);
+}
+
+SimClock::time_point FrameSchedule::BookDroppedImage(double framesPerSecond)
+{
+    return Stamp(nextDue_, framesPerSecond);
+}
+
+SimClock::time_point FrameSchedule::Stamp(SimClock::time_point moment, double framesPerSecond)
+{
     // Timestamps must increase even when the clock is coarse or images come back to back.
-    stamp = std::max(stamp, lastStamp_ + SimClock::duration(1));
+    const SimClock::time_point stamp = std::max(moment, lastStamp_ + SimClock::duration(1));
     lastStamp_ = stamp;
-    nextDue_ = stamp + period;
+    nextDue_ = stamp + Period(framesPerSecond);
     return stamp;
 }
 

@@ -15,8 +15,13 @@ public:
     SimClock::time_point NextDue() const { return nextDue_; }
     // Books an image made at now; returns its timestamp.
     SimClock::time_point BookImage(SimClock::time_point now, bool paced, double framesPerSecond);
+    // Books the image due next, which nobody took: the camera sent it on time whether or not
+    // it was paced, so dropped images follow each other at exactly the frame rate.
+    SimClock::time_point BookDroppedImage(double framesPerSecond);
 
 private:
+    SimClock::time_point Stamp(SimClock::time_point moment, double framesPerSecond);
+
     SimClock::time_point nextDue_{};
     SimClock::time_point lastStamp_{};
 };

@@ -32,7 +32,7 @@ CamResult SimStream::StopGrab(uint32_t /*mode*/)
     if (const auto fault = faults_.Take(Operation::StopGrab, DeviceId())) {
         return *fault;
     }
-    camera_->StopAcquisition();
+    camera_->StopAcquisitionAndAbortGrabs();
     return Result::kSuccess;
 }
 
@@ -85,7 +85,7 @@ CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
 CamResult SimStream::CloseStream()
 {
     camera_->Calls().Record(CameraCall::CloseStream);
-    camera_->StopAcquisition();
+    camera_->StopAcquisitionAndAbortGrabs();
     owner_.ReleaseStream();
     return Result::kSuccess;
 }

@@ -2,11 +2,16 @@
 
 #include "tevold/SimRegisterMap.h"
 #include "tevold/sim/LittleEndian.h"
+#include "tevold/sim/StreamingCopy.h"
 
 #include <cstring>
 
 namespace Tevold::Sim {
 namespace {
+
+// How much of an image is written between two looks at the stop request: a stop waits for at
+// most this much memory traffic, a few tens of microseconds.
+constexpr size_t kBytesBetweenStopChecks = 256 * 1024;
 
 uint32_t PeriodOf(uint32_t pixelFormat)
 {
@@ -54,23 +59,43 @@ void TestPatternGenerator::BuildLine()
     }
 }
 
-void TestPatternGenerator::Fill(uint8_t* destination, uint64_t frameId) const
+bool TestPatternGenerator::Fill(uint8_t* destination, uint64_t frameId,
+                                const std::atomic<bool>& stop) const
 {
     const size_t rowBytes = format_.RowBytes();
     const size_t bytesPerPixel = format_.BytesPerPixel();
+    const bool streaming = format_.PayloadSize() >= StreamingThreshold();
     const uint32_t frameShift = testPattern_ == TestPattern::kBlack
         ? 0 : static_cast<uint32_t>(frameId % period_);
     uint32_t shift = frameShift;
     uint8_t* row = destination;
+    size_t sinceStopCheck = 0;
     for (uint32_t y = 0; y < format_.height; ++y) {
-        std::memcpy(row, line_.data() + shift * bytesPerPixel, rowBytes);
+        const uint8_t* source = line_.data() + shift * bytesPerPixel;
+        if (streaming) {
+            StreamingCopy(row, source, rowBytes);
+        } else {
+            std::memcpy(row, source, rowBytes);
+        }
         row += rowBytes;
         shift += shiftPerRow_;
         if (shift >= period_) {
             shift -= period_;
         }
+        sinceStopCheck += rowBytes;
+        if (sinceStopCheck >= kBytesBetweenStopChecks) {
+            sinceStopCheck = 0;
+            if (stop.load(std::memory_order_relaxed)) {
+                StreamingCopyDone();
+                return false;
+            }
+        }
+    }
+    if (streaming) {
+        StreamingCopyDone();
     }
     StoreLittleEndian(destination, frameId);
+    return true;
 }
 
 }  // namespace Tevold::Sim

@@ -2,6 +2,7 @@
 
 #include "tevold/sim/ImageFormat.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -15,8 +16,9 @@ public:
     TestPatternGenerator(const ImageFormat& format, uint32_t testPattern);
 
     const ImageFormat& Format() const { return format_; }
-    // Writes one whole image (Format().PayloadSize() bytes).
-    void Fill(uint8_t* destination, uint64_t frameId) const;
+    // Writes one whole image (Format().PayloadSize() bytes); false when stop was set before the
+    // whole image was written, which the writer looks at every few hundred kilobytes.
+    bool Fill(uint8_t* destination, uint64_t frameId, const std::atomic<bool>& stop) const;
 
 private:
     void BuildLine();

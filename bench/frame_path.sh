@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the benchmark in Release and prints the frame-path table: every figure beside its
+# same-run reference, as a ratio. Extra arguments go to the benchmark binary. Takes about
+# 3 minutes on a 2-core machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# --from FILE prints the table of an earlier run's JSON instead of running the benchmark.
+if [ "${1:-}" = "--from" ]; then
+  json="$2"
+else
+  build=build/bench
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target kavrin_bench >/dev/null
+  json="$build/frame_path.json"
+  "$build/bin/kavrin_bench" --benchmark_out="$json" --benchmark_out_format=json "$@" >/dev/null
+  echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
+       "load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
+fi
+jq -r '
+  def us: .real_time * ({"ns": 0.001, "us": 1, "ms": 1000, "s": 1000000}[.time_unit]);
+  def ns: us * 1000;
+  def f(d): . * pow(10; d) | round / pow(10; d) | tostring;
+  [.benchmarks[] | select(.run_type == "iteration")] as $all
+  | def find(name): [$all[] | select(.name | startswith(name))][0];
+  "",
+  "| image | buffers | path µs/frame | memset µs | memcpy µs | path vs memset | path vs memcpy | CPU µs/frame | underruns/frame | handoff µs/frame | handoff CPU µs | path vs handoff |",
+  "|---|---|---|---|---|---|---|---|---|---|---|---|",
+  ($all[] | select(.name | startswith("Frames/")) |
+    (.name | sub("^Frames/"; "") | sub("/real_time$"; "")) as $args
+    | find("Memset/" + $args) as $memset | find("Memcpy/" + $args) as $memcpy
+    | find("Handoff/" + $args) as $handoff
+    | ($args | capture("w:(?<w>[0-9]+)/h:(?<h>[0-9]+)/bits:(?<b>[0-9]+)/buffers:(?<n>[0-9]+)")) as $a
+    | "| \($a.w)x\($a.h) Mono\($a.b) | \($a.n) | \(us | f(2)) | \($memset | us | f(2)) | \($memcpy | us | f(2)) | \(($memset | us) / us | f(2)) | \(($memcpy | us) / us | f(2)) | \(.cpu_us_per_frame | f(2)) | \(.underruns_per_frame | f(3)) | \($handoff | us | f(2)) | \($handoff.cpu_us_per_frame | f(2)) | \(($handoff | us) / us | f(2)) |"),
+  "",
+  "| call, stream acquiring | ns | × memset of 64 bytes |",
+  "|---|---|---|",
+  ((find("MemsetOf64Bytes") | ns) as $memset64
+  | ("| DSGetBufferInfo (frame ID) | \(find("BufferInfoCall") | ns | f(0)) | \((find("BufferInfoCall") | ns) / $memset64 | f(1)) |",
+     "| DSQueueBuffer | \(find("QueueBufferCall") | ns | f(0)) | \((find("QueueBufferCall") | ns) / $memset64 | f(1)) |",
+     "| EventGetInfo (number fired) | \(find("EventInfoCall") | ns | f(0)) | \((find("EventInfoCall") | ns) / $memset64 | f(1)) |",
+     "| memset of 64 bytes (reference) | \($memset64 | f(1)) | 1 |")),
+  "",
+  "| wake | median µs | max µs | median vs condition variable |",
+  "|---|---|---|---|",
+  (find("KillToWaiter") as $kill | find("ConditionVariableWake") as $cv
+    | "| EventKill → waiter returns | \($kill.median_us | f(1)) | \($kill.max_us | f(1)) | \($kill.median_us / $cv.median_us | f(2)) |",
+      "| condition variable wake (reference) | \($cv.median_us | f(1)) | \($cv.max_us | f(1)) | 1 |"),
+  "",
+  "| DSStopAcquisition during a grab | median µs | max µs |",
+  "|---|---|---|",
+  ($all[] | select(.name | startswith("StopLatency/")) |
+    "| \(.name | capture("StopLatency/(?<r>[0-9]+)").r) fps | \(.median_us | f(0)) | \(.max_us | f(0)) |"),
+  "",
+  "| stream | CPU share of one core | underruns/s |",
+  "|---|---|---|",
+  (find("StreamCpu/paced_10fps") | "| paced at 10 fps, consumer requeues | \(.cpu_share * 100 | f(2)) % | \(.underruns_per_s | f(1)) |"),
+  (find("StreamCpu/every_buffer_held_30fps") | "| pacing off, consumer holds every buffer (camera at 30 fps) | \(.cpu_share * 100 | f(2)) % | \(.underruns_per_s | f(1)) |")
+' "$json"
