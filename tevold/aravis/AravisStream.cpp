@@ -53,6 +53,7 @@ CamResult AravisStream::StartGrab(uint32_t mode, int64_t count)
     }
     framesStarted_ = 0;
     remaining_ = count > 0 ? count : -1;
+    stopped_ = false;
     if (const CamResult result = ExecuteCommand("AcquisitionStart"); result != 0) {
         EndStreaming();
         return result;
@@ -63,6 +64,7 @@ CamResult AravisStream::StartGrab(uint32_t mode, int64_t count)
 
 CamResult AravisStream::StopGrab(uint32_t /*mode*/)
 {
+    stopped_ = true;
     ++stopCount_;
     std::lock_guard lock(grabMutex_);
     EndStreaming();
@@ -87,7 +89,7 @@ CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t t
     std::lock_guard lock(grabMutex_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (stopCount_ != stops) {
+        if (stopped_ || stopCount_ != stops) {
             return kGrabAborted;
         }
         if (connection_.lost) {

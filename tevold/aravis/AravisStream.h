@@ -45,6 +45,9 @@ private:
     bool receiving_ = true;  // Aravis starts receiving when the stream is made
     int64_t remaining_ = -1;  // images until the camera stops by itself; negative: no limit
     std::atomic<uint64_t> stopCount_{0};
+    // Set by StopGrab until the next StartGrab: a grab that begins after a stop ends at once,
+    // so a stop never waits for a grab that started just behind it.
+    std::atomic<bool> stopped_{false};
     std::atomic<bool> acquiring_{false};
     std::atomic<int64_t> framesStarted_{0};
     // Kept for the producer to read back; GrabImage always waits as long as its caller says.
