@@ -5,13 +5,13 @@
 
 namespace {
 
-bool Matches(const DeviceEntry& device, const std::string& spec)
+bool Matches(const DeviceEntry& device, const std::string& deviceName)
 {
     static const std::string kSerial = "SN->";
     static const std::string kUserName = "USERNAME->";
-    if (spec.rfind(kSerial, 0) == 0) return device.serialNumber == spec.substr(kSerial.size());
-    if (spec.rfind(kUserName, 0) == 0) return device.userName == spec.substr(kUserName.size());
-    return device.id == spec;
+    if (deviceName.rfind(kSerial, 0) == 0) return device.serialNumber == deviceName.substr(kSerial.size());
+    if (deviceName.rfind(kUserName, 0) == 0) return device.userName == deviceName.substr(kUserName.size());
+    return device.id == deviceName;
 }
 
 }  // namespace
@@ -29,17 +29,17 @@ DeviceCatalog::DeviceCatalog(const std::vector<std::string>& producerPaths)
     }
 }
 
-DeviceLocation DeviceCatalog::Select(const std::string& spec)
+DeviceLocation DeviceCatalog::Select(const std::string& deviceName)
 {
     std::string known;
     for (auto& producer : producers_) {
         for (const auto& iface : producer->Interfaces()) {
             for (const auto& device : iface.devices) {
-                if (spec.empty() || Matches(device, spec)) return {producer.get(), &iface, &device};
+                if (deviceName.empty() || Matches(device, deviceName)) return {producer.get(), &iface, &device};
                 known += (known.empty() ? "" : ", ") + device.id;
             }
         }
     }
     if (known.empty()) throw std::runtime_error("no device found");
-    throw std::runtime_error("no device matches \"" + spec + "\"; the devices are: " + known);
+    throw std::runtime_error("no device matches \"" + deviceName + "\"; the devices are: " + known);
 }

@@ -21,9 +21,9 @@ public:
 
     std::vector<std::unique_ptr<ProducerSession>>& Producers() { return producers_; }
 
-    // spec is a device ID, "SN->serial" or "USERNAME->name"; empty takes the first device listed.
+    // deviceName is a device ID, "SN->serial" or "USERNAME->name"; empty takes the first device listed.
     // Throws std::runtime_error naming the devices there are when none matches.
-    DeviceLocation Select(const std::string& spec);
+    DeviceLocation Select(const std::string& deviceName);
 
 private:
     std::vector<std::unique_ptr<ProducerSession>> producers_;

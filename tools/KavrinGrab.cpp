@@ -101,7 +101,7 @@ int Features(DeviceCatalog& catalog, const CommandLine& line)
 {
     // The first word names the device when it is one; otherwise every word is a feature.
     std::vector<std::string> names = line.words;
-    std::string spec;
+    std::string deviceName;
     if (!names.empty() && (names.front().find("->") != std::string::npos || [&] {
             try {
                 catalog.Select(names.front());
@@ -110,10 +110,10 @@ int Features(DeviceCatalog& catalog, const CommandLine& line)
                 return false;
             }
         }())) {
-        spec = names.front();
+        deviceName = names.front();
         names.erase(names.begin());
     }
-    const DeviceLocation location = catalog.Select(spec);
+    const DeviceLocation location = catalog.Select(deviceName);
     OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
     CameraFeatures features(device.GenTL(), device.RemotePort(),
                             DownloadDescription(device.GenTL(), device.RemotePort()).xml);
@@ -127,18 +127,18 @@ int Features(DeviceCatalog& catalog, const CommandLine& line)
 
 int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts)
 {
-    std::string spec;
+    std::string deviceName;
     std::vector<std::string> settings;
     for (const auto& word : line.words) {
         if (word.find('=') != std::string::npos) {
             settings.push_back(word);
-        } else if (spec.empty()) {
-            spec = word;
+        } else if (deviceName.empty()) {
+            deviceName = word;
         } else {
-            throw UsageError("more than one device given: " + spec + ", " + word);
+            throw UsageError("more than one device given: " + deviceName + ", " + word);
         }
     }
-    const DeviceLocation location = catalog.Select(spec);
+    const DeviceLocation location = catalog.Select(deviceName);
     OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
     CameraFeatures features(device.GenTL(), device.RemotePort(),
                             DownloadDescription(device.GenTL(), device.RemotePort()).xml);
