@@ -136,6 +136,15 @@ public:
     // images a camera at that rate has lost meanwhile. info, when given, describes the image.
     virtual CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
                                 CamImageInfo* info) = 0;
+    // Lends memory that a later image may be received into before the GrabImage that names it,
+    // so that the image needs no copy. Lent memory is filled in the order it was lent; lending
+    // memory already lent changes nothing. It stays lent until a GrabImage naming it returns
+    // kGrabOk, kGrabImageLost or kGrabBufferTooSmall, or until ReclaimDestinations or StopGrab.
+    // Lending takes effect only between StartGrab and StopGrab. A backend that writes only
+    // during GrabImage may ignore it.
+    virtual CamResult LendDestination(void* memory, size_t capacity) = 0;
+    // Ends every lending: once it returns, the stream writes into no memory lent before.
+    virtual CamResult ReclaimDestinations() = 0;
     virtual CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) = 0;
     virtual CamResult GetParameter(uint32_t parameter, void* value, size_t* size) = 0;
     virtual CamResult CloseStream() = 0;

@@ -41,6 +41,7 @@ public:
     void Close();
 
     CDevicePort& RemotePort() { return *port_; }
+    CEventError& ErrorEvent() { return errorEvent_; }
     Tevold::CamDevice& Camera() { return *camera_; }
     // The handle of the interface that opened the device, or null once that interface was
     // closed. Taken under the link's lock, so the interface cannot go meanwhile.

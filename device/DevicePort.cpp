@@ -17,7 +17,10 @@ CDevicePort::~CDevicePort() { RetireHandle(); }
 void CDevicePort::OnDeviceEvent(uint32_t eventId, uint32_t, uint64_t, uint32_t timestampLow,
                                 uint32_t timestampHigh, void* context) {
     const uint64_t timestamp = uint64_t{timestampHigh} << 32 | timestampLow;
-    static_cast<CDevicePort*>(context)->deviceEvent_.PostDeviceEvent(eventId, timestamp);
+    auto& port = *static_cast<CDevicePort*>(context);
+    port.deviceEvent_.PostDeviceEvent(eventId, timestamp);
+    if (eventId == Tevold::kEventControlLost)
+        port.device_.ErrorEvent().PostError(GenTL::GC_ERR_IO, "Control of the camera was lost");
 }
 
 void CDevicePort::Read(uint64_t address, void* buffer, size_t* size) {

@@ -13,6 +13,11 @@ void ErrorEventEntry::CopyTo(void* buffer, size_t* size) const {
     *size = DataSize();
 }
 
+void CEventError::PostError(GenTL::GC_ERROR code, std::string text) {
+    ++fired_;
+    Push(std::make_shared<const ErrorEventEntry>(ErrorEventEntry{code, std::move(text)}));
+}
+
 void CEventError::GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                           size_t* size) {
     if (command == GenTL::EVENT_SIZE_MAX || command == GenTL::EVENT_INFO_DATA_SIZE_MAX)

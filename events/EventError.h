@@ -1,7 +1,8 @@
-// Error events of devices and data streams: code and text records. Nothing in the library
-// posts them yet; the objects exist so that consumers can register and wait.
+// Error events of devices and data streams: code and text records. A data stream posts one
+// when its camera stream fails, a device when control of its camera is lost.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "events/EventQueue.h"
@@ -22,6 +23,9 @@ public:
     // Retired here, while the whole object still answers the calls it waits for.
     ~CEventError() override { RetireHandle(); }
 
+    // Counted whether or not anybody registered the event; queued only if somebody did.
+    void PostError(GenTL::GC_ERROR code, std::string text);
+
     void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                  size_t* size) override;
     void GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
@@ -29,6 +33,10 @@ public:
 
 protected:
     GenTL::EVENT_TYPE EventType() const override { return GenTL::EVENT_ERROR; }
+    uint64_t FiredCount() const override { return fired_.load(); }
+
+private:
+    std::atomic<uint64_t> fired_{0};
 };
 
 }  // namespace GenICam::Client

@@ -14,11 +14,13 @@ constexpr uint32_t kGrabTimeoutMs = 100;
 constexpr uint32_t kMostDropsPerWake = 1000;
 }  // namespace
 
-AcquisitionEngine::AcquisitionEngine(BufferQueues& queues, Tevold::CamStream& camera)
-    : queues_(queues), camera_(camera) {}
+AcquisitionEngine::AcquisitionEngine(BufferQueues& queues, Tevold::CamStream& camera,
+                                     CEventError& failures)
+    : queues_(queues), camera_(camera), failures_(failures) {}
 
 AcquisitionEngine::~AcquisitionEngine() {
     std::lock_guard lock(control_);
+    queues_.Watch(nullptr);
     EndThread();
 }
 
@@ -37,7 +39,8 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     remaining_ = imageCount < kUnlimited ? static_cast<uint32_t>(imageCount) : kUnlimited;
     if (camera_.StartGrab(0, -1) != 0) GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     stop_ = false;
-    queues_.RefreshNewBufferSignal();
+    // The camera starts with nothing lent; from here it gets every queued buffer.
+    queues_.Watch(this);
     // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
     underruns_ = 0;
     delivered_ = 0;
@@ -46,6 +49,7 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     try {
         thread_ = std::thread(&AcquisitionEngine::Run, this);
     } catch (const std::system_error&) {
+        queues_.Watch(nullptr);
         running_ = false;
         grabbing_ = false;
         GENICAM_THROW(RuntimeException, "Unable to start acquisition");
@@ -54,6 +58,7 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
 
 void AcquisitionEngine::Stop() {
     std::lock_guard lock(control_);
+    queues_.Watch(nullptr);
     // Asked first, so that the loop takes the aborted grab for the stop; the camera ends the grab
     // in progress, and any the loop starts before it sees the request, at once.
     stop_ = true;
@@ -68,9 +73,20 @@ void AcquisitionEngine::Run() {
     camera_.SetParameter(Tevold::kParamGrabTimeout, &timeout, &size);
     while (!stop_ && remaining_ != 0 && GrabNext()) {
     }
+    // Buffers queued from now on stay where they are until the next start.
+    queues_.Watch(nullptr);
+    if (!stop_ && remaining_ != 0)
+        failures_.PostError(GenTL::GC_ERR_IO, "Acquisition ended: the camera stream failed");
     grabbing_ = false;
     running_ = false;
 }
+
+void AcquisitionEngine::Entered(CBufferInfo& buffer) {
+    // A buffer announced without memory is reported as incomplete when its turn comes.
+    if (buffer.Base() != nullptr) camera_.LendDestination(buffer.Base(), buffer.Size());
+}
+
+void AcquisitionEngine::Flushed() { camera_.ReclaimDestinations(); }
 
 bool AcquisitionEngine::GrabNext() {
     CBufferInfo* buffer = queues_.TakeNextToFill();
@@ -127,7 +143,8 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
             Deliver(buffer, fill);
             return true;
         case Tevold::kGrabImageLost:
-            queues_.ReturnToInput(buffer);
+            // Behind the others, as the camera, which took the lending with the image, gets it.
+            queues_.Requeue(buffer);
             ++underruns_;
             return true;
         case Tevold::kGrabTimeout:

@@ -1,6 +1,8 @@
 // The acquisition thread of a data stream: takes buffers from the front of the input queue,
 // lets the camera library write the next image straight into each, and moves filled buffers
-// to the output queue, counting delivered and lost images.
+// to the output queue, counting delivered and lost images. While it grabs, every queued buffer
+// is lent to the camera, so a camera that receives images ahead of the grab writes them in place.
+// A camera stream that fails ends the acquisition with an entry in the stream's error event.
 #pragma once
 
 #include <atomic>
@@ -9,13 +11,15 @@
 #include <thread>
 
 #include "camlib/CamLib.h"
+#include "events/EventError.h"
 #include "stream/BufferQueues.h"
+#include "stream/InputQueueWatcher.h"
 
 namespace GenICam::Client {
 
-class AcquisitionEngine {
+class AcquisitionEngine final : private InputQueueWatcher {
 public:
-    AcquisitionEngine(BufferQueues& queues, Tevold::CamStream& camera);
+    AcquisitionEngine(BufferQueues& queues, Tevold::CamStream& camera, CEventError& failures);
     // Ends the thread; the camera's acquisition is the owner's to stop.
     ~AcquisitionEngine();
     AcquisitionEngine(const AcquisitionEngine&) = delete;
@@ -36,6 +40,8 @@ private:
 
     void EndThread();
     void Run();
+    void Entered(CBufferInfo& buffer) override;
+    void Flushed() override;
     // One pass of the loop; false ends it.
     bool GrabNext();
     bool AwaitBuffer();
@@ -46,6 +52,7 @@ private:
 
     BufferQueues& queues_;
     Tevold::CamStream& camera_;
+    CEventError& failures_;
     std::mutex control_;
     std::thread thread_;
     std::atomic<bool> stop_{false};

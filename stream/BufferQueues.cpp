@@ -82,6 +82,7 @@ void BufferQueues::EnterInput(CBufferInfo& buffer) {
     }
     buffer.state = BufferState::Input;
     input_.push_back(&buffer);
+    if (watcher_ != nullptr) watcher_->Entered(buffer);
 }
 
 // Under both locks.
@@ -133,6 +134,9 @@ void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
 // Under the input lock.
 void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
     Lock deliveryLock(deliveryLock_);
+    const bool leavesInput =
+        operation == GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT || operation == GenTL::ACQ_QUEUE_ALL_DISCARD;
+    if (leavesInput && watcher_ != nullptr) watcher_->Flushed();
     switch (operation) {
         case GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT:
             for (CBufferInfo* buffer : input_) {
@@ -207,22 +211,36 @@ void BufferQueues::WakeFiller() {
     inputQueued_.notify_all();
 }
 
+// Under the input lock. A flush discarded the buffer while it was being filled: it is only
+// announced now, whatever the fill brought.
+bool BufferQueues::EndDiscardedFill(CBufferInfo& buffer) {
+    if (buffer.state != BufferState::FillingDiscarded) return false;
+    buffer.state = BufferState::Announced;
+    return true;
+}
+
 void BufferQueues::ReturnToInput(CBufferInfo& buffer) {
     Lock lock(inputLock_);
-    if (buffer.state == BufferState::FillingDiscarded) {
-        buffer.state = BufferState::Announced;
-        return;
-    }
+    if (EndDiscardedFill(buffer)) return;
     buffer.state = BufferState::Input;
     input_.push_front(&buffer);
 }
 
+void BufferQueues::Requeue(CBufferInfo& buffer) {
+    Lock lock(inputLock_);
+    if (!EndDiscardedFill(buffer)) EnterInput(buffer);
+}
+
+void BufferQueues::Watch(InputQueueWatcher* watcher) {
+    Lock lock(inputLock_);
+    watcher_ = watcher;
+    if (watcher_ != nullptr)
+        for (CBufferInfo* buffer : input_) watcher_->Entered(*buffer);
+}
+
 bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill, std::atomic<uint64_t>& deliveredCount) {
     Lock inputLock(inputLock_);
-    if (buffer.state == BufferState::FillingDiscarded) {
-        buffer.state = BufferState::Announced;
-        return false;
-    }
+    if (EndDiscardedFill(buffer)) return false;
     buffer.SetFill(fill);
     buffer.hasNewData = true;
     ++deliveredCount;
@@ -257,14 +275,6 @@ BufferQueues::Front BufferQueues::FrontLocked() {
     if (!output_.empty()) return Front::Buffer;
     newBuffer_.Reset();
     return Front::Empty;
-}
-
-void BufferQueues::RefreshNewBufferSignal() {
-    Lock lock(deliveryLock_);
-    if (output_.empty() && !aborts_.IsPending())
-        newBuffer_.Reset();
-    else
-        newBuffer_.Set();
 }
 
 size_t BufferQueues::NumAnnounced() const {

@@ -17,6 +17,7 @@
 #include "common/ManualResetEvent.h"
 #include "events/KillLatch.h"
 #include "stream/BufferInfo.h"
+#include "stream/InputQueueWatcher.h"
 
 namespace GenICam::Client {
 
@@ -45,7 +46,13 @@ public:
     bool WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop);
     // Ends a WaitForInput after its stop was set.
     void WakeFiller();
+    // Makes the buffer the front of the input queue again: its grab found no image.
     void ReturnToInput(CBufferInfo& buffer);
+    // Queues the buffer again behind the others: the image written into it was lost.
+    void Requeue(CBufferInfo& buffer);
+    // From now on tells watcher, or nobody with null, what enters and leaves the input queue;
+    // a new watcher is told first of the buffers already queued, front first.
+    void Watch(InputQueueWatcher* watcher);
     // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
     // who may read the count as soon as it has the buffer. False, and nothing counted, when a
     // flush discarded the buffer while it was being filled.
@@ -55,9 +62,6 @@ public:
     void AbortWait();
     // A fresh registration of the new-buffer event forgets kills aimed at an earlier one.
     void ForgetAborts();
-    // Sets the new-buffer signal exactly when a waiter has something to find: a buffer in the
-    // output queue or a pending abort.
-    void RefreshNewBufferSignal();
 
     // What a waiter for a delivered buffer finds first.
     enum class Front { Buffer, Empty, Aborted };
@@ -97,6 +101,7 @@ private:
     CBufferInfo& AnnouncedLocked(const void* handle);
     void FlushLocked(GenTL::ACQ_QUEUE_TYPE operation);
     void EnterInput(CBufferInfo& buffer);
+    bool EndDiscardedFill(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
     void RemoveFromOutput(CBufferInfo& buffer);
     Front FrontLocked();
@@ -110,6 +115,7 @@ private:
     std::deque<CBufferInfo*> output_;
     std::condition_variable_any inputQueued_;
     bool fillerWaiting_ = false;
+    InputQueueWatcher* watcher_ = nullptr;
     std::atomic<uint64_t> everDelivered_{0};
     KillLatch aborts_;
     ManualResetEvent newBuffer_;

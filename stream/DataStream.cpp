@@ -33,7 +33,7 @@ CDataStream::CDataStream(std::string id, CDevice& device)
       index_(StreamIndex(id_)),
       device_(device),
       camera_(OpenCameraStream(device, id_)),
-      engine_(queues_, *camera_),
+      engine_(queues_, *camera_, errorEvent_),
       newBufferEvent_(*this) {}
 
 CDataStream::~CDataStream() {

@@ -63,9 +63,9 @@ private:
     CDevice& device_;
     Tevold::CamStream* const camera_;
     BufferQueues queues_;
+    CEventError errorEvent_;
     AcquisitionEngine engine_;
     CDataStreamEventNewBuffer newBufferEvent_;
-    CEventError errorEvent_;
 };
 
 }  // namespace GenICam::Client

@@ -29,6 +29,40 @@ constexpr uint32_t kHeight = 64;
 // Losing a camera shows after Aravis's heartbeat gives up on it, within seconds.
 constexpr std::chrono::seconds kLossLimit{30};
 
+// The camera says the payload size (custom command 1001); the stream does not define one.
+size_t PayloadSize(DS_HANDLE ds) {
+    return Value<uint64_t>(DSInfo(ds, static_cast<STREAM_INFO_CMD>(1001)), INFO_DATATYPE_UINT64);
+}
+
+std::vector<BUFFER_HANDLE> AllocAndQueue(DS_HANDLE ds, uint32_t count, size_t size) {
+    std::vector<BUFFER_HANDLE> buffers(count);
+    for (BUFFER_HANDLE& buffer : buffers) {
+        EXPECT_EQ(Gentl().DSAllocAndAnnounceBuffer(ds, size, nullptr, &buffer), GC_ERR_SUCCESS);
+        EXPECT_EQ(Gentl().DSQueueBuffer(ds, buffer), GC_ERR_SUCCESS);
+    }
+    return buffers;
+}
+
+// The next image, which must be complete, queued again at once.
+void ReceiveComplete(DS_HANDLE ds, EVENT_HANDLE newBuffer, int count) {
+    for (int image = 0; image < count; ++image) {
+        const Delivery delivery = NextBuffer(newBuffer);
+        ASSERT_EQ(delivery.result, GC_ERR_SUCCESS) << "image " << image << ": " << LastErrorText();
+        EXPECT_FALSE(Flag(BufInfo(ds, delivery.buffer, BUFFER_INFO_IS_INCOMPLETE)));
+        ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
+    }
+}
+
+// What an error event holds: the code, then the text.
+std::pair<GC_ERROR, std::string> NextError(EVENT_HANDLE errors) {
+    char entry[128] = {};
+    size_t size = sizeof entry;
+    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, 1000), GC_ERR_SUCCESS) << LastErrorText();
+    GC_ERROR code = GC_ERR_SUCCESS;
+    std::memcpy(&code, entry, sizeof code);
+    return {code, entry + sizeof code};
+}
+
 class RealCameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -73,17 +107,12 @@ protected:
         return {dev, port};
     }
 
-    // A stream with bufferCount buffers queued and the new-buffer event registered, acquiring.
-    std::pair<DS_HANDLE, EVENT_HANDLE> StartStream(DEV_HANDLE dev, uint32_t bufferCount) {
+    // A stream with bufferCount buffers of the payload size and slack bytes more queued, and the
+    // new-buffer event registered, acquiring.
+    std::pair<DS_HANDLE, EVENT_HANDLE> StartStream(DEV_HANDLE dev, uint32_t bufferCount, size_t slack = 0) {
         DS_HANDLE ds = nullptr;
         EXPECT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();
-        // The camera says the payload size (custom command 1001); the stream does not define one.
-        const auto payload = Value<uint64_t>(DSInfo(ds, static_cast<STREAM_INFO_CMD>(1001)), INFO_DATATYPE_UINT64);
-        for (uint32_t i = 0; i < bufferCount; ++i) {
-            BUFFER_HANDLE buffer = nullptr;
-            EXPECT_EQ(Gentl().DSAllocAndAnnounceBuffer(ds, payload, nullptr, &buffer), GC_ERR_SUCCESS);
-            EXPECT_EQ(Gentl().DSQueueBuffer(ds, buffer), GC_ERR_SUCCESS);
-        }
+        AllocAndQueue(ds, bufferCount, PayloadSize(ds) + slack);
         EVENT_HANDLE newBuffer = nullptr;
         EXPECT_EQ(Gentl().GCRegisterEvent(ds, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
         EXPECT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS)
@@ -146,7 +175,8 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
     size_t size = 1;
     EXPECT_EQ(Gentl().GCWritePort(port, address, &byte, &size), GC_ERR_ACCESS_DENIED);
 
-    const auto [ds, newBuffer] = StartStream(dev, 8);
+    // Buffers larger than an image: the camera writes straight into them and says how much.
+    const auto [ds, newBuffer] = StartStream(dev, 8, 4096);
     uint64_t lastFrameId = 0;
     for (int image = 0; image < 200; ++image) {
         const Delivery delivery = NextBuffer(newBuffer);
@@ -173,17 +203,45 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
               DEVICE_ACCESS_STATUS_READWRITE);
 }
 
+// The camera receives into queued buffers ahead of the grab. Buffers that leave the queue by a
+// flush while the camera streams are taken back from it before the flush returns: revoked and
+// freed at once, no image lands in them (the sanitizer builds would see the write).
+TEST_F(RealCameraTest, BuffersFlushedWhileStreamingAreTakenBackFromTheCamera) {
+    const auto [dev, port] = OpenCamera();
+    WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+    const auto [ds, newBuffer] = StartStream(dev, 4);
+    ReceiveComplete(ds, newBuffer, 10);
+
+    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_INPUT_TO_OUTPUT), GC_ERR_SUCCESS) << LastErrorText();
+    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_TO_INPUT), GC_ERR_SUCCESS) << LastErrorText();
+    ReceiveComplete(ds, newBuffer, 10);
+
+    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS) << LastErrorText();
+    // The buffer being filled during the flush is let go when its grab ends.
+    EXPECT_TRUE(Eventually([&, ds = ds] {
+        BUFFER_HANDLE buffer = nullptr;
+        while (Gentl().DSGetBufferID(ds, 0, &buffer) == GC_ERR_SUCCESS)
+            if (Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr) != GC_ERR_SUCCESS) return false;
+        return true;
+    }));
+    AllocAndQueue(ds, 4, PayloadSize(ds));
+    ReceiveComplete(ds, newBuffer, 10);
+    EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
+}
+
 TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging) {
     const auto [dev, port] = OpenCamera();
     WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
     EVENT_HANDLE remote = nullptr;
     ASSERT_EQ(Gentl().GCRegisterEvent(port, EVENT_REMOTE_DEVICE, &remote), GC_ERR_SUCCESS);
+    EVENT_HANDLE deviceErrors = nullptr;
+    ASSERT_EQ(Gentl().GCRegisterEvent(dev, EVENT_ERROR, &deviceErrors), GC_ERR_SUCCESS);
     const auto [ds, newBuffer] = StartStream(dev, 4);
-    for (int image = 0; image < 10; ++image) {
-        const Delivery delivery = NextBuffer(newBuffer);
-        ASSERT_EQ(delivery.result, GC_ERR_SUCCESS) << LastErrorText();
-        Gentl().DSQueueBuffer(ds, delivery.buffer);
-    }
+    EVENT_HANDLE streamErrors = nullptr;
+    ASSERT_EQ(Gentl().GCRegisterEvent(ds, EVENT_ERROR, &streamErrors), GC_ERR_SUCCESS);
+    ReceiveComplete(ds, newBuffer, 10);
 
     fake_->PowerOff();
     // Images still on their way may come; then the wait ends with the stream's failure.
@@ -203,6 +261,8 @@ TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging)
     uint32_t eventId = 0;
     std::memcpy(&eventId, event, sizeof eventId);
     EXPECT_EQ(eventId, Tevold::kEventControlLost);
+    EXPECT_EQ(NextError(streamErrors), std::make_pair(GC_ERROR{GC_ERR_IO}, std::string("Acquisition ended: the camera stream failed")));
+    EXPECT_EQ(NextError(deviceErrors), std::make_pair(GC_ERROR{GC_ERR_IO}, std::string("Control of the camera was lost")));
 
     auto teardown = std::async(std::launch::async, [&, ds = ds, dev = dev] {
         Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT);

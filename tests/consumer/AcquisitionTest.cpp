@@ -1,5 +1,6 @@
 // Acquisition the way applications drive it: the whole road from GCInitLib to GCCloseLib with
 // every delivered image checked, and the ways an acquisition ends, fails or is cut short.
+#include <cstring>
 #include <map>
 
 #include "ConsumerFixture.h"
@@ -331,13 +332,25 @@ TEST_F(ConsumerAcquisition, UnderrunsAndABufferTooSmallForTheImage) {
 }
 
 // A stream the camera library fails, and a camera unplugged mid-acquisition: either way the
-// acquisition ends and the wait says so instead of timing out.
+// acquisition ends, the wait says so instead of timing out, and the stream's error event tells.
 TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
+    EVENT_HANDLE errors = nullptr;
+    ASSERT_EQ(gentl.GCRegisterEvent(ds, EVENT_ERROR, &errors), GC_ERR_SUCCESS);
+    const auto expectFailurePosted = [&] {
+        char entry[64] = {};
+        size_t size = sizeof entry;
+        ASSERT_EQ(gentl.EventGetData(errors, entry, &size, 1000), GC_ERR_SUCCESS) << LastErrorText();
+        GC_ERROR code = GC_ERR_SUCCESS;
+        std::memcpy(&code, entry, sizeof code);
+        EXPECT_EQ(code, GC_ERR_IO);
+        EXPECT_STREQ(entry + sizeof code, "Acquisition ended: the camera stream failed");
+    };
     AllocAndQueue(ds, 3, PayloadSize(ds));
     Sim::InjectFault({Sim::Operation::GrabImage, Tevold::kGrabStreamFailed, Sim::kUntilCleared, kCam1001});
     ASSERT_EQ(Start(), GC_ERR_SUCCESS);
     EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
     EXPECT_EQ(NextBuffer(newBuffer, 10).result, GC_ERR_ERROR);
+    expectFailurePosted();
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
 
     Sim::ClearFaults();
@@ -349,6 +362,7 @@ TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     // Buffers already delivered may still come; then the wait reports the failed stream.
     for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i) next = NextBuffer(newBuffer, 200);
     EXPECT_EQ(next.result, GC_ERR_ERROR);
+    expectFailurePosted();
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
     EXPECT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     EXPECT_EQ(gentl.DSClose(ds), GC_ERR_SUCCESS);

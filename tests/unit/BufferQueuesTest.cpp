@@ -163,15 +163,9 @@ TEST_F(Queues, ReenteringTheInputQueueForgetsTheLastFill) {
     EXPECT_EQ(filled->Fill().image.sizeFilled, 0u);
 }
 
-TEST_F(Queues, TheNewBufferSignalFollowsWhatAWaiterWouldFind) {
-    queues_.RefreshNewBufferSignal();
-    EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
+TEST_F(Queues, APendingAbortComesBeforeTheFrontBuffer) {
     Queue(buffers_[0]);
     queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
-    queues_.NewBufferSignal().Reset();
-    queues_.RefreshNewBufferSignal();
-    EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
-
     queues_.AbortWait();
     EXPECT_EQ(queues_.TakeDelivered([](CBufferInfo&) {}), BufferQueues::Front::Aborted);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
@@ -225,4 +219,50 @@ TEST_F(Queues, ARegistrationForgetsAbortsAndTheirWakeUp) {
     queues_.ForgetAborts();
     EXPECT_FALSE(queues_.NewBufferSignal().IsSet());
     EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Empty);
+}
+
+namespace {
+// Records what the camera would be lent, in lending order, and every reclaim.
+class LendingRecorder final : public InputQueueWatcher {
+public:
+    void Entered(CBufferInfo& buffer) override { lent.push_back(&buffer); }
+    void Flushed() override { ++flushes; }
+
+    std::vector<CBufferInfo*> lent;
+    int flushes = 0;
+};
+}  // namespace
+
+// A camera fills lent memory in lending order, so what the acquisition fills next must always be
+// the oldest buffer lent and not yet filled; and a flush that empties the input queue is told.
+TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
+    LendingRecorder camera;
+    Queue(buffers_[0]);
+    queues_.Watch(&camera);
+    Queue(buffers_[1]);
+    Queue(buffers_[2]);
+    EXPECT_EQ(camera.lent, buffers_);
+
+    // A lost image gives the lending up: the buffer is lent again, behind the others.
+    CBufferInfo* lost = queues_.TakeNextToFill();
+    queues_.Requeue(*lost);
+    // A grab that timed out keeps its lending: the buffer is the front again, lent once.
+    CBufferInfo* waited = queues_.TakeNextToFill();
+    queues_.ReturnToInput(*waited);
+    EXPECT_EQ(camera.lent, (std::vector<CBufferInfo*>{buffers_[0], buffers_[1], buffers_[2], buffers_[0]}));
+    EXPECT_EQ(DrainInput(), (std::vector<CBufferInfo*>{buffers_[1], buffers_[2], buffers_[0]}));
+
+    camera.lent.clear();
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
+    EXPECT_EQ(camera.lent.size(), 3u);
+    EXPECT_EQ(camera.flushes, 0);
+    queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    EXPECT_EQ(camera.flushes, 2);
+
+    queues_.Watch(nullptr);
+    Queue(buffers_[0]);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    EXPECT_EQ(camera.lent.size(), 3u);
+    EXPECT_EQ(camera.flushes, 2);
 }

@@ -12,10 +12,38 @@
 namespace Tevold::Aravis {
 namespace {
 
-// Buffers Aravis receives into: enough to ride out a consumer that is a few images late.
-constexpr int kPoolSize = 4;
 // How often a waiting GrabImage looks whether it was stopped or the camera was lost.
 constexpr auto kWaitSlice = std::chrono::milliseconds(20);
+
+// The image in a received buffer, copied to copyTo unless it is already where it belongs.
+CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImageInfo* info)
+{
+    switch (arv_buffer_get_status(buffer)) {
+    case ARV_BUFFER_STATUS_SUCCESS:
+        break;
+    case ARV_BUFFER_STATUS_SIZE_MISMATCH:
+        return kGrabBufferTooSmall;
+    default:
+        return kGrabImageLost;
+    }
+    size_t size = 0;
+    const void* data = arv_buffer_get_image_data(buffer, &size);
+    if (size > capacity) {
+        return kGrabBufferTooSmall;
+    }
+    if (copyTo != nullptr) {
+        std::memcpy(copyTo, data, size);
+    }
+    if (info != nullptr) {
+        info->frameId = arv_buffer_get_frame_id(buffer);
+        info->timestampNs = arv_buffer_get_timestamp(buffer);
+        info->pixelFormat = arv_buffer_get_image_pixel_format(buffer);
+        info->width = static_cast<uint32_t>(arv_buffer_get_image_width(buffer));
+        info->height = static_cast<uint32_t>(arv_buffer_get_image_height(buffer));
+        info->sizeFilled = size;
+    }
+    return kGrabOk;
+}
 
 }  // namespace
 
@@ -42,14 +70,11 @@ CamResult AravisStream::StartGrab(uint32_t mode, int64_t count)
         return Result::kIo;
     }
     EndStreaming();
-    int64_t payloadSize = 0;
-    if (const CamResult result = ReadFeature("PayloadSize", &payloadSize); result != 0) {
-        return result;
-    }
-    arv_stream_start_thread(stream_.get());
-    receiving_ = true;
-    for (int index = 0; index < kPoolSize; ++index) {
-        arv_stream_push_buffer(stream_.get(), arv_buffer_new_allocate(static_cast<size_t>(payloadSize)));
+    {
+        std::lock_guard receive(receiveMutex_);
+        arv_stream_start_thread(stream_.get());
+        receiving_ = true;
+        underrunsTaken_ = Underruns();
     }
     framesStarted_ = 0;
     remaining_ = count > 0 ? count : -1;
@@ -76,10 +101,12 @@ void AravisStream::EndStreaming()
     if (acquiring_.exchange(false) && !connection_.lost) {
         ExecuteCommand("AcquisitionStop");
     }
+    std::lock_guard receive(receiveMutex_);
     if (receiving_) {
         arv_stream_stop_thread(stream_.get(), TRUE);
         receiving_ = false;
     }
+    lent_.clear();
 }
 
 CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
@@ -87,6 +114,26 @@ CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t t
 {
     const uint64_t stops = stopCount_;
     std::lock_guard lock(grabMutex_);
+    bool lentHere = false;
+    if (destination != nullptr) {
+        std::lock_guard receive(receiveMutex_);
+        lentHere = FindLent(destination) == lent_.end() && LendLocked(destination, capacity);
+    }
+    const CamResult result = AwaitImage(stops, destination, capacity, timeoutMs, info);
+    if (lentHere) {
+        // Memory lent for this grab alone is not written once the grab has returned.
+        std::lock_guard receive(receiveMutex_);
+        if (const auto lent = FindLent(destination); lent != lent_.end()) {
+            lent_.erase(lent);
+            ReceiveIntoLent();
+        }
+    }
+    return result;
+}
+
+CamResult AravisStream::AwaitImage(uint64_t stops, void* destination, size_t capacity,
+                                   uint32_t timeoutMs, CamImageInfo* info)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (stopped_ || stopCount_ != stops) {
@@ -95,49 +142,141 @@ CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t t
         if (connection_.lost) {
             return kGrabStreamFailed;
         }
-        const auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::steady_clock::duration::zero()) {
-            return kGrabTimeout;
+        if (destination == nullptr && TakeUnderrun()) {
+            return kGrabOk;
         }
-        const auto slice = std::min<std::chrono::steady_clock::duration>(left, kWaitSlice);
+        const auto left = deadline - std::chrono::steady_clock::now();
+        const auto slice = std::clamp<std::chrono::steady_clock::duration>(
+            left, std::chrono::steady_clock::duration::zero(), kWaitSlice);
         if (!receiving_) {
             std::this_thread::sleep_for(slice);
-            continue;
+        } else if (ArvBuffer* received = arv_stream_timeout_pop_buffer(
+                       stream_.get(),
+                       std::chrono::duration_cast<std::chrono::microseconds>(slice).count())) {
+            CamResult result = kGrabOk;
+            if (Take(received, destination, capacity, info, &result) == Arrival::Stale) {
+                continue;
+            }
+            if (result == kGrabOk && remaining_ > 0 && --remaining_ == 0) {
+                EndStreaming();
+            }
+            return result;
         }
-        const auto sliceUs = std::chrono::duration_cast<std::chrono::microseconds>(slice).count();
-        if (ArvBuffer* buffer = arv_stream_timeout_pop_buffer(stream_.get(), sliceUs + 1)) {
-            return Deliver(buffer, destination, capacity, info);
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            return kGrabTimeout;
         }
     }
 }
 
-CamResult AravisStream::Deliver(ArvBuffer* buffer, void* destination, size_t capacity,
-                                CamImageInfo* info)
+AravisStream::Arrival AravisStream::Take(ArvBuffer* received, void* destination, size_t capacity,
+                                         CamImageInfo* info, CamResult* result)
 {
+    const GObjectPtr<ArvBuffer> popped(received);
+    std::lock_guard receive(receiveMutex_);
+    const auto lent = std::find_if(lent_.begin(), lent_.end(),
+                                   [&](const Lent& candidate) { return candidate.wrapper.get() == received; });
+    // Reclaimed while it was on its way: its memory is no longer ours to read.
+    if (lent == lent_.end()) {
+        return Arrival::Stale;
+    }
     ++framesStarted_;
-    CamResult result = kGrabOk;
-    size_t size = 0;
-    const void* data = arv_buffer_get_data(buffer, &size);
-    if (arv_buffer_get_status(buffer) != ARV_BUFFER_STATUS_SUCCESS) {
-        result = kGrabImageLost;
-    } else if (destination != nullptr && size > capacity) {
-        result = kGrabBufferTooSmall;
-    } else if (destination != nullptr) {
-        std::memcpy(destination, data, size);
-        if (info != nullptr) {
-            info->frameId = arv_buffer_get_frame_id(buffer);
-            info->timestampNs = arv_buffer_get_timestamp(buffer);
-            info->pixelFormat = arv_buffer_get_image_pixel_format(buffer);
-            info->width = static_cast<uint32_t>(arv_buffer_get_image_width(buffer));
-            info->height = static_cast<uint32_t>(arv_buffer_get_image_height(buffer));
-            info->sizeFilled = size;
+    if (destination == nullptr) {
+        // Dropped: the memory is lent again, behind the rest, where Aravis now holds it.
+        Lent again = std::move(*lent);
+        lent_.erase(lent);
+        lent_.push_back(std::move(again));
+        Push(lent_.back());
+        *result = kGrabOk;
+    } else if (lent->memory == destination) {
+        *result = ReportImage(received, nullptr, capacity, info);
+        lent_.erase(lent);
+    } else {
+        // The image came into other lent memory, which stays lent where it was: Aravis gets its
+        // lent memory back in lending order, without the destination.
+        *result = ReportImage(received, destination, capacity, info);
+        if (const auto own = FindLent(destination); own != lent_.end()) {
+            lent_.erase(own);
         }
+        ReceiveIntoLent();
     }
-    arv_stream_push_buffer(stream_.get(), buffer);
-    if (result == kGrabOk && remaining_ > 0 && --remaining_ == 0) {
-        EndStreaming();
+    return Arrival::Taken;
+}
+
+bool AravisStream::TakeUnderrun()
+{
+    std::lock_guard receive(receiveMutex_);
+    if (!receiving_ || Underruns() <= underrunsTaken_) {
+        return false;
     }
-    return result;
+    ++underrunsTaken_;
+    ++framesStarted_;
+    return true;
+}
+
+CamResult AravisStream::LendDestination(void* memory, size_t capacity)
+{
+    if (memory == nullptr) {
+        return Result::kInvalidParameter;
+    }
+    std::lock_guard receive(receiveMutex_);
+    if (FindLent(memory) == lent_.end()) {
+        LendLocked(memory, capacity);
+    }
+    return Result::kSuccess;
+}
+
+CamResult AravisStream::ReclaimDestinations()
+{
+    std::lock_guard receive(receiveMutex_);
+    if (!lent_.empty()) {
+        lent_.clear();
+        ReceiveIntoLent();
+    }
+    return Result::kSuccess;
+}
+
+std::deque<AravisStream::Lent>::iterator AravisStream::FindLent(const void* memory)
+{
+    return std::find_if(lent_.begin(), lent_.end(),
+                        [&](const Lent& lent) { return lent.memory == memory; });
+}
+
+bool AravisStream::LendLocked(void* memory, size_t capacity)
+{
+    // Out of a grab Aravis holds no memory, and must not be given any to keep.
+    if (!receiving_) {
+        return false;
+    }
+    lent_.push_back(Lent{memory, GObjectPtr<ArvBuffer>(arv_buffer_new(capacity, memory))});
+    Push(lent_.back());
+    return true;
+}
+
+void AravisStream::Push(const Lent& lent)
+{
+    arv_stream_push_buffer(stream_.get(), static_cast<ArvBuffer*>(g_object_ref(lent.wrapper.get())));
+}
+
+void AravisStream::ReceiveIntoLent()
+{
+    if (!receiving_) {
+        return;
+    }
+    arv_stream_stop_thread(stream_.get(), TRUE);
+    arv_stream_start_thread(stream_.get());
+    underrunsTaken_ = Underruns();
+    for (const Lent& lent : lent_) {
+        Push(lent);
+    }
+}
+
+guint64 AravisStream::Underruns()
+{
+    guint64 completed = 0;
+    guint64 failures = 0;
+    guint64 underruns = 0;
+    arv_stream_get_statistics(stream_.get(), &completed, &failures, &underruns);
+    return underruns;
 }
 
 CamResult AravisStream::SetParameter(uint32_t parameter, const void* value, size_t* size)

@@ -5,16 +5,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 
 namespace Tevold::Aravis {
 
 class AravisCamera;
 
-// The stream of an open camera, on an Aravis stream. Aravis receives every image into a small
-// pool of buffers of its own; GrabImage hands out the oldest received image, copied into the
-// destination. (Wrapping the destination itself would leave Aravis without a buffer between two
-// GrabImage calls, and images arriving then are lost.)
+// The stream of an open camera, on an Aravis stream. Aravis receives images only into memory
+// lent to it, wrapped in Aravis buffers and handed over in the order it was lent, so an image
+// that arrives in the memory its GrabImage names needs no copy. GrabImage lends an unlent
+// destination itself for the time of the grab. An image that arrives in other lent memory is
+// copied, and the lending order is then rebuilt.
 class AravisStream final : public CamStream {
 public:
     AravisStream(AravisCamera& owner, CameraConnection& connection, ArvStream* stream);
@@ -26,14 +28,39 @@ public:
     CamResult StopGrab(uint32_t mode) override;
     CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
                         CamImageInfo* info) override;
+    CamResult LendDestination(void* memory, size_t capacity) override;
+    CamResult ReclaimDestinations() override;
     CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) override;
     CamResult GetParameter(uint32_t parameter, void* value, size_t* size) override;
     CamResult CloseStream() override;
 
 private:
+    // Memory Aravis may receive into, with the Aravis buffer around it.
+    struct Lent {
+        void* memory;
+        GObjectPtr<ArvBuffer> wrapper;
+    };
+    // What a received buffer turned out to be.
+    enum class Arrival { Taken, Stale };
+
     // Stops the camera and the receiving, dropping every buffer. Called with grabMutex_ held.
     void EndStreaming();
-    CamResult Deliver(ArvBuffer* buffer, void* destination, size_t capacity, CamImageInfo* info);
+    CamResult AwaitImage(uint64_t stops, void* destination, size_t capacity, uint32_t timeoutMs,
+                         CamImageInfo* info);
+    Arrival Take(ArvBuffer* received, void* destination, size_t capacity, CamImageInfo* info,
+                 CamResult* result);
+    // An image lost for want of memory to receive it into, counted by Aravis.
+    bool TakeUnderrun();
+
+    // The helpers below are called with receiveMutex_ held.
+    std::deque<Lent>::iterator FindLent(const void* memory);
+    bool LendLocked(void* memory, size_t capacity);
+    void Push(const Lent& lent);
+    // Restarts the receiving with exactly the lent memory, in lending order. Images already
+    // received and not taken are lost.
+    void ReceiveIntoLent();
+    guint64 Underruns();
+
     CamResult ReadFeature(const char* name, int64_t* value);
     CamResult ExecuteCommand(const char* name);
 
@@ -42,8 +69,15 @@ private:
     GObjectPtr<ArvStream> stream_;
 
     std::mutex grabMutex_;  // held by GrabImage; StopGrab waits for it
-    bool receiving_ = true;  // Aravis starts receiving when the stream is made
     int64_t remaining_ = -1;  // images until the camera stops by itself; negative: no limit
+
+    // Guards the lending, the receiving thread's start and stop, and the underrun count. Never
+    // held while waiting for an image, so lending and reclaiming do not wait for a grab.
+    std::mutex receiveMutex_;
+    std::deque<Lent> lent_;
+    std::atomic<bool> receiving_{true};  // Aravis starts receiving when the stream is made
+    guint64 underrunsTaken_ = 0;
+
     std::atomic<uint64_t> stopCount_{0};
     // Set by StopGrab until the next StartGrab: a grab that begins after a stop ends at once,
     // so a stop never waits for a grab that started just behind it.

@@ -45,6 +45,16 @@ CamResult SimStream::GrabImage(void* destination, size_t capacity, uint32_t time
     return camera_->GrabImage(destination, capacity, timeoutMs, info);
 }
 
+CamResult SimStream::LendDestination(void* /*memory*/, size_t /*capacity*/)
+{
+    return Result::kSuccess;
+}
+
+CamResult SimStream::ReclaimDestinations()
+{
+    return Result::kSuccess;
+}
+
 CamResult SimStream::SetParameter(uint32_t parameter, const void* value, size_t* size)
 {
     return SetStreamParameter(parameter, value, size, grabTimeoutMs_);

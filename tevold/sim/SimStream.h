@@ -23,6 +23,9 @@ public:
     CamResult StopGrab(uint32_t mode) override;
     CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
                         CamImageInfo* info) override;
+    // The simulated camera writes an image only while GrabImage runs, so it needs no lending.
+    CamResult LendDestination(void* memory, size_t capacity) override;
+    CamResult ReclaimDestinations() override;
     CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) override;
     CamResult GetParameter(uint32_t parameter, void* value, size_t* size) override;
     // Stops the acquisition; the stream is destroyed.
