@@ -224,6 +224,15 @@ T AwaitOrDie(std::future<T>& future, const char* what) {
     return future.get();
 }
 
+// EventGetData on another thread, as a consumer's acquisition thread waits.
+inline std::future<GC_ERROR> WaitOnThread(EVENT_HANDLE event, uint64_t timeoutMs = GENTL_INFINITE) {
+    return std::async(std::launch::async, [event, timeoutMs] {
+        unsigned char data[64] = {};
+        size_t size = sizeof data;
+        return Gentl().EventGetData(event, data, &size, timeoutMs);
+    });
+}
+
 // Polls what a consumer would poll, e.g. a counter another thread moves; gives up at the limit.
 template <class Condition>
 bool Eventually(Condition&& condition) {

@@ -127,35 +127,12 @@ TEST_F(ConsumerLibrary, ExportsRefuseBeforeInitAndOnHandlesThatAreNotTheirs) {
     EXPECT_EQ(Failure(gentl.TLClose(cam.iface)), badTL);
     EXPECT_EQ(DevInfo(cam.iface, DEVICE_INFO_ID).result, GC_ERR_INVALID_HANDLE);
     EXPECT_EQ(DSInfo(cam.dev, STREAM_INFO_ID).result, GC_ERR_INVALID_HANDLE);
+    // An event handle is no module handle, and a module handle no event handle.
+    const EVENT_HANDLE newBuffer = RegisterEvent(ds, EVENT_NEW_BUFFER);
     EXPECT_EQ(EventInfo(ds, EVENT_EVENT_TYPE).result, GC_ERR_INVALID_HANDLE);
-}
-
-TEST_F(ConsumerLibrary, SessionsAndTheSystemsTheyClose) {
-    // A second GCInitLib is harmless; one GCCloseLib ends the session.
-    EXPECT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
-    const TL_HANDLE first = OpenSystem();
-    TL_HANDLE second = nullptr;
-    ASSERT_EQ(gentl.TLOpen(&second), GC_ERR_SUCCESS);
-    ASSERT_NE(first, second);
-    ASSERT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
-    TL_HANDLE tl = nullptr;
-    EXPECT_EQ(gentl.TLOpen(&tl), GC_ERR_NOT_INITIALIZED);
-
-    // GCCloseLib closed both systems; neither handle works in the next session.
-    ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
-    uint32_t count = 0;
-    for (TL_HANDLE closed : {first, second})
-        EXPECT_EQ(Failure(gentl.TLGetNumInterfaces(closed, &count)), Failed(GC_ERR_INVALID_HANDLE, " Invalid TL handle"));
-
-    // Closing an older system leaves the newer one to GCCloseLib.
-    TL_HANDLE third = nullptr, fourth = nullptr;
-    ASSERT_EQ(gentl.TLOpen(&third), GC_ERR_SUCCESS);
-    ASSERT_EQ(gentl.TLOpen(&fourth), GC_ERR_SUCCESS);
-    ASSERT_EQ(gentl.TLClose(third), GC_ERR_SUCCESS);
-    EXPECT_EQ(gentl.TLGetNumInterfaces(fourth, &count), GC_ERR_SUCCESS) << LastErrorText();
-    ASSERT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
-    ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
-    EXPECT_EQ(gentl.TLGetNumInterfaces(fourth, &count), GC_ERR_INVALID_HANDLE);
+    EXPECT_EQ(gentl.EventFlush(cam.dev), GC_ERR_INVALID_HANDLE);
+    EXPECT_EQ(gentl.DevGetNumDataStreams(newBuffer, &count), GC_ERR_INVALID_HANDLE);
+    EXPECT_EQ(DSInfo(newBuffer, STREAM_INFO_ID).result, GC_ERR_INVALID_HANDLE);
 }
 
 TEST_F(ConsumerLibrary, LibraryInformation) {
