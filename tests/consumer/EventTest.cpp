@@ -132,7 +132,13 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
         });
     };
 
+    // Timestamps are the steady clock's nanoseconds at the moment the camera raised the event.
+    const auto steadyNs = [] {
+        return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1));
+    };
+    const uint64_t before = steadyNs();
     Sim::RaiseDeviceEvent(kCam1001, 0x1234);
+    const uint64_t after = steadyNs();
     ASSERT_TRUE(fired(1));
     AllocAndQueue(ds, 2, PayloadSize(ds));
     ASSERT_EQ(Start(), GC_ERR_SUCCESS);
@@ -145,7 +151,7 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
     struct {
         uint32_t id, reserved;
         uint64_t timestamp;
-    } record{}, last{};
+    } record{}, last{0, 0, before};
     INFO_DATATYPE type = 0;
     int32_t dataId = 0;
     for (const uint32_t expectedId : {0x1234u, Sim::kEventAcquisitionStart, Sim::kEventAcquisitionStop}) {
@@ -156,8 +162,10 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
         EXPECT_EQ(size, 24u);
         EXPECT_EQ(record.id, expectedId);
         EXPECT_EQ(record.reserved, 0u);
-        EXPECT_NE(record.timestamp, 0u);
         EXPECT_GE(record.timestamp, last.timestamp);
+        if (expectedId == 0x1234u) {
+            EXPECT_LE(record.timestamp, after);
+        }
         last = record;
         // The event's ID read back out of its data.
         size = sizeof dataId;

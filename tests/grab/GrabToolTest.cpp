@@ -187,12 +187,10 @@ TEST(GrabToolSettings, UnknownDevicesCommandsAndOptionsAreRefused)
     EXPECT_EQ(device.exitCode, 1) << Describe(device);
     EXPECT_THAT(device.err, AllOf(HasSubstr("SN->nothing"), HasSubstr("KVR-U3V-2002")));
 
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"snap"}, {"grab", "-n", "zero"}, {"grab", "--format", "jpeg"}, {"list", "--bogus"}}) {
-        const ToolResult usage = Tool({args, {}, {}});
-        EXPECT_EQ(usage.exitCode, 2) << Describe(usage);
-        EXPECT_THAT(usage.err, HasSubstr("usage: kavrin-grab"));
-    }
+    // Which command lines are refused is the parser's test; a refusal ends with the usage.
+    const ToolResult usage = Tool({{"grab", "-n", "zero"}, {}, {}});
+    EXPECT_EQ(usage.exitCode, 2) << Describe(usage);
+    EXPECT_THAT(usage.err, HasSubstr("usage: kavrin-grab"));
 }
 
 TEST(GrabToolStop, SigintMidGrabStopsCleanlyAndStillSummarises)

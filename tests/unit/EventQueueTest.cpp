@@ -99,17 +99,8 @@ TEST_F(DeviceEventQueue, SizeProblemsLeaveTheEntryQueued) {
     EXPECT_EQ(event_.NumInQueue(), 1u);
 }
 
-TEST_F(DeviceEventQueue, KillEndsAWaitAtOnceAndLeavesTheFrontEntry) {
-    auto waiter = std::async(std::launch::async, [this] {
-        DeviceEventRecord record;
-        size_t size = sizeof record;
-        return event_.GetData(&record, &size, kInfinite);
-    });
-    // Whether the kill comes before the wait starts or during it, the wait ends with an abort.
-    event_.Kill();
-    ASSERT_EQ(waiter.wait_for(kHangLimit), std::future_status::ready);
-    EXPECT_EQ(waiter.get(), GenTL::GC_ERR_ABORT);
-
+// A kill comes before an entry already queued, which stays for the next call.
+TEST_F(DeviceEventQueue, KillLeavesTheFrontEntry) {
     event_.PostDeviceEvent(5, 5);
     event_.Kill();
     DeviceEventRecord record;
@@ -151,18 +142,6 @@ TEST_F(DeviceEventQueue, FlushTakesKillsAndReregistrationLeaveNoWakeUpBehind) {
     event_.Kill();
     event_.Enable();
     EXPECT_EQ(Take(record, 20), GenTL::GC_ERR_TIMEOUT);
-}
-
-// A timeout of 2^32 ms is not 0 ms: the wait lasts until a kill ends it.
-TEST_F(DeviceEventQueue, TimeoutsKeepAll64Bits) {
-    auto waiter = std::async(std::launch::async, [this] {
-        DeviceEventRecord record;
-        return Take(record, uint64_t{1} << 32);
-    });
-    EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
-    event_.Kill();
-    ASSERT_EQ(waiter.wait_for(kHangLimit), std::future_status::ready);
-    EXPECT_EQ(waiter.get(), GenTL::GC_ERR_ABORT);
 }
 
 TEST_F(DeviceEventQueue, InformationQuirks) {

@@ -66,10 +66,3 @@ TEST(ExportFrame, NotInitialisedAndNullHandleChecksComeFirst) {
     EXPECT_FALSE(called);
     Export::SetInitialized(false);
 }
-
-TEST(HandleRegistry, OnlyLiveObjectsResolve) {
-    int notAnObject = 0;
-    EXPECT_THROW(Export::PortCast(&notAnObject), InvalidHandleException);
-    EXPECT_THROW(Export::EventCast(&notAnObject), InvalidHandleException);
-    EXPECT_THROW(Export::TLCast(nullptr), InvalidHandleException);
-}
