@@ -233,6 +233,16 @@ inline std::future<GC_ERROR> WaitOnThread(EVENT_HANDLE event, uint64_t timeoutMs
     });
 }
 
+// EventGetData that times out, with how long it took: a wait that nothing should end lasts its
+// whole time.
+inline std::chrono::milliseconds TimedOutWait(EVENT_HANDLE event, uint64_t timeoutMs) {
+    unsigned char data[64];
+    size_t size = sizeof data;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Gentl().EventGetData(event, data, &size, timeoutMs), GC_ERR_TIMEOUT) << LastErrorText();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
 // Polls what a consumer would poll, e.g. a counter another thread moves; gives up at the limit.
 template <class Condition>
 bool Eventually(Condition&& condition) {

@@ -35,25 +35,41 @@ TEST_F(ConsumerEvent, EachModuleOffersItsOwnKinds) {
     EXPECT_EQ(RegisterEvent(ds, EVENT_NEW_BUFFER), newBuffer);
 }
 
+// EventKill ends a wait whether it comes before the wait started or during it, also a wait of
+// 2^32 ms, which is not cut to 0. A kill with nobody waiting is remembered for the next wait
+// only, and registering again forgets it.
 TEST_F(ConsumerEvent, KillEndsWaitsOnEveryEventKind) {
-    const EVENT_HANDLE events[] = {newBuffer, RegisterEvent(cam.port, EVENT_REMOTE_DEVICE),
-                                   RegisterEvent(cam.dev, EVENT_ERROR), RegisterEvent(ds, EVENT_ERROR)};
-    for (const EVENT_HANDLE event : events) {
+    const std::tuple<void*, EVENT_TYPE, EVENT_HANDLE> events[] = {
+        {ds, EVENT_NEW_BUFFER, newBuffer},
+        {cam.port, EVENT_REMOTE_DEVICE, RegisterEvent(cam.port, EVENT_REMOTE_DEVICE)},
+        {cam.dev, EVENT_ERROR, RegisterEvent(cam.dev, EVENT_ERROR)},
+        {ds, EVENT_ERROR, RegisterEvent(ds, EVENT_ERROR)}};
+    for (const auto& [source, type, event] : events) {
+        SCOPED_TRACE(type);
         ASSERT_NE(event, nullptr);
-        // The kill may come before the wait has started or while it waits.
         for (int round = 0; round < 10; ++round) {
             auto waiter = WaitOnThread(event);
             if (round % 2 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
             EXPECT_EQ(AwaitOrDie(waiter, "EventGetData after EventKill"), GC_ERR_ABORT) << "round " << round;
         }
-        // A kill with nobody waiting is remembered: it ends the next wait, and only that one.
+        auto longWait = WaitOnThread(event, uint64_t{1} << 32);
+        EXPECT_EQ(longWait.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+        ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
+        EXPECT_EQ(AwaitOrDie(longWait, "a 2^32 ms wait after EventKill"), GC_ERR_ABORT);
+
         ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
         auto next = WaitOnThread(event);
         EXPECT_EQ(AwaitOrDie(next, "EventGetData after an earlier EventKill"), GC_ERR_ABORT);
-        unsigned char data[64];
-        size_t size = sizeof data;
-        EXPECT_EQ(gentl.EventGetData(event, data, &size, 10), GC_ERR_TIMEOUT);
+        EXPECT_GE(TimedOutWait(event, 100), std::chrono::milliseconds(100));
+        for (const bool unregisterFirst : {true, false}) {
+            ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
+            if (unregisterFirst) {
+                ASSERT_EQ(gentl.GCUnregisterEvent(source, type), GC_ERR_SUCCESS);
+            }
+            ASSERT_EQ(RegisterEvent(source, type), event);
+            EXPECT_GE(TimedOutWait(event, 100), std::chrono::milliseconds(100)) << unregisterFirst;
+        }
     }
 
     // A remembered kill comes before a buffer waiting for delivery, which stays.

@@ -1,8 +1,6 @@
 // Whole roads that consumers in use take, end to end through the C functions: a cautious
 // consumer that probes access modes and closes a device before its stream, and the waits of a
 // consumer loop that must end only with data, a timeout or an abort.
-#include <tuple>
-
 #include "ConsumerFixture.h"
 
 namespace consumer {
@@ -59,33 +57,7 @@ TEST_F(ConsumerRoads, CautiousConsumerProbesLocksAndClosesOutOfOrder) {
     EXPECT_EQ(gentl.DSClose(ds), GC_ERR_INVALID_HANDLE);
 }
 
-// EventGetData that times out, with how long it took.
-std::chrono::milliseconds TimedOutWait(EVENT_HANDLE event, uint64_t timeoutMs) {
-    unsigned char data[64];
-    size_t size = sizeof data;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Gentl().EventGetData(event, data, &size, timeoutMs), GC_ERR_TIMEOUT) << LastErrorText();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-}
-
 using ConsumerWaits = ConsumerStreamTest;
-
-// A kill that nobody received is forgotten by registering again: the next wait lasts its time.
-TEST_F(ConsumerWaits, AKillForgottenByReregistrationLeavesNoWakeUp) {
-    const EVENT_HANDLE remote = RegisterEvent(cam.port, EVENT_REMOTE_DEVICE);
-    for (const auto& [source, type, event] : {std::tuple{static_cast<void*>(ds), EVENT_NEW_BUFFER, newBuffer},
-                                              std::tuple{static_cast<void*>(cam.port), EVENT_REMOTE_DEVICE, remote}}) {
-        SCOPED_TRACE(type);
-        for (const bool unregisterFirst : {true, false}) {
-            ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
-            if (unregisterFirst) {
-                ASSERT_EQ(gentl.GCUnregisterEvent(source, type), GC_ERR_SUCCESS);
-            }
-            ASSERT_EQ(RegisterEvent(source, type), event);
-            EXPECT_GE(TimedOutWait(event, 300), std::chrono::milliseconds(300)) << unregisterFirst;
-        }
-    }
-}
 
 // A buffer taken back from the output queue or a flush leaves nothing to wake for.
 TEST_F(ConsumerWaits, RequeuesAndFlushesLeaveNoWakeUp) {
@@ -100,16 +72,6 @@ TEST_F(ConsumerWaits, RequeuesAndFlushesLeaveNoWakeUp) {
     ASSERT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_INPUT_TO_OUTPUT), GC_ERR_SUCCESS);
     ASSERT_EQ(gentl.EventFlush(newBuffer), GC_ERR_SUCCESS);
     EXPECT_GE(TimedOutWait(newBuffer, 200), std::chrono::milliseconds(200));
-}
-
-// A timeout of 2^32 ms is not cut to 0: the wait goes on until a kill ends it.
-TEST_F(ConsumerWaits, TimeoutsKeepAll64Bits) {
-    for (const EVENT_HANDLE event : {newBuffer, RegisterEvent(cam.port, EVENT_REMOTE_DEVICE)}) {
-        auto waiter = WaitOnThread(event, uint64_t{1} << 32);
-        EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-        ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
-        EXPECT_EQ(AwaitOrDie(waiter, "a 2^32 ms wait after EventKill"), GC_ERR_ABORT);
-    }
 }
 
 }  // namespace

@@ -63,49 +63,48 @@ TEST_F(ConsumerTeardown, AStaleHandleNeverReachesTheNextObject) {
     EXPECT_EQ(Text(DevInfo(second, DEVICE_INFO_ID)), kCam1002);
 }
 
-TEST_F(ConsumerTeardown, CloseLibWithEverythingOpenFreesEverythingAndWakesWaiters) {
+// TLClose takes down its own subtree and leaves another system's alone; GCCloseLib then takes
+// down everything left. Either way threads waiting on what went are released, the cameras are
+// handed back and every handle of them stays dead.
+TEST_F(ConsumerTeardown, SystemCloseThenCloseLibWithEverythingOpen) {
     const std::vector<BUFFER_HANDLE> buffers = AllocAndQueue(ds, 3, PayloadSize(ds));
     const EVENT_HANDLE deviceError = RegisterEvent(cam.dev, EVENT_ERROR);
-    TL_HANDLE secondSystem = nullptr;
-    ASSERT_EQ(gentl.TLOpen(&secondSystem), GC_ERR_SUCCESS);
     ASSERT_EQ(Start(), GC_ERR_SUCCESS);
     ASSERT_TRUE(Eventually([&] { return Sim::GetCameraStatus(kCam1001).lastFrameId > 0; }));
-    // Nobody takes the buffers, so the waiter on the error event waits for good.
-    auto errorWaiter = WaitOnThread(deviceError);
+    // Nobody takes the buffers, so the waiters on the error events wait for good.
+    auto waiter = WaitOnThread(deviceError);
+    const Camera other = OpenCamera(kCam2001, kU3vInterface);
+    ASSERT_TRUE(other);
+    const DS_HANDLE otherDs = OpenStream(other.dev);
+    AllocAndQueue(otherDs, 2, PayloadSize(otherDs));
+    ASSERT_EQ(gentl.DSStartAcquisition(otherDs, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+    const EVENT_HANDLE otherError = RegisterEvent(other.dev, EVENT_ERROR);
+    auto otherWaiter = WaitOnThread(otherError);
+    TL_HANDLE emptySystem = nullptr;
+    ASSERT_EQ(gentl.TLOpen(&emptySystem), GC_ERR_SUCCESS);
     LetWaitersSettle();
+
+    ASSERT_EQ(CloseSystem(cam.tl), GC_ERR_SUCCESS);
+    EXPECT_EQ(AwaitOrDie(waiter, "EventGetData on the device's error event"), GC_ERR_ABORT);
+    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).acquiring);
+    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).connected);
+    for (void* handle : AllHandles(buffers.front(), deviceError)) ExpectDead(handle);
+    EXPECT_TRUE(Sim::GetCameraStatus(kCam2001).acquiring);
+    EXPECT_EQ(Text(DevInfo(other.dev, DEVICE_INFO_ID)), kCam2001);
+    EXPECT_EQ(otherWaiter.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
 
     // A second GCInitLib is harmless; one GCCloseLib ends the session all the same.
     ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
     ASSERT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
     TL_HANDLE closed = nullptr;
     EXPECT_EQ(gentl.TLOpen(&closed), GC_ERR_NOT_INITIALIZED);
-    EXPECT_EQ(AwaitOrDie(errorWaiter, "EventGetData on the device's error event"), GC_ERR_ABORT);
-    const Sim::CameraStatus status = Sim::GetCameraStatus(kCam1001);
-    EXPECT_FALSE(status.acquiring);
-    EXPECT_FALSE(status.connected);
+    EXPECT_EQ(AwaitOrDie(otherWaiter, "EventGetData on the other device's error event"), GC_ERR_ABORT);
+    EXPECT_FALSE(Sim::GetCameraStatus(kCam2001).acquiring);
+    EXPECT_FALSE(Sim::GetCameraStatus(kCam2001).connected);
 
     ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
-    for (void* handle : AllHandles(buffers.front(), deviceError)) ExpectDead(handle);
-    ExpectDead(secondSystem);
-    ExpectCameraOpensAgain();
-}
-
-TEST_F(ConsumerTeardown, SystemCloseWithChildrenOpenClosesItsSubtreeOnly) {
-    const std::vector<BUFFER_HANDLE> buffers = AllocAndQueue(ds, 2, PayloadSize(ds));
-    const EVENT_HANDLE deviceError = RegisterEvent(cam.dev, EVENT_ERROR);
-    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
-    auto waiter = WaitOnThread(deviceError);
-    const Camera other = OpenCamera(kCam2001, kU3vInterface);
-    ASSERT_TRUE(other);
-    LetWaitersSettle();
-
-    ASSERT_EQ(CloseSystem(cam.tl), GC_ERR_SUCCESS);
-    EXPECT_EQ(AwaitOrDie(waiter, "EventGetData on the device's error event"), GC_ERR_ABORT);
-    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).connected);
-    for (void* handle : AllHandles(buffers.front(), deviceError)) ExpectDead(handle);
-    // The other system and its camera live on.
-    EXPECT_TRUE(Sim::GetCameraStatus(kCam2001).connected);
-    EXPECT_EQ(Text(DevInfo(other.dev, DEVICE_INFO_ID)), kCam2001);
+    for (void* handle : {other.tl, other.iface, other.dev, other.port, otherDs, otherError, emptySystem})
+        ExpectDead(handle);
     ExpectCameraOpensAgain();
 }
 
