@@ -1,7 +1,8 @@
 // A consumer built the way third-party consumers are: its own function-pointer types with the
 // calling convention the standard GenTL header gives them (stdcall on 32-bit x86), every export
-// taken with dlsym, one camera opened and 100 frames streamed. On 32-bit x86 a cdecl export
-// called through these pointers would unbalance the stack on every call.
+// taken with dlsym, one camera opened and 100 frames streamed (what a frame holds is the frame
+// road's test). On 32-bit x86 a cdecl export called through these pointers would unbalance the
+// stack on every call.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -180,15 +181,6 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
         const auto found = std::find(buffers.begin(), buffers.end(), data.BufferHandle);
         ASSERT_NE(found, buffers.end()) << "frame " << frame;
         EXPECT_EQ(data.pUserPointer, &tags[static_cast<size_t>(found - buffers.begin())]);
-
-        // SIZET is pointer-sized: 4 bytes on 32-bit x86.
-        size_t filled = 0;
-        size = sizeof filled;
-        ASSERT_EQ(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED, &type, &filled, &size),
-                  GC_ERR_SUCCESS);
-        EXPECT_EQ(type, INFO_DATATYPE_SIZET);
-        EXPECT_EQ(size, sizeof(size_t));
-        EXPECT_EQ(filled, payload);
         ASSERT_EQ(gentl.DSQueueBuffer(stream, data.BufferHandle), GC_ERR_SUCCESS);
     }
 
