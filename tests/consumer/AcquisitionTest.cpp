@@ -1,7 +1,9 @@
-// Acquisition the way applications drive it: the whole road from GCInitLib to GCCloseLib with
-// every delivered image checked, and the ways an acquisition ends, fails or is cut short.
+// Acquisition the way applications drive it: the whole road from GCInitLib to GCCloseLib, with
+// the cameras listed on one system handle and opened by the listed IDs on another, and every
+// delivered image checked, and the ways an acquisition ends, fails or is cut short.
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "ConsumerFixture.h"
 
@@ -56,25 +58,34 @@ protected:
 TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     const RoadOptions& options = GetParam();
     ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
+
+    // List every camera through one system handle and close it, keeping the IDs and serials.
+    std::vector<std::tuple<std::string, std::string, std::string>> listed;
+    TL_HANDLE lister = nullptr;
+    ASSERT_EQ(gentl.TLOpen(&lister), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.TLUpdateInterfaceList(lister, nullptr, 1000), GC_ERR_SUCCESS);
+    for (const std::string& interfaceId : InterfaceIds(lister)) {
+        IF_HANDLE iface = nullptr;
+        ASSERT_EQ(gentl.TLOpenInterface(lister, interfaceId.c_str(), &iface), GC_ERR_SUCCESS);
+        ASSERT_EQ(gentl.IFUpdateDeviceList(iface, nullptr, 1000), GC_ERR_SUCCESS);
+        for (const std::string& deviceId : DeviceIds(iface))
+            listed.emplace_back(interfaceId, deviceId, Text(DeviceInfoOfIF(iface, deviceId.c_str(), DEVICE_INFO_SERIAL_NUMBER)));
+        ASSERT_EQ(gentl.IFClose(iface), GC_ERR_SUCCESS);
+    }
+    ASSERT_EQ(gentl.TLClose(lister), GC_ERR_SUCCESS);
+    ASSERT_EQ(listed.size(), 4u);
+    const auto& [interfaceId, deviceId, serial] = listed[0];
+    ASSERT_EQ(deviceId, kCam1001);
+
+    // Open the first camera by those IDs through a new handle on which nothing was listed.
     TL_HANDLE tl = nullptr;
     ASSERT_EQ(gentl.TLOpen(&tl), GC_ERR_SUCCESS);
-
-    // Discover interfaces and devices, and open the first GEV camera by the ID the list gives.
-    ASSERT_EQ(gentl.TLUpdateInterfaceList(tl, nullptr, 1000), GC_ERR_SUCCESS);
-    const std::vector<std::string> interfaces = InterfaceIds(tl);
-    const auto gev = std::find_if(interfaces.begin(), interfaces.end(), [&](const std::string& id) {
-        return Text(InterfaceInfoOfTL(tl, id.c_str(), INTERFACE_INFO_TLTYPE)) == "GEV";
-    });
-    ASSERT_NE(gev, interfaces.end());
-    ASSERT_EQ(*gev, kGevInterface);
     IF_HANDLE iface = nullptr;
-    ASSERT_EQ(gentl.TLOpenInterface(tl, gev->c_str(), &iface), GC_ERR_SUCCESS);
-    ASSERT_EQ(gentl.IFUpdateDeviceList(iface, nullptr, 1000), GC_ERR_SUCCESS);
-    const std::vector<std::string> devices = DeviceIds(iface);
-    ASSERT_FALSE(devices.empty());
-    ASSERT_EQ(devices[0], kCam1001);
+    ASSERT_EQ(gentl.TLOpenInterface(tl, interfaceId.c_str(), &iface), GC_ERR_SUCCESS) << LastErrorText();
     DEV_HANDLE dev = nullptr;
-    ASSERT_EQ(gentl.IFOpenDevice(iface, devices[0].c_str(), DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.IFOpenDevice(iface, deviceId.c_str(), DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS)
+        << LastErrorText();
+    EXPECT_EQ(Text(DevInfo(dev, DEVICE_INFO_SERIAL_NUMBER)), serial);
     PORT_HANDLE port = nullptr;
     ASSERT_EQ(gentl.DevGetPort(dev, &port), GC_ERR_SUCCESS);
 
@@ -254,6 +265,7 @@ TEST_F(ConsumerAcquisition, CountedAcquisitionEndsByItself) {
     }
     EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
     EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), 3u);
+    EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), 3);
 
     // Once ended, it starts again with fresh counters; with nothing to acquire it ends at once.
     for (const BUFFER_HANDLE b : buffers) ASSERT_EQ(gentl.DSQueueBuffer(ds, b), GC_ERR_SUCCESS);
@@ -264,6 +276,7 @@ TEST_F(ConsumerAcquisition, CountedAcquisitionEndsByItself) {
         }
         EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
         EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), frames);
+        EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), static_cast<int64_t>(frames));
         EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
     }
 }

@@ -224,6 +224,25 @@ T AwaitOrDie(std::future<T>& future, const char* what) {
     return future.get();
 }
 
+// EventGetData on another thread, as a consumer's acquisition thread waits.
+inline std::future<GC_ERROR> WaitOnThread(EVENT_HANDLE event, uint64_t timeoutMs = GENTL_INFINITE) {
+    return std::async(std::launch::async, [event, timeoutMs] {
+        unsigned char data[64] = {};
+        size_t size = sizeof data;
+        return Gentl().EventGetData(event, data, &size, timeoutMs);
+    });
+}
+
+// EventGetData that times out, with how long it took: a wait that nothing should end lasts its
+// whole time.
+inline std::chrono::milliseconds TimedOutWait(EVENT_HANDLE event, uint64_t timeoutMs) {
+    unsigned char data[64];
+    size_t size = sizeof data;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Gentl().EventGetData(event, data, &size, timeoutMs), GC_ERR_TIMEOUT) << LastErrorText();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
 // Polls what a consumer would poll, e.g. a counter another thread moves; gives up at the limit.
 template <class Condition>
 bool Eventually(Condition&& condition) {

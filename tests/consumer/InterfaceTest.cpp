@@ -51,29 +51,43 @@ TEST_F(ConsumerInterface, DeviceListFollowsTheHardwareOnUpdate) {
     EXPECT_NE(OpenDevice(iface, "B"), nullptr);
 }
 
-TEST_F(ConsumerInterface, OpenDeviceByIdSerialOrUserName) {
-    const IF_HANDLE iface = OpenInterface(OpenSystem());
-    ASSERT_EQ(gentl.IFUpdateDeviceList(iface, nullptr, 100), GC_ERR_SUCCESS);
+// Every way of naming a device opens it, also through an interface that has not listed its
+// devices; an open device is not opened twice.
+TEST_F(ConsumerInterface, OpenDeviceByEveryNameOnAFreshInterface) {
     const std::pair<const char*, const char*> requests[] = {
-        {"kvr-gev-1001", kCam1001}, {"SN->KS1002", kCam1002}, {"username->cam1002", kCam1002},
-        {"X::KVR-GEV-1001::rest", kCam1001}};
+        {kCam1002, kCam1002}, {"kvr-gev-1001", kCam1001}, {"SN->KS1002", kCam1002},
+        {"username->cam1002", kCam1002}, {"GEV::KVR-GEV-1002", kCam1002}};
     for (const auto& [request, expected] : requests) {
+        SCOPED_TRACE(request);
+        const TL_HANDLE tl = OpenSystem();
+        IF_HANDLE iface = nullptr;
+        ASSERT_EQ(gentl.TLOpenInterface(tl, kGevInterface, &iface), GC_ERR_SUCCESS);
         DEV_HANDLE dev = nullptr;
-        ASSERT_EQ(gentl.IFOpenDevice(iface, request, DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS)
-            << request << ": " << LastErrorText();
-        EXPECT_EQ(Text(DevInfo(dev, DEVICE_INFO_ID)), expected) << request;
+        ASSERT_EQ(gentl.IFOpenDevice(iface, request, DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS) << LastErrorText();
+        EXPECT_EQ(Text(DevInfo(dev, DEVICE_INFO_ID)), expected);
         DEV_HANDLE twice = nullptr;
         EXPECT_EQ(Failure(gentl.IFOpenDevice(iface, expected, DEVICE_ACCESS_CONTROL, &twice)),
-                  Failed(GC_ERR_RESOURCE_IN_USE, "Device already open"))
-            << request;
+                  Failed(GC_ERR_RESOURCE_IN_USE, "Device already open"));
         EXPECT_EQ(twice, nullptr);
-        ASSERT_EQ(gentl.DevClose(dev), GC_ERR_SUCCESS) << request;
+        EXPECT_EQ(gentl.DevClose(dev), GC_ERR_SUCCESS);
+        EXPECT_EQ(CloseSystem(tl), GC_ERR_SUCCESS);
     }
 
+    // So does an interface that appeared after the system last listed its interfaces.
+    const TL_HANDLE tl = OpenSystem();
+    Sim::AddInterface({"SimGEV7", "gev", "GEV", {{"KVR-GEV-7001", "KS7001", "Cam7001", "Kavrin", "SimCam GEV", "1.0.0"}}});
+    IF_HANDLE added = nullptr;
+    ASSERT_EQ(gentl.TLOpenInterface(tl, "GEV::SimGEV7", &added), GC_ERR_SUCCESS) << LastErrorText();
+    EXPECT_NE(OpenDevice(added, "SN->KS7001"), nullptr);
+}
+
+// Requests that name no device, or a camera library refusing to connect, leave nothing open.
+TEST_F(ConsumerInterface, RefusedOpensLeaveNothingOpen) {
+    const IF_HANDLE iface = OpenInterface(OpenSystem());
     DEV_HANDLE dev = nullptr;
     const std::pair<const char*, const char*> refused[] = {
-        {"USERNAME->Nobody", "Device not available"}, {"USERNAME->", "Device not available"},
-        {"", "Invalid Device Name"}};
+        {"KVR-GEV-9999", "Device not available"}, {"USERNAME->Nobody", "Device not available"},
+        {"USERNAME->", "Device not available"}, {"", "Invalid Device Name"}};
     for (const auto& [request, text] : refused) {
         EXPECT_EQ(Failure(gentl.IFOpenDevice(iface, request, DEVICE_ACCESS_CONTROL, &dev)),
                   Failed(GC_ERR_INVALID_PARAMETER, text))
@@ -82,6 +96,8 @@ TEST_F(ConsumerInterface, OpenDeviceByIdSerialOrUserName) {
     EXPECT_EQ(gentl.IFOpenDevice(iface, kCam1001, DEVICE_ACCESS_CONTROL, nullptr), GC_ERR_INVALID_PARAMETER);
     EXPECT_EQ(gentl.IFOpenDevice(iface, nullptr, DEVICE_ACCESS_CONTROL, &dev), GC_ERR_INVALID_PARAMETER);
     EXPECT_EQ(dev, nullptr);
+    // The discovery that the opens ran fills the list as an update would.
+    EXPECT_EQ(DeviceIds(iface), (std::vector<std::string>{kCam1001, kCam1002}));
 
     // The camera library refusing to connect, for each of its reasons.
     const std::pair<Tevold::CamResult, const char*> faults[] = {{-1001, "Unable to open device KVR-GEV-1001"},

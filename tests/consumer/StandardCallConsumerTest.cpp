@@ -1,7 +1,8 @@
 // A consumer built the way third-party consumers are: its own function-pointer types with the
 // calling convention the standard GenTL header gives them (stdcall on 32-bit x86), every export
-// taken with dlsym, one camera opened and 100 frames streamed. On 32-bit x86 a cdecl export
-// called through these pointers would unbalance the stack on every call.
+// taken with dlsym, one camera opened and 100 frames streamed (what a frame holds is the frame
+// road's test). On 32-bit x86 a cdecl export called through these pointers would unbalance the
+// stack on every call.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -31,66 +32,43 @@ using namespace GenTL;
 template <class... Args>
 using StandardFunction = GC_ERROR(STANDARD_GC_CALLTYPE*)(Args...);
 
+// Every export the consumer takes, with its parameter types.
+#define STANDARD_CONSUMER_FUNCTIONS(X) \
+    X(GCInitLib, ) \
+    X(GCCloseLib, ) \
+    X(TLOpen, TL_HANDLE*) \
+    X(TLClose, TL_HANDLE) \
+    X(TLUpdateInterfaceList, TL_HANDLE, bool8_t*, uint64_t) \
+    X(TLGetInterfaceID, TL_HANDLE, uint32_t, char*, size_t*) \
+    X(TLOpenInterface, TL_HANDLE, const char*, IF_HANDLE*) \
+    X(IFClose, IF_HANDLE) \
+    X(IFUpdateDeviceList, IF_HANDLE, bool8_t*, uint64_t) \
+    X(IFGetDeviceID, IF_HANDLE, uint32_t, char*, size_t*) \
+    X(IFOpenDevice, IF_HANDLE, const char*, DEVICE_ACCESS_FLAGS, DEV_HANDLE*) \
+    X(DevClose, DEV_HANDLE) \
+    X(DevGetDataStreamID, DEV_HANDLE, uint32_t, char*, size_t*) \
+    X(DevOpenDataStream, DEV_HANDLE, const char*, DS_HANDLE*) \
+    X(DSClose, DS_HANDLE) \
+    X(DSGetInfo, DS_HANDLE, STREAM_INFO_CMD, INFO_DATATYPE*, void*, size_t*) \
+    X(DSAllocAndAnnounceBuffer, DS_HANDLE, size_t, void*, BUFFER_HANDLE*) \
+    X(DSQueueBuffer, DS_HANDLE, BUFFER_HANDLE) \
+    X(DSRevokeBuffer, DS_HANDLE, BUFFER_HANDLE, void**, void**) \
+    X(DSFlushQueue, DS_HANDLE, ACQ_QUEUE_TYPE) \
+    X(DSStartAcquisition, DS_HANDLE, ACQ_START_FLAGS, uint64_t) \
+    X(DSStopAcquisition, DS_HANDLE, ACQ_STOP_FLAGS) \
+    X(DSGetBufferInfo, DS_HANDLE, BUFFER_HANDLE, BUFFER_INFO_CMD, INFO_DATATYPE*, void*, size_t*) \
+    X(GCRegisterEvent, EVENTSRC_HANDLE, EVENT_TYPE, EVENT_HANDLE*) \
+    X(GCUnregisterEvent, EVENTSRC_HANDLE, EVENT_TYPE) \
+    X(EventGetData, EVENT_HANDLE, void*, size_t*, uint64_t)
+
 struct StandardConsumer {
-    StandardFunction<> GCInitLib;
-    StandardFunction<> GCCloseLib;
-    StandardFunction<TL_HANDLE*> TLOpen;
-    StandardFunction<TL_HANDLE> TLClose;
-    StandardFunction<TL_HANDLE, bool8_t*, uint64_t> TLUpdateInterfaceList;
-    StandardFunction<TL_HANDLE, uint32_t, char*, size_t*> TLGetInterfaceID;
-    StandardFunction<TL_HANDLE, const char*, IF_HANDLE*> TLOpenInterface;
-    StandardFunction<IF_HANDLE> IFClose;
-    StandardFunction<IF_HANDLE, bool8_t*, uint64_t> IFUpdateDeviceList;
-    StandardFunction<IF_HANDLE, uint32_t, char*, size_t*> IFGetDeviceID;
-    StandardFunction<IF_HANDLE, const char*, DEVICE_ACCESS_FLAGS, DEV_HANDLE*> IFOpenDevice;
-    StandardFunction<DEV_HANDLE> DevClose;
-    StandardFunction<DEV_HANDLE, uint32_t, char*, size_t*> DevGetDataStreamID;
-    StandardFunction<DEV_HANDLE, const char*, DS_HANDLE*> DevOpenDataStream;
-    StandardFunction<DS_HANDLE> DSClose;
-    StandardFunction<DS_HANDLE, STREAM_INFO_CMD, INFO_DATATYPE*, void*, size_t*> DSGetInfo;
-    StandardFunction<DS_HANDLE, size_t, void*, BUFFER_HANDLE*> DSAllocAndAnnounceBuffer;
-    StandardFunction<DS_HANDLE, BUFFER_HANDLE> DSQueueBuffer;
-    StandardFunction<DS_HANDLE, BUFFER_HANDLE, void**, void**> DSRevokeBuffer;
-    StandardFunction<DS_HANDLE, ACQ_QUEUE_TYPE> DSFlushQueue;
-    StandardFunction<DS_HANDLE, ACQ_START_FLAGS, uint64_t> DSStartAcquisition;
-    StandardFunction<DS_HANDLE, ACQ_STOP_FLAGS> DSStopAcquisition;
-    StandardFunction<DS_HANDLE, BUFFER_HANDLE, BUFFER_INFO_CMD, INFO_DATATYPE*, void*, size_t*>
-        DSGetBufferInfo;
-    StandardFunction<EVENTSRC_HANDLE, EVENT_TYPE, EVENT_HANDLE*> GCRegisterEvent;
-    StandardFunction<EVENTSRC_HANDLE, EVENT_TYPE> GCUnregisterEvent;
-    StandardFunction<EVENT_HANDLE, void*, size_t*, uint64_t> EventGetData;
+#define KAVRIN_DECLARE(name, ...) StandardFunction<__VA_ARGS__> name;
+    STANDARD_CONSUMER_FUNCTIONS(KAVRIN_DECLARE)
+#undef KAVRIN_DECLARE
 };
 
-#define STANDARD_CONSUMER_FUNCTIONS(X) \
-    X(GCInitLib) \
-    X(GCCloseLib) \
-    X(TLOpen) \
-    X(TLClose) \
-    X(TLUpdateInterfaceList) \
-    X(TLGetInterfaceID) \
-    X(TLOpenInterface) \
-    X(IFClose) \
-    X(IFUpdateDeviceList) \
-    X(IFGetDeviceID) \
-    X(IFOpenDevice) \
-    X(DevClose) \
-    X(DevGetDataStreamID) \
-    X(DevOpenDataStream) \
-    X(DSClose) \
-    X(DSGetInfo) \
-    X(DSAllocAndAnnounceBuffer) \
-    X(DSQueueBuffer) \
-    X(DSRevokeBuffer) \
-    X(DSFlushQueue) \
-    X(DSStartAcquisition) \
-    X(DSStopAcquisition) \
-    X(DSGetBufferInfo) \
-    X(GCRegisterEvent) \
-    X(GCUnregisterEvent) \
-    X(EventGetData)
-
 // Our header declares every one of them with the standard call type.
-#define KAVRIN_SAME_CALL_TYPE(name)                                                               \
+#define KAVRIN_SAME_CALL_TYPE(name, ...)                                                             \
     static_assert(std::is_same_v<decltype(&GenTL::name), decltype(StandardConsumer::name)>,      \
                   #name " must have the standard call type");
 STANDARD_CONSUMER_FUNCTIONS(KAVRIN_SAME_CALL_TYPE)
@@ -147,13 +125,12 @@ constexpr uint64_t kWaitMs = 5000;
 
 TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
     Tevold::Sim::Reset();
-    // Images as fast as buffers come back: frame IDs may skip, but they only ever grow.
     Tevold::Sim::SetPacing(false);
     // Loaded for good, as in the rest of the suite, which shares this process with it.
     void* const library = dlopen(KAVRIN_CTI_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     StandardConsumer gentl{};
-#define KAVRIN_RESOLVE(name)                                                  \
+#define KAVRIN_RESOLVE(name, ...)                                             \
     gentl.name = reinterpret_cast<decltype(gentl.name)>(dlsym(library, #name)); \
     ASSERT_NE(gentl.name, nullptr) << #name;
     STANDARD_CONSUMER_FUNCTIONS(KAVRIN_RESOLVE)
@@ -196,7 +173,6 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
     ASSERT_EQ(gentl.GCRegisterEvent(stream, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
     ASSERT_EQ(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
 
-    uint64_t lastFrameId = 0;
     for (uint64_t frame = 0; frame < kFrames; ++frame) {
         EVENT_NEW_BUFFER_DATA data{};
         size = sizeof data;
@@ -205,23 +181,6 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
         const auto found = std::find(buffers.begin(), buffers.end(), data.BufferHandle);
         ASSERT_NE(found, buffers.end()) << "frame " << frame;
         EXPECT_EQ(data.pUserPointer, &tags[static_cast<size_t>(found - buffers.begin())]);
-
-        // SIZET is pointer-sized: 4 bytes on 32-bit x86.
-        size_t filled = 0;
-        size = sizeof filled;
-        ASSERT_EQ(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED, &type, &filled, &size),
-                  GC_ERR_SUCCESS);
-        EXPECT_EQ(type, INFO_DATATYPE_SIZET);
-        EXPECT_EQ(size, sizeof(size_t));
-        EXPECT_EQ(filled, payload);
-        uint64_t frameId = 0;
-        size = sizeof frameId;
-        ASSERT_EQ(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_FRAMEID, &type, &frameId, &size),
-                  GC_ERR_SUCCESS);
-        if (frame > 0) {
-            EXPECT_GT(frameId, lastFrameId);
-        }
-        lastFrameId = frameId;
         ASSERT_EQ(gentl.DSQueueBuffer(stream, data.BufferHandle), GC_ERR_SUCCESS);
     }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <png.h>
@@ -64,23 +65,9 @@ ToolResult Tool(const ToolRun& run)
     return result;
 }
 
-TEST(GrabToolList, ShowsEveryCameraWithItsDetails)
-{
-    const ToolResult result = Tool({{"list"}, {}, {}});
-    ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
-    for (const char* line : {"GEV::SimGEV0", "U3V::SimU3V0"}) EXPECT_THAT(result.out, HasSubstr(line));
-    for (const char* number : {"1001", "1002", "2001", "2002"}) {
-        EXPECT_THAT(result.out, AllOf(HasSubstr(std::string("KS") + number), HasSubstr(std::string("Cam") + number)));
-    }
-    for (const char* id : {"KVR-GEV-1001", "KVR-GEV-1002", "KVR-U3V-2001", "KVR-U3V-2002"}) {
-        EXPECT_THAT(result.out, HasSubstr(id));
-    }
-    EXPECT_THAT(result.out, AllOf(HasSubstr("Kavrin"), HasSubstr("SimCam GEV"), HasSubstr("ReadWrite")));
-}
-
-// Every .cti of every listed folder is loaded, each once; other files and missing folders are
-// passed over.
-TEST(GrabToolList, FindsProducersThroughTheEnvironmentVariable)
+// Every .cti of every folder the environment lists is loaded, each once; other files and missing
+// folders are passed over. Every camera is listed with its details.
+TEST(GrabToolList, FindsProducersThroughTheEnvironmentAndShowsEveryCamera)
 {
     const std::string folder = fs::path(KAVRIN_CTI_PATH).parent_path().string();
     const char* variable = sizeof(void*) == 4 ? "GENICAM_GENTL32_PATH" : "GENICAM_GENTL64_PATH";
@@ -90,7 +77,14 @@ TEST(GrabToolList, FindsProducersThroughTheEnvironmentVariable)
     ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
     EXPECT_THAT(result.out, HasSubstr("KavrinTL40.cti"));
     EXPECT_EQ(result.out.find("KavrinTL40.cti"), result.out.rfind("KavrinTL40.cti")) << result.out;
-    EXPECT_THAT(result.out, HasSubstr("KVR-U3V-2002"));
+    for (const char* line : {"GEV::SimGEV0", "U3V::SimU3V0"}) EXPECT_THAT(result.out, HasSubstr(line));
+    for (const char* number : {"1001", "1002", "2001", "2002"}) {
+        EXPECT_THAT(result.out, AllOf(HasSubstr(std::string("KS") + number), HasSubstr(std::string("Cam") + number)));
+    }
+    for (const char* id : {"KVR-GEV-1001", "KVR-GEV-1002", "KVR-U3V-2001", "KVR-U3V-2002"}) {
+        EXPECT_THAT(result.out, HasSubstr(id));
+    }
+    EXPECT_THAT(result.out, AllOf(HasSubstr("Kavrin"), HasSubstr("SimCam GEV"), HasSubstr("ReadWrite")));
 }
 
 TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine)
@@ -164,34 +158,22 @@ INSTANTIATE_TEST_SUITE_P(
                                  PNG_COLOR_TYPE_RGB}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
 
-TEST(GrabToolSettings, AWrongNameOrValueSaysWhichAndListsTheValidOnes)
+// A wrong setting or device says which and lists the valid ones; a command line the parser
+// refuses (its own test says which) ends with the usage.
+TEST(GrabToolSettings, WrongSettingsDevicesAndCommandLinesAreRefused)
 {
-    const ToolResult name = Tool({{"grab", "Widht=320", "-n", "1"}, {}, {}});
-    EXPECT_TRUE(name.exited) << Describe(name);
-    EXPECT_EQ(name.exitCode, 1) << Describe(name);
-    EXPECT_THAT(name.err, AllOf(HasSubstr("unknown feature \"Widht\""), HasSubstr("Width"), HasSubstr("PixelFormat")));
-    EXPECT_THAT(name.out, Not(HasSubstr("Grabbing")));
-
-    const ToolResult value = Tool({{"grab", "PixelFormat=Mono9", "-n", "1"}, {}, {}});
-    EXPECT_EQ(value.exitCode, 1) << Describe(value);
-    EXPECT_THAT(value.err, AllOf(HasSubstr("Mono9"), HasSubstr("Mono8, Mono16, RGB8")));
-
-    const ToolResult range = Tool({{"grab", "Width=5000", "-n", "1"}, {}, {}});
-    EXPECT_EQ(range.exitCode, 1) << Describe(range);
-    EXPECT_THAT(range.err, HasSubstr("16..4096"));
-}
-
-TEST(GrabToolSettings, UnknownDevicesCommandsAndOptionsAreRefused)
-{
-    const ToolResult device = Tool({{"grab", "SN->nothing", "-n", "1"}, {}, {}});
-    EXPECT_EQ(device.exitCode, 1) << Describe(device);
-    EXPECT_THAT(device.err, AllOf(HasSubstr("SN->nothing"), HasSubstr("KVR-U3V-2002")));
-
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"snap"}, {"grab", "-n", "zero"}, {"grab", "--format", "jpeg"}, {"list", "--bogus"}}) {
-        const ToolResult usage = Tool({args, {}, {}});
-        EXPECT_EQ(usage.exitCode, 2) << Describe(usage);
-        EXPECT_THAT(usage.err, HasSubstr("usage: kavrin-grab"));
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> refused = {
+        {{"grab", "Widht=320", "-n", "1"}, {"unknown feature \"Widht\"", "Width", "PixelFormat"}},
+        {{"grab", "PixelFormat=Mono9", "-n", "1"}, {"Mono9", "Mono8, Mono16, RGB8"}},
+        {{"grab", "Width=5000", "-n", "1"}, {"16..4096"}},
+        {{"grab", "SN->nothing", "-n", "1"}, {"SN->nothing", "KVR-U3V-2002"}},
+        {{"grab", "-n", "zero"}, {"usage: kavrin-grab"}}};
+    for (const auto& [args, texts] : refused) {
+        const ToolResult result = Tool({args, {}, {}});
+        ASSERT_TRUE(result.exited) << Describe(result);
+        EXPECT_EQ(result.exitCode, texts.back().rfind("usage:", 0) == 0 ? 2 : 1) << Describe(result);
+        for (const std::string& text : texts) EXPECT_THAT(result.err, HasSubstr(text));
+        EXPECT_THAT(result.out, Not(HasSubstr("Grabbing")));
     }
 }
 

@@ -45,31 +45,3 @@ TEST(ExportFrame, AnythingElseIsAnUnspecifiedRuntimeError) {
     EXPECT_EQ(CTLIError::Last()->text, "Unspecified runtime error.");
     EXPECT_EQ(Export::Guarded([] { throw 7; }), GenTL::GC_ERR_ERROR);
 }
-
-TEST(ExportFrame, SuccessPassesOnAndLeavesTheLastErrorAlone) {
-    Export::Fail(GenTL::GC_ERR_TIMEOUT, "earlier failure");
-    EXPECT_EQ(Export::Guarded([] {}), GenTL::GC_ERR_SUCCESS);
-    EXPECT_EQ(Export::Guarded([] { return GenTL::GC_ERR_NO_DATA; }), GenTL::GC_ERR_NO_DATA);
-    EXPECT_EQ(CTLIError::Last()->text, "earlier failure");
-}
-
-TEST(ExportFrame, NotInitialisedAndNullHandleChecksComeFirst) {
-    Export::SetInitialized(false);
-    bool called = false;
-    EXPECT_EQ(Export::Frame([&] { called = true; }), GenTL::GC_ERR_NOT_INITIALIZED);
-    EXPECT_EQ(CTLIError::Last()->text, "GCInitLib was not called.");
-
-    Export::SetInitialized(true);
-    EXPECT_EQ(Export::FrameOnHandle(nullptr, [&] { called = true; }), GenTL::GC_ERR_INVALID_HANDLE);
-    EXPECT_EQ(CTLIError::Last()->code, GenTL::GC_ERR_INVALID_PARAMETER);
-    EXPECT_EQ(CTLIError::Last()->text, "Function call on wrong handle or NULL pointer.");
-    EXPECT_FALSE(called);
-    Export::SetInitialized(false);
-}
-
-TEST(HandleRegistry, OnlyLiveObjectsResolve) {
-    int notAnObject = 0;
-    EXPECT_THROW(Export::PortCast(&notAnObject), InvalidHandleException);
-    EXPECT_THROW(Export::EventCast(&notAnObject), InvalidHandleException);
-    EXPECT_THROW(Export::TLCast(nullptr), InvalidHandleException);
-}

@@ -37,27 +37,3 @@ TEST(PortUrl, FileHttpAndMalformedUrls) {
     EXPECT_FALSE(PortUrl::Parse("Local:desc.xml;zz;10").NamesDescription());
     EXPECT_FALSE(PortUrl::Parse("").NamesDescription());
 }
-
-TEST(PortUrl, AnswersWithTypesAndRefusesWhatItDoesNotKnow) {
-    const PortUrl url = PortUrl::Parse("Local:SimCam.xml;1000;200");
-    GenTL::INFO_DATATYPE type = 0;
-    uint64_t address = 0;
-    size_t size = sizeof address;
-    url.Answer(GenTL::URL_INFO_FILE_REGISTER_ADDRESS, &type, &address, &size);
-    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
-    EXPECT_EQ(address, 0x1000u);
-    int32_t scheme = -1;
-    size = sizeof scheme;
-    url.Answer(GenTL::URL_INFO_SCHEME, &type, &scheme, &size);
-    EXPECT_EQ(type, GenTL::INFO_DATATYPE_INT32);
-    EXPECT_EQ(scheme, GenTL::URL_SCHEME_LOCAL);
-    size = 0;
-    url.Answer(GenTL::URL_INFO_URL, &type, nullptr, &size);
-    EXPECT_EQ(size, url.text.size() + 1);
-
-    int32_t version = 0;
-    size = sizeof version;
-    EXPECT_THROW(url.Answer(GenTL::URL_INFO_SCHEMA_VER_MAJOR, &type, &version, &size), NotAvailableException);
-    EXPECT_THROW(url.Answer(GenTL::URL_INFO_FILE_SHA1_HASH, &type, &version, &size), NotAvailableException);
-    EXPECT_THROW(url.Answer(77, &type, &version, &size), InvalidParameterException);
-}

@@ -36,26 +36,6 @@ TEST(InterfaceInfo, MatchesTheIdOrTheMacEntryInAnyCase) {
     EXPECT_THROW(info.Matches("GE::"), RuntimeException);
 }
 
-TEST(InterfaceInfo, AnswersItsThreeCommands) {
-    const CInterfaceInfo info = GigEInterface();
-    char text[64];
-    size_t size = sizeof text;
-    info.GetInfo(GenTL::INTERFACE_INFO_DISPLAYNAME, nullptr, text, &size);
-    EXPECT_STREQ(text, "Interface(x)");
-    size = 0;
-    info.GetInfo(GenTL::INTERFACE_INFO_ID, nullptr, nullptr, &size);
-    EXPECT_EQ(size, info.GetID().size() + 1);
-    size = sizeof text;
-    info.GetInfo(GenTL::INTERFACE_INFO_TLTYPE, nullptr, text, &size);
-    EXPECT_STREQ(text, "GEV");
-    try {
-        info.GetInfo(1000, nullptr, text, &size);
-        FAIL();
-    } catch (const InvalidParameterException& exception) {
-        EXPECT_EQ(exception.GetDescription(), "Invalid InterfaceInfoID 1000");
-    }
-}
-
 TEST(InterfaceInfo, ParsesNetworkInterfaceIds) {
     CInterfaceInfo info;
     info.Parse("GE::xxxxxAA:BB::Ethernet 1::rest");
@@ -91,20 +71,4 @@ TEST(DeviceInfo, DisplayNameIdAndTheCopyAnOpenDeviceKeeps) {
     EXPECT_EQ(copy.userDefinedName, "Left");
     EXPECT_TRUE(copy.customInfo1000.empty());
     EXPECT_TRUE(copy.customInfo1004.empty());
-}
-
-TEST(DeviceInfo, CommonAnswersCarryTheirTypes) {
-    const CDeviceInfo info = Camera("CAM1");
-    uint64_t frequency = 0;
-    size_t size = sizeof frequency;
-    GenTL::INFO_DATATYPE type = 0;
-    info.GetCommonInfo(GenTL::DEVICE_INFO_TIMESTAMP_FREQUENCY, &type, &frequency, &size);
-    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
-    EXPECT_EQ(frequency, 1000000000u);
-    char text[64];
-    size = sizeof text;
-    info.GetCommonInfo(GenTL::DEVICE_INFO_USER_DEFINED_NAME, &type, text, &size);
-    EXPECT_STREQ(text, "Left");
-    EXPECT_TRUE(CDeviceInfo::IsCommonCommand(GenTL::DEVICE_INFO_SERIAL_NUMBER));
-    EXPECT_FALSE(CDeviceInfo::IsCommonCommand(GenTL::DEVICE_INFO_ACCESS_STATUS));
 }
