@@ -44,6 +44,7 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
     underruns_ = 0;
     delivered_ = 0;
+    failed_ = false;
     grabbing_ = true;
     running_ = true;
     try {
@@ -75,8 +76,12 @@ void AcquisitionEngine::Run() {
     }
     // Buffers queued from now on stay where they are until the next start.
     queues_.Watch(nullptr);
-    if (!stop_ && remaining_ != 0)
+    if (!stop_ && remaining_ != 0) {
+        failed_ = true;
         failures_.PostError(GenTL::GC_ERR_IO, "Acquisition ended: the camera stream failed");
+        // Threads waiting for a buffer learn of it now, not at the end of their timeouts.
+        queues_.WakeDeliveryWaiters();
+    }
     grabbing_ = false;
     running_ = false;
 }
@@ -104,9 +109,7 @@ bool AcquisitionEngine::AwaitBuffer() {
 // Every image the camera sent that no buffer was there for is an underrun.
 bool AcquisitionEngine::DropMissedImages() {
     for (uint32_t dropped = 0; dropped < kMostDropsPerWake && !stop_; ++dropped) {
-        const Tevold::CamResult result = camera_.GrabImage(nullptr, 0, 0, nullptr);
-        lastGrabResult_ = result;
-        switch (result) {
+        switch (camera_.GrabImage(nullptr, 0, 0, nullptr)) {
             case Tevold::kGrabOk:
             case Tevold::kGrabImageLost: ++underruns_; break;
             case Tevold::kGrabTimeout: return true;
@@ -120,9 +123,7 @@ bool AcquisitionEngine::DropMissedImages() {
 bool AcquisitionEngine::CameraIsGone() {
     uint32_t active = 0;
     size_t size = sizeof active;
-    if (camera_.GetParameter(Tevold::kParamAcquisitionActive, &active, &size) == 0) return false;
-    lastGrabResult_ = Tevold::kGrabStreamFailed;
-    return true;
+    return camera_.GetParameter(Tevold::kParamAcquisitionActive, &active, &size) != 0;
 }
 
 bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
@@ -132,7 +133,6 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
         buffer.Base() == nullptr
             ? Tevold::kGrabBufferTooSmall
             : camera_.GrabImage(buffer.Base(), buffer.Size(), kGrabTimeoutMs, &fill.image);
-    lastGrabResult_ = result;
     switch (result) {
         case Tevold::kGrabOk:
             fill.imagePresent = true;

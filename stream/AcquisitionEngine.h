@@ -33,7 +33,9 @@ public:
     bool IsGrabbing() const { return grabbing_.load(); }
     uint64_t Delivered() const { return delivered_.load(); }
     uint64_t Underruns() const { return underruns_.load(); }
-    Tevold::CamResult LastGrabResult() const { return lastGrabResult_.load(); }
+    // The last acquisition ended by itself on a failure (the camera stream failed or the camera
+    // went away), until the next start.
+    bool Failed() const { return failed_.load(); }
 
 private:
     static constexpr uint32_t kUnlimited = 0xFFFFFFFF;
@@ -58,9 +60,9 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> running_{false};
     std::atomic<bool> grabbing_{false};
+    std::atomic<bool> failed_{false};
     std::atomic<uint64_t> delivered_{0};
     std::atomic<uint64_t> underruns_{0};
-    std::atomic<Tevold::CamResult> lastGrabResult_{0};
     uint32_t remaining_ = kUnlimited;
 };
 

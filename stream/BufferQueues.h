@@ -60,6 +60,8 @@ public:
 
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();
+    // Wakes every thread waiting for a delivered buffer to look again at what there is.
+    void WakeDeliveryWaiters() { newBuffer_.Set(); }
     // A fresh registration of the new-buffer event forgets kills aimed at an earlier one.
     void ForgetAborts();
 

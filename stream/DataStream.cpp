@@ -98,16 +98,18 @@ GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t 
         GENICAM_THROW(InvalidParameterException, "Invalid Buffer Size");
     const WaitDeadline deadline(timeoutMs);
     // A wake-up that finds neither a buffer nor an abort (a requeue or a flush emptied the
-    // output queue, or another waiter came first) waits on for the rest of the time.
+    // output queue, or another waiter came first) waits on for the rest of the time. Once the
+    // acquisition has failed no buffer will come: the wait ends at once.
     for (;;) {
         switch (ReportNewBuffer(buffer, size)) {
             case BufferQueues::Front::Buffer: return GenTL::GC_ERR_SUCCESS;
             case BufferQueues::Front::Aborted: return GenTL::GC_ERR_ABORT;
-            case BufferQueues::Front::Empty: break;
+            case BufferQueues::Front::Empty:
+                if (engine_.Failed()) return GenTL::GC_ERR_ERROR;
+                break;
         }
         if (!queues_.NewBufferSignal().Wait(deadline))
-            return engine_.LastGrabResult() == Tevold::kGrabStreamFailed ? GenTL::GC_ERR_ERROR
-                                                                          : GenTL::GC_ERR_TIMEOUT;
+            return engine_.Failed() ? GenTL::GC_ERR_ERROR : GenTL::GC_ERR_TIMEOUT;
     }
 }
 

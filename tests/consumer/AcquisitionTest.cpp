@@ -345,7 +345,8 @@ TEST_F(ConsumerAcquisition, UnderrunsAndABufferTooSmallForTheImage) {
 }
 
 // A stream the camera library fails, and a camera unplugged mid-acquisition: either way the
-// acquisition ends, the wait says so instead of timing out, and the stream's error event tells.
+// acquisition ends, a wait without limit ends at once with the failure, and the stream's error
+// event tells.
 TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     EVENT_HANDLE errors = nullptr;
     ASSERT_EQ(gentl.GCRegisterEvent(ds, EVENT_ERROR, &errors), GC_ERR_SUCCESS);
@@ -360,9 +361,11 @@ TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     };
     AllocAndQueue(ds, 3, PayloadSize(ds));
     Sim::InjectFault({Sim::Operation::GrabImage, Tevold::kGrabStreamFailed, Sim::kUntilCleared, kCam1001});
+    auto waiter = WaitOnThread(newBuffer);
     ASSERT_EQ(Start(), GC_ERR_SUCCESS);
-    EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
-    EXPECT_EQ(NextBuffer(newBuffer, 10).result, GC_ERR_ERROR);
+    EXPECT_EQ(AwaitOrDie(waiter, "a wait on a failed stream"), GC_ERR_ERROR);
+    EXPECT_FALSE(Grabbing());
+    EXPECT_EQ(NextBuffer(newBuffer, GENTL_INFINITE).result, GC_ERR_ERROR);
     expectFailurePosted();
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
 
@@ -373,7 +376,7 @@ TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     ASSERT_EQ(gentl.DSQueueBuffer(ds, next.buffer), GC_ERR_SUCCESS);
     Sim::RemoveCamera(kCam1001);
     // Buffers already delivered may still come; then the wait reports the failed stream.
-    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i) next = NextBuffer(newBuffer, 200);
+    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i) next = NextBuffer(newBuffer, GENTL_INFINITE);
     EXPECT_EQ(next.result, GC_ERR_ERROR);
     expectFailurePosted();
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
