@@ -343,6 +343,15 @@ void EventInfoCall(benchmark::State& state) {
 }
 BENCHMARK(EventInfoCall)->UseRealTime();
 
+// A consumer polling with a timeout of 0 while no buffer is delivered: the wait only looks.
+void EmptyPollCall(benchmark::State& state) {
+    OpenCamera camera({16, 16, Sim::PixelFormat::kMono8}, 1, true, 1.0);
+    camera.Start();
+    for (auto _ : state) benchmark::DoNotOptimize(camera.WaitResult(0));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(EmptyPollCall)->UseRealTime();
+
 // The reference for the single calls: a memset of 64 bytes, so the ratio travels across machines.
 void MemsetOf64Bytes(benchmark::State& state) {
     char bytes[64];

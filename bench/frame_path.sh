@@ -39,6 +39,7 @@ jq -r '
   | ("| DSGetBufferInfo (frame ID) | \(find("BufferInfoCall") | ns | f(0)) | \((find("BufferInfoCall") | ns) / $memset64 | f(1)) |",
      "| DSQueueBuffer | \(find("QueueBufferCall") | ns | f(0)) | \((find("QueueBufferCall") | ns) / $memset64 | f(1)) |",
      "| EventGetInfo (number fired) | \(find("EventInfoCall") | ns | f(0)) | \((find("EventInfoCall") | ns) / $memset64 | f(1)) |",
+     "| EventGetData, timeout 0, nothing delivered | \(find("EmptyPollCall") | ns | f(0)) | \((find("EmptyPollCall") | ns) / $memset64 | f(1)) |",
      "| memset of 64 bytes (reference) | \($memset64 | f(1)) | 1 |")),
   "",
   "| wake | median µs | max µs | median vs condition variable |",

@@ -25,6 +25,9 @@ public:
             changed.wait(lock, ready);
             return true;
         }
+        // A wait whose deadline has passed only looks: the kernel would still put the thread to
+        // sleep and wake it at once, a context switch for every poll with a timeout of 0.
+        if (Clock::now() >= *when_) return ready();
         return changed.wait_until(lock, *when_, ready);
     }
 
