@@ -76,13 +76,15 @@ void AcquisitionEngine::Run() {
     }
     // Buffers queued from now on stay where they are until the next start.
     queues_.Watch(nullptr);
-    if (!stop_ && remaining_ != 0) {
+    const bool failed = !stop_ && remaining_ != 0;
+    // No longer grabbing by the time anybody learns of a failure.
+    grabbing_ = false;
+    if (failed) {
         failed_ = true;
         failures_.PostError(GenTL::GC_ERR_IO, "Acquisition ended: the camera stream failed");
         // Threads waiting for a buffer learn of it now, not at the end of their timeouts.
         queues_.WakeDeliveryWaiters();
     }
-    grabbing_ = false;
     running_ = false;
 }
 
