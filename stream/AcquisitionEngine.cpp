@@ -59,11 +59,11 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
 
 void AcquisitionEngine::Stop() {
     std::lock_guard lock(control_);
-    queues_.Watch(nullptr);
     // Asked first, so that the loop takes the aborted grab for the stop; the camera ends the grab
     // in progress, and any the loop starts before it sees the request, at once.
     stop_ = true;
     const Tevold::CamResult stopped = camera_.StopGrab(0);
+    queues_.Watch(nullptr);
     EndThread();
     if (stopped != 0) GENICAM_THROW(IoException, "Unable to stop acquisition");
 }
@@ -74,7 +74,8 @@ void AcquisitionEngine::Run() {
     camera_.SetParameter(Tevold::kParamGrabTimeout, &timeout, &size);
     while (!stop_ && remaining_ != 0 && GrabNext()) {
     }
-    // Buffers queued from now on stay where they are until the next start.
+    // The camera, which may still be acquiring, gives back what it holds; buffers queued from now
+    // on stay where they are until the next start.
     queues_.Watch(nullptr);
     const bool failed = !stop_ && remaining_ != 0;
     // No longer grabbing by the time anybody learns of a failure.
@@ -93,7 +94,7 @@ void AcquisitionEngine::Entered(CBufferInfo& buffer) {
     if (buffer.Base() != nullptr) camera_.LendDestination(buffer.Base(), buffer.Size());
 }
 
-void AcquisitionEngine::Flushed() { camera_.ReclaimDestinations(); }
+void AcquisitionEngine::Withdrawn() { camera_.ReclaimDestinations(); }
 
 bool AcquisitionEngine::GrabNext() {
     CBufferInfo* buffer = queues_.TakeNextToFill();
@@ -145,7 +146,7 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
             Deliver(buffer, fill);
             return true;
         case Tevold::kGrabImageLost:
-            // Behind the others, as the camera, which took the lending with the image, gets it.
+            // The lost image ended the buffer's lending: lent again, it comes after the others.
             queues_.Requeue(buffer);
             ++underruns_;
             return true;

@@ -43,7 +43,7 @@ private:
     void EndThread();
     void Run();
     void Entered(CBufferInfo& buffer) override;
-    void Flushed() override;
+    void Withdrawn() override;
     // One pass of the loop; false ends it.
     bool GrabNext();
     bool AwaitBuffer();

@@ -136,7 +136,7 @@ void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
     Lock deliveryLock(deliveryLock_);
     const bool leavesInput =
         operation == GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT || operation == GenTL::ACQ_QUEUE_ALL_DISCARD;
-    if (leavesInput && watcher_ != nullptr) watcher_->Flushed();
+    if (leavesInput && watcher_ != nullptr) watcher_->Withdrawn();
     switch (operation) {
         case GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT:
             for (CBufferInfo* buffer : input_) {
@@ -233,6 +233,7 @@ void BufferQueues::Requeue(CBufferInfo& buffer) {
 
 void BufferQueues::Watch(InputQueueWatcher* watcher) {
     Lock lock(inputLock_);
+    if (watcher_ != nullptr) watcher_->Withdrawn();
     watcher_ = watcher;
     if (watcher_ != nullptr)
         for (CBufferInfo* buffer : input_) watcher_->Entered(*buffer);

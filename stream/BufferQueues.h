@@ -50,8 +50,9 @@ public:
     void ReturnToInput(CBufferInfo& buffer);
     // Queues the buffer again behind the others: the image written into it was lost.
     void Requeue(CBufferInfo& buffer);
-    // From now on tells watcher, or nobody with null, what enters and leaves the input queue;
-    // a new watcher is told first of the buffers already queued, front first.
+    // From now on tells watcher, or nobody with null, what enters and leaves the input queue:
+    // the watcher before it is told its buffers are withdrawn, the new one is told first of the
+    // buffers already queued, front first.
     void Watch(InputQueueWatcher* watcher);
     // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
     // who may read the count as soon as it has the buffer. False, and nothing counted, when a

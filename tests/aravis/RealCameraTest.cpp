@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <future>
 #include <optional>
+#include <thread>
 
 #include "FakeGevCamera.h"
 #include "PrivateNetwork.h"
@@ -51,6 +52,16 @@ void ReceiveComplete(DS_HANDLE ds, EVENT_HANDLE newBuffer, int count) {
         EXPECT_FALSE(Flag(BufInfo(ds, delivery.buffer, BUFFER_INFO_IS_INCOMPLETE)));
         ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
     }
+}
+
+// Revokes, and so frees, every buffer of the stream, waiting for one that a grab still holds.
+void RevokeAll(DS_HANDLE ds) {
+    EXPECT_TRUE(Eventually([&] {
+        BUFFER_HANDLE buffer = nullptr;
+        while (Gentl().DSGetBufferID(ds, 0, &buffer) == GC_ERR_SUCCESS)
+            if (Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr) != GC_ERR_SUCCESS) return false;
+        return true;
+    }));
 }
 
 // What an error event holds: the code, then the text.
@@ -218,14 +229,19 @@ TEST_F(RealCameraTest, BuffersFlushedWhileStreamingAreTakenBackFromTheCamera) {
 
     ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS) << LastErrorText();
     // The buffer being filled during the flush is let go when its grab ends.
-    EXPECT_TRUE(Eventually([&, ds = ds] {
-        BUFFER_HANDLE buffer = nullptr;
-        while (Gentl().DSGetBufferID(ds, 0, &buffer) == GC_ERR_SUCCESS)
-            if (Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr) != GC_ERR_SUCCESS) return false;
-        return true;
-    }));
+    RevokeAll(ds);
     AllocAndQueue(ds, 4, PayloadSize(ds));
     ReceiveComplete(ds, newBuffer, 10);
+    EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+
+    // An acquisition of a counted number of images ends by itself while the camera goes on
+    // sending: the buffers still queued are taken back from it as it ends.
+    ASSERT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, 3), GC_ERR_SUCCESS) << LastErrorText();
+    ReceiveComplete(ds, newBuffer, 3);
+    EXPECT_TRUE(Eventually([&, ds = ds] { return !Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)); }));
+    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+    RevokeAll(ds);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * 1000 / kFrameRate));
     EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);

@@ -226,15 +226,16 @@ namespace {
 class LendingRecorder final : public InputQueueWatcher {
 public:
     void Entered(CBufferInfo& buffer) override { lent.push_back(&buffer); }
-    void Flushed() override { ++flushes; }
+    void Withdrawn() override { ++withdrawals; }
 
     std::vector<CBufferInfo*> lent;
-    int flushes = 0;
+    int withdrawals = 0;
 };
 }  // namespace
 
 // A camera fills lent memory in lending order, so what the acquisition fills next must always be
-// the oldest buffer lent and not yet filled; and a flush that empties the input queue is told.
+// the oldest buffer lent and not yet filled; a flush that empties the input queue, and the end of
+// the watch, withdraw every lending.
 TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
     LendingRecorder camera;
     Queue(buffers_[0]);
@@ -255,14 +256,16 @@ TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
     camera.lent.clear();
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
     EXPECT_EQ(camera.lent.size(), 3u);
-    EXPECT_EQ(camera.flushes, 0);
+    EXPECT_EQ(camera.withdrawals, 0);
     queues_.Flush(GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
-    EXPECT_EQ(camera.flushes, 2);
+    EXPECT_EQ(camera.withdrawals, 2);
 
     queues_.Watch(nullptr);
+    EXPECT_EQ(camera.withdrawals, 3);
     Queue(buffers_[0]);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    queues_.Watch(nullptr);
     EXPECT_EQ(camera.lent.size(), 3u);
-    EXPECT_EQ(camera.flushes, 2);
+    EXPECT_EQ(camera.withdrawals, 3);
 }
