@@ -2,6 +2,7 @@
 // loopback, reached only through the producer's exported C functions, inside a network namespace
 // of the test's own.
 #include <arpa/inet.h>
+#include <gmock/gmock.h>
 
 #include <cstdlib>
 #include <future>
@@ -11,6 +12,7 @@
 #include "FakeGevCamera.h"
 #include "PrivateNetwork.h"
 #include "consumer/ConsumerFixture.h"
+#include "grab/ToolProcess.h"
 
 namespace aravis_tests {
 namespace {
@@ -161,6 +163,15 @@ TEST_F(RealCameraTest, FakeCameraIsListedBesideTheSimulatedOnes) {
     EXPECT_EQ(Text(info(DEVICE_INFO_SERIAL_NUMBER)), FakeGevCamera::kSerialNumber);
     EXPECT_EQ(Text(info(DEVICE_INFO_TLTYPE)), "GEV");
     EXPECT_EQ(Value<int32_t>(info(DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32), DEVICE_ACCESS_STATUS_READWRITE);
+
+    // What a user sees: kavrin-grab, in its own process, lists the camera beside the simulated ones.
+    grabtool::ToolRun list;
+    list.args = {"list"};
+    list.environment = {{"KAVRIN_TRANSPORTS", "sim,gev"}, {"KAVRIN_GEV_INTERFACES", "lo"}};
+    const grabtool::ToolResult listed = grabtool::RunTool(list);
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_THAT(listed.out, ::testing::HasSubstr("KVR-GEV-1001"));
+    EXPECT_THAT(listed.out, ::testing::ContainsRegex(std::string(FakeGevCamera::kDeviceId) + " +Aravis +Fake +KT0001 .*GEV +ReadWrite"));
 }
 
 TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
