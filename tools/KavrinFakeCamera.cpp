@@ -19,9 +19,13 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv)
 {
-    if (argc > 3 || (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-        std::fputs(kUsage, argc > 3 ? stderr : stdout);
-        return argc > 3 ? EXIT_FAILURE : EXIT_SUCCESS;
+    if (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+        std::fputs(kUsage, stdout);
+        return EXIT_SUCCESS;
+    }
+    if (argc > 3) {
+        std::fputs(kUsage, stderr);
+        return EXIT_FAILURE;
     }
     const char* networkInterface = argc > 1 ? argv[1] : "lo";
     const char* serialNumber = argc > 2 ? argv[2] : "KF0001";

@@ -171,7 +171,8 @@ TEST_F(RealCameraTest, FakeCameraIsListedBesideTheSimulatedOnes) {
     const grabtool::ToolResult listed = grabtool::RunTool(list);
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_THAT(listed.out, ::testing::HasSubstr("KVR-GEV-1001"));
-    EXPECT_THAT(listed.out, ::testing::ContainsRegex(std::string(FakeGevCamera::kDeviceId) + " +Aravis +Fake +KT0001 .*GEV +ReadWrite"));
+    EXPECT_THAT(listed.out, ::testing::ContainsRegex(std::string(FakeGevCamera::kDeviceId) + " +Aravis +Fake +" +
+                                                       FakeGevCamera::kSerialNumber + " .*GEV +ReadWrite"));
 }
 
 TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
