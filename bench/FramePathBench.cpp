@@ -31,7 +31,8 @@ namespace Sim = Tevold::Sim;
 constexpr const char* kCamera = "KVR-GEV-1001";
 
 void Check(GC_ERROR result, const char* call) {
-    if (result != GC_ERR_SUCCESS) throw std::runtime_error(std::string(call) + " failed: " + std::to_string(result));
+    if (result != GC_ERR_SUCCESS)
+        throw std::runtime_error(std::string(call) + " failed: " + std::to_string(result));
 }
 
 // CPU time of the whole process, every thread included.
@@ -47,7 +48,9 @@ struct Format {
     uint32_t width;
     uint32_t height;
     uint32_t pixelFormat;
-    size_t Bytes() const { return size_t{width} * height * (pixelFormat == Sim::PixelFormat::kMono16 ? 2 : 1); }
+    size_t Bytes() const {
+        return size_t{width} * height * (pixelFormat == Sim::PixelFormat::kMono16 ? 2 : 1);
+    }
 };
 
 Format FormatOf(const benchmark::State& state) {
@@ -55,7 +58,9 @@ Format FormatOf(const benchmark::State& state) {
             state.range(2) == 16 ? Sim::PixelFormat::kMono16 : Sim::PixelFormat::kMono8};
 }
 
-uint32_t BufferCount(const benchmark::State& state) { return static_cast<uint32_t>(state.range(3)); }
+uint32_t BufferCount(const benchmark::State& state) {
+    return static_cast<uint32_t>(state.range(3));
+}
 
 // One camera opened through the C ABI with announced buffers and the new-buffer event.
 class OpenCamera {
@@ -69,7 +74,8 @@ public:
         Check(gentl_.TLUpdateInterfaceList(system_, nullptr, 100), "TLUpdateInterfaceList");
         Check(gentl_.TLOpenInterface(system_, "SimGEV0", &iface_), "TLOpenInterface");
         Check(gentl_.IFUpdateDeviceList(iface_, nullptr, 100), "IFUpdateDeviceList");
-        Check(gentl_.IFOpenDevice(iface_, kCamera, DEVICE_ACCESS_CONTROL, &device_), "IFOpenDevice");
+        Check(gentl_.IFOpenDevice(iface_, kCamera, DEVICE_ACCESS_CONTROL, &device_),
+              "IFOpenDevice");
         PORT_HANDLE port = nullptr;
         Check(gentl_.DevGetPort(device_, &port), "DevGetPort");
         WriteRegister(port, Sim::CameraRegister::kWidth, format.width);
@@ -79,7 +85,8 @@ public:
         Check(gentl_.DevOpenDataStream(device_, "DS0", &stream_), "DevOpenDataStream");
         for (uint32_t i = 0; i < buffers; ++i) {
             BUFFER_HANDLE buffer = nullptr;
-            Check(gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize_, nullptr, &buffer), "DSAllocAndAnnounceBuffer");
+            Check(gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize_, nullptr, &buffer),
+                  "DSAllocAndAnnounceBuffer");
             buffers_.push_back(buffer);
         }
         Check(gentl_.GCRegisterEvent(stream_, EVENT_NEW_BUFFER, &newBuffer_), "GCRegisterEvent");
@@ -94,11 +101,19 @@ public:
     }
 
     void QueueAll() {
-        for (BUFFER_HANDLE buffer : buffers_) Check(gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer");
+        for (BUFFER_HANDLE buffer : buffers_)
+            Check(gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer");
     }
-    void Start() { Check(gentl_.DSStartAcquisition(stream_, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), "DSStartAcquisition"); }
-    void Stop() { Check(gentl_.DSStopAcquisition(stream_, ACQ_STOP_FLAGS_DEFAULT), "DSStopAcquisition"); }
-    void DiscardAll() { Check(gentl_.DSFlushQueue(stream_, ACQ_QUEUE_ALL_DISCARD), "DSFlushQueue"); }
+    void Start() {
+        Check(gentl_.DSStartAcquisition(stream_, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+              "DSStartAcquisition");
+    }
+    void Stop() {
+        Check(gentl_.DSStopAcquisition(stream_, ACQ_STOP_FLAGS_DEFAULT), "DSStopAcquisition");
+    }
+    void DiscardAll() {
+        Check(gentl_.DSFlushQueue(stream_, ACQ_QUEUE_ALL_DISCARD), "DSFlushQueue");
+    }
 
     // The consumer's round: wait for a filled buffer, read its frame ID, give it back.
     void NextFrame() {
@@ -121,7 +136,9 @@ public:
         return result;
     }
     void Kill() { Check(gentl_.EventKill(newBuffer_), "EventKill"); }
-    void Queue(BUFFER_HANDLE buffer) { Check(gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer"); }
+    void Queue(BUFFER_HANDLE buffer) {
+        Check(gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer");
+    }
 
     uint64_t FrameId(BUFFER_HANDLE buffer) {
         return Uint64Info("DSGetBufferInfo", [&](INFO_DATATYPE* type, void* value, size_t* size) {
@@ -172,7 +189,8 @@ public:
     CpuPerFrame() : start_(ProcessCpuSeconds()) {}
     void Report(benchmark::State& state) const {
         state.counters["cpu_us_per_frame"] =
-            (ProcessCpuSeconds() - start_) * 1e6 / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+            (ProcessCpuSeconds() - start_) * 1e6 /
+            static_cast<double>(std::max<int64_t>(state.iterations(), 1));
     }
 
 private:
@@ -197,12 +215,14 @@ void Frames(benchmark::State& state) {
     for (auto _ : state) camera.NextFrame();
     cpu.Report(state);
     state.counters["underruns_per_frame"] =
-        static_cast<double>(camera.Underruns() - underrunsBefore) / static_cast<double>(state.iterations());
+        static_cast<double>(camera.Underruns() - underrunsBefore) /
+        static_cast<double>(state.iterations());
     ReportBytes(state, format.Bytes());
 }
 
 std::vector<std::vector<uint8_t>> MakeBuffers(const benchmark::State& state) {
-    return std::vector<std::vector<uint8_t>>(BufferCount(state), std::vector<uint8_t>(FormatOf(state).Bytes()));
+    return std::vector<std::vector<uint8_t>>(BufferCount(state),
+                                             std::vector<uint8_t>(FormatOf(state).Bytes()));
 }
 
 void Memset(benchmark::State& state) {
@@ -387,22 +407,23 @@ private:
 class Waiter {
 public:
     template <class Wait>
-    explicit Waiter(Wait wait) : thread_([this, wait] {
-        for (;;) {
-            {
-                std::unique_lock lock(mutex_);
-                go_.wait(lock, [&] { return rounds_ > done_ || quit_; });
-                if (quit_) return;
-            }
-            waiting_ = true;
-            wait();
-            const Clock::time_point woken = Clock::now();
-            std::lock_guard lock(mutex_);
-            woken_ = woken;
-            ++done_;
-            finished_.notify_one();
-        }
-    }) {}
+    explicit Waiter(Wait wait)
+        : thread_([this, wait] {
+              for (;;) {
+                  {
+                      std::unique_lock lock(mutex_);
+                      go_.wait(lock, [&] { return rounds_ > done_ || quit_; });
+                      if (quit_) return;
+                  }
+                  waiting_ = true;
+                  wait();
+                  const Clock::time_point woken = Clock::now();
+                  std::lock_guard lock(mutex_);
+                  woken_ = woken;
+                  ++done_;
+                  finished_.notify_one();
+              }
+          }) {}
     ~Waiter() {
         {
             std::lock_guard lock(mutex_);
@@ -507,13 +528,20 @@ void StopLatency(benchmark::State& state) {
     }
     latencies.Report(state);
 }
-BENCHMARK(StopLatency)->Arg(30)->Arg(10)->Arg(1)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StopLatency)
+    ->Arg(30)
+    ->Arg(10)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMicrosecond);
 
 // Share of one core the whole process uses over one second: a consumer of a stream paced at
 // 10 fps, or a consumer that holds every buffer of a stream with pacing off. Underruns are
 // what the stream counted meanwhile.
 void StreamCpu(benchmark::State& state, bool holdEveryBuffer) {
-    OpenCamera camera({640, 480, Sim::PixelFormat::kMono8}, 4, !holdEveryBuffer, holdEveryBuffer ? 30.0 : 10.0);
+    OpenCamera camera({640, 480, Sim::PixelFormat::kMono8}, 4, !holdEveryBuffer,
+                      holdEveryBuffer ? 30.0 : 10.0);
     camera.QueueAll();
     camera.Start();
     if (holdEveryBuffer)
@@ -533,12 +561,19 @@ void StreamCpu(benchmark::State& state, bool holdEveryBuffer) {
         }
         const double wall = Seconds(Clock::now() - start);
         state.counters["cpu_share"] = (ProcessCpuSeconds() - cpuBefore) / wall;
-        state.counters["underruns_per_s"] = static_cast<double>(camera.Underruns() - underrunsBefore) / wall;
+        state.counters["underruns_per_s"] =
+            static_cast<double>(camera.Underruns() - underrunsBefore) / wall;
         state.SetIterationTime(wall);
     }
 }
-BENCHMARK_CAPTURE(StreamCpu, paced_10fps, false)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(StreamCpu, every_buffer_held_30fps, true)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(StreamCpu, paced_10fps, false)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(StreamCpu, every_buffer_held_30fps, true)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -34,7 +34,8 @@ constexpr const char* kSerialNumber = "BENCH1";
 constexpr const char* kDeviceId = "Aravis-Fake-BENCH1";
 
 void Check(GC_ERROR result, const char* call) {
-    if (result != GC_ERR_SUCCESS) throw std::runtime_error(std::string(call) + " failed: " + std::to_string(result));
+    if (result != GC_ERR_SUCCESS)
+        throw std::runtime_error(std::string(call) + " failed: " + std::to_string(result));
 }
 
 // The fake camera runs until this process ends. Started before any thread exists here.
@@ -46,13 +47,15 @@ pid_t StartFakeCamera(uint32_t framePeriodUs) {
     ArvFakeCamera* registers = arv_gv_fake_camera_get_fake_camera(camera);
     arv_fake_camera_write_register(registers, ARV_FAKE_CAMERA_REGISTER_WIDTH, kWidth);
     arv_fake_camera_write_register(registers, ARV_FAKE_CAMERA_REGISTER_HEIGHT, kHeight);
-    arv_fake_camera_write_register(registers, ARV_FAKE_CAMERA_REGISTER_ACQUISITION_FRAME_PERIOD_US, framePeriodUs);
+    arv_fake_camera_write_register(registers, ARV_FAKE_CAMERA_REGISTER_ACQUISITION_FRAME_PERIOD_US,
+                                   framePeriodUs);
     for (;;) pause();
 }
 
 void CountFrames(benchmark::State& state, int incomplete) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kImageSize));
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["incomplete"] = incomplete;
 }
 
@@ -63,7 +66,8 @@ void WarmUp(Receive&& receive) {
     for (uint32_t i = 0; i < 2 * kBuffers; ++i) receive();
 }
 
-// (a) The producer's full path: EventGetData on the new-buffer event, DSGetBufferInfo, DSQueueBuffer.
+// (a) The producer's full path: EventGetData on the new-buffer event, DSGetBufferInfo,
+// DSQueueBuffer.
 void BM_ProducerCAbi(benchmark::State& state) {
     setenv("KAVRIN_TRANSPORTS", "gev", 1);
     setenv("KAVRIN_GEV_INTERFACES", "lo", 1);
@@ -82,11 +86,13 @@ void BM_ProducerCAbi(benchmark::State& state) {
     Check(gentl.DevOpenDataStream(device, "DS0", &stream), "DevOpenDataStream");
     for (uint32_t i = 0; i < kBuffers; ++i) {
         BUFFER_HANDLE buffer = nullptr;
-        Check(gentl.DSAllocAndAnnounceBuffer(stream, kImageSize, nullptr, &buffer), "DSAllocAndAnnounceBuffer");
+        Check(gentl.DSAllocAndAnnounceBuffer(stream, kImageSize, nullptr, &buffer),
+              "DSAllocAndAnnounceBuffer");
         Check(gentl.DSQueueBuffer(stream, buffer), "DSQueueBuffer");
     }
     Check(gentl.GCRegisterEvent(stream, EVENT_NEW_BUFFER, &newBuffer), "GCRegisterEvent");
-    Check(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), "DSStartAcquisition");
+    Check(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+          "DSStartAcquisition");
     int incomplete = 0;
     const auto receive = [&] {
         EVENT_NEW_BUFFER_DATA data{};
@@ -95,7 +101,8 @@ void BM_ProducerCAbi(benchmark::State& state) {
         bool8_t isIncomplete = 0;
         INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
         size = sizeof isIncomplete;
-        Check(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE, &type, &isIncomplete, &size),
+        Check(gentl.DSGetBufferInfo(stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE, &type,
+                                    &isIncomplete, &size),
               "DSGetBufferInfo");
         incomplete += isIncomplete ? 1 : 0;
         Check(gentl.DSQueueBuffer(stream, data.BufferHandle), "DSQueueBuffer");
@@ -123,7 +130,8 @@ void BM_AravisStream(benchmark::State& state) {
         g_object_unref(device);
         throw std::runtime_error("Aravis cannot stream from the fake camera: " + why);
     }
-    for (uint32_t i = 0; i < kBuffers; ++i) arv_stream_push_buffer(stream, arv_buffer_new_allocate(kImageSize));
+    for (uint32_t i = 0; i < kBuffers; ++i)
+        arv_stream_push_buffer(stream, arv_buffer_new_allocate(kImageSize));
     arv_device_execute_command(device, "AcquisitionStart", nullptr);
     int incomplete = 0;
     const auto receive = [&] {
@@ -156,14 +164,23 @@ void BM_MemcpyImage(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_MemcpyImage);
-BENCHMARK(BM_ProducerCAbi)->Iterations(kFrames)->UseRealTime()->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AravisStream)->Iterations(kFrames)->UseRealTime()->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProducerCAbi)
+    ->Iterations(kFrames)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AravisStream)
+    ->Iterations(kFrames)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
 
 // --frame-period-us=N sets the fake camera's frame period (default 10000: 100 frames/s).
 int main(int argc, char** argv) {
     uint32_t framePeriodUs = 10000;
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--frame-period-us=", 18) == 0) framePeriodUs = static_cast<uint32_t>(std::atoi(argv[i] + 18));
+        if (std::strncmp(argv[i], "--frame-period-us=", 18) == 0)
+            framePeriodUs = static_cast<uint32_t>(std::atoi(argv[i] + 18));
     }
     const std::string unavailable = aravis_tests::EnterPrivateNetwork();
     if (!unavailable.empty()) {

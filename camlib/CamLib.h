@@ -61,12 +61,12 @@ enum CamStreamParameter : uint32_t {
 
 // GrabImage results.
 enum CamGrabResult : CamResult {
-    kGrabOk = 0,                 // an image was written (or, without a destination, dropped)
-    kGrabTimeout = -1,           // no image within the timeout
-    kGrabStreamFailed = -2,      // the stream failed
-    kGrabImageLost = -3,         // an image was lost
-    kGrabBufferTooSmall = -4,    // the destination cannot hold the image; nothing was written
-    kGrabAborted = -5,           // StopGrab ended the grab; the destination may hold part of an image
+    kGrabOk = 0,               // an image was written (or, without a destination, dropped)
+    kGrabTimeout = -1,         // no image within the timeout
+    kGrabStreamFailed = -2,    // the stream failed
+    kGrabImageLost = -3,       // an image was lost
+    kGrabBufferTooSmall = -4,  // the destination cannot hold the image; nothing was written
+    kGrabAborted = -5,         // StopGrab ended the grab; the destination may hold part of an image
 };
 
 // What GrabImage reports about the image it wrote.
@@ -76,7 +76,7 @@ struct CamImageInfo {
     uint64_t pixelFormat = 0;  // PFNC code
     uint32_t width = 0;
     uint32_t height = 0;
-    size_t sizeFilled = 0;     // bytes written into the destination
+    size_t sizeFilled = 0;  // bytes written into the destination
 };
 
 class CamInterface;

@@ -13,7 +13,8 @@ namespace GenICam::Client {
 // says a known one changed.
 template <class Record, class RecordChanged>
 bool MergeDiscovery(std::vector<std::shared_ptr<const Record>>& known,
-                    std::vector<std::shared_ptr<const Record>> fresh, RecordChanged&& recordChanged) {
+                    std::vector<std::shared_ptr<const Record>> fresh,
+                    RecordChanged&& recordChanged) {
     std::vector<std::shared_ptr<const Record>> vanished = std::move(known);
     known.clear();
     bool changed = false;

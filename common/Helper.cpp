@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 #include "Version.h"
 #include "common/GenICamException.h"
@@ -27,7 +27,8 @@ void CopyInfoValue(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type,
     *size = valueSize;
 }
 
-void CopyInfoString(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, const std::string& text) {
+void CopyInfoString(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type,
+                    const std::string& text) {
     CopyInfoValue(buffer, size, type, GenTL::INFO_DATATYPE_STRING, text.c_str(), text.size() + 1);
 }
 

@@ -16,7 +16,8 @@ namespace GenICam::Client {
 // "Invalid Buffer Size" and leaves the size as the caller gave it.
 void CopyInfoValue(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type,
                    GenTL::INFO_DATATYPE valueType, const void* value, size_t valueSize);
-void CopyInfoString(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, const std::string& text);
+void CopyInfoString(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type,
+                    const std::string& text);
 void CopyInfoInt32(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, int32_t value);
 void CopyInfoBool8(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, bool value);
 

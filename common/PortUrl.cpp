@@ -53,7 +53,8 @@ void ParseLocalLocation(std::string location, PortUrl& url) {
 
 std::string ReadUrlText(IPort& port) {
     constexpr size_t kUrlCapacity = 2048;
-    return ReadLibraryText(kUrlCapacity, [&](char* text, size_t* size) { port.GetURL(text, size); });
+    return ReadLibraryText(kUrlCapacity,
+                           [&](char* text, size_t* size) { port.GetURL(text, size); });
 }
 
 void RaiseNotAvailable(GenTL::URL_INFO_CMD command) {
@@ -95,18 +96,24 @@ PortUrl PortUrl::Parse(const std::string& text) {
 
 bool PortUrl::NamesDescription() const {
     switch (scheme) {
-        case GenTL::URL_SCHEME_LOCAL: return fileSize.value_or(0) != 0 && registerAddress.has_value();
-        case GenTL::URL_SCHEME_FILE: return !fileName.empty();
-        default: return false;
+        case GenTL::URL_SCHEME_LOCAL:
+            return fileSize.value_or(0) != 0 && registerAddress.has_value();
+        case GenTL::URL_SCHEME_FILE:
+            return !fileName.empty();
+        default:
+            return false;
     }
 }
 
 void PortUrl::Answer(GenTL::URL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                      size_t* size) const {
     switch (command) {
-        case GenTL::URL_INFO_URL: return CopyInfoString(buffer, size, type, text);
-        case GenTL::URL_INFO_SCHEME: return CopyInfoInt32(buffer, size, type, scheme);
-        case GenTL::URL_INFO_FILENAME: return CopyInfoString(buffer, size, type, fileName);
+        case GenTL::URL_INFO_URL:
+            return CopyInfoString(buffer, size, type, text);
+        case GenTL::URL_INFO_SCHEME:
+            return CopyInfoInt32(buffer, size, type, scheme);
+        case GenTL::URL_INFO_FILENAME:
+            return CopyInfoString(buffer, size, type, fileName);
         case GenTL::URL_INFO_FILE_REGISTER_ADDRESS:
             return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64,
                                   Available(registerAddress, command));

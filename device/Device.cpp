@@ -1,6 +1,5 @@
 #include "device/Device.h"
 
-
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
@@ -17,8 +16,13 @@ const std::string kStreamIdPrefix = "DS";
 }  // namespace
 
 CDevice::CDevice(CTL& system, std::shared_ptr<InterfaceLink> iface, std::string id,
-                 std::shared_ptr<const CDeviceInfo> info, Tevold::CamDevice* camera, GenTL::DEVICE_ACCESS_FLAGS)
-    : system_(system), id_(std::move(id)), interface_(std::move(iface)), info_(std::move(info)), camera_(camera) {
+                 std::shared_ptr<const CDeviceInfo> info, Tevold::CamDevice* camera,
+                 GenTL::DEVICE_ACCESS_FLAGS)
+    : system_(system),
+      id_(std::move(id)),
+      interface_(std::move(iface)),
+      info_(std::move(info)),
+      camera_(camera) {
     port_ = std::make_unique<CDevicePort>(*this);
 }
 
@@ -62,7 +66,8 @@ GenTL::DS_HANDLE CDevice::OpenDataStream(const std::string& streamId) {
 }
 
 void CDevice::CloseDataStream(CDataStream* stream) {
-    if (!streams_.Close(stream)) GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
+    if (!streams_.Close(stream))
+        GENICAM_THROW(InvalidParameterException, "Invalid Stream Channel Index");
 }
 
 std::string CDevice::GetDataStreamID(uint32_t index) const {
@@ -89,13 +94,15 @@ void CDevice::GetURL(char* url, size_t* size) {
     // The module URL travels with a spare zero byte after its terminator.
     std::string padded = ModuleUrl("TLDevRegs.xml", kDescriptionAddress, kDescriptionLength);
     padded.push_back('\0');
-    CopyInfoValue(url, size, nullptr, GenTL::INFO_DATATYPE_STRING, padded.c_str(), padded.size() + 1);
+    CopyInfoValue(url, size, nullptr, GenTL::INFO_DATATYPE_STRING, padded.c_str(),
+                  padded.size() + 1);
 }
 
 void CDevice::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                           size_t* size) {
-    const PortIdentity identity{"TLDEV::" + info_->GetID(), VendorName(), ModelName(), TLTypeName(),
-                                "TLDevice", FormatVersion(GetModuleVersion()), "DevicePort"};
+    const PortIdentity identity{
+        "TLDEV::" + info_->GetID(),        VendorName(), ModelName(), TLTypeName(), "TLDevice",
+        FormatVersion(GetModuleVersion()), "DevicePort"};
     identity.Answer(command, type, buffer, size);
 }
 

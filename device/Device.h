@@ -34,7 +34,8 @@ public:
     GenTL::DS_HANDLE OpenDataStream(const std::string& streamId);
     std::string GetDataStreamID(uint32_t index) const;
     uint32_t GetNumDataStreams();
-    void GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
+    void GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                 size_t* size);
     // Destroys a stream opened on this device.
     void CloseDataStream(CDataStream* stream);
     // Destroys this device through the system that owns it.

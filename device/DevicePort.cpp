@@ -39,10 +39,15 @@ void CDevicePort::GetURL(char* url, size_t* size) {
         GENICAM_THROW(InvalidParameterException, "Buffer too small");
 }
 
-void CDevicePort::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
-                              size_t* size) {
-    const PortIdentity identity{device_.GetDeviceInfo()->GetID(), VendorName(), ModelName(),
-                                TLTypeName(), "Device", "1.2", "Device"};
+void CDevicePort::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type,
+                              void* buffer, size_t* size) {
+    const PortIdentity identity{device_.GetDeviceInfo()->GetID(),
+                                VendorName(),
+                                ModelName(),
+                                TLTypeName(),
+                                "Device",
+                                "1.2",
+                                "Device"};
     identity.Answer(command, type, buffer, size);
 }
 

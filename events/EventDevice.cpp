@@ -6,8 +6,8 @@ namespace GenICam::Client {
 
 namespace {
 // Fills in an 8-byte answer; a buffer too small for it learns the size it needs.
-void CopyWide(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type, GenTL::INFO_DATATYPE valueType,
-              uint64_t value) {
+void CopyWide(void* buffer, size_t* size, GenTL::INFO_DATATYPE* type,
+              GenTL::INFO_DATATYPE valueType, uint64_t value) {
     if (*size < sizeof value) {
         *size = sizeof value;
         GENICAM_THROW(InvalidParameterException, "In buffer too small");
@@ -52,18 +52,21 @@ void CEventDevice::GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* 
             return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, FiredCount());
         case GenTL::EVENT_SIZE_MAX:
         case GenTL::EVENT_INFO_DATA_SIZE_MAX:
-            return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_UINT32, DevEventEntry::kDataSize);
+            return CopyWide(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                            DevEventEntry::kDataSize);
         default:
             GENICAM_THROW(NotImplementedException, "Event info cmd %ld not implemented",
                           static_cast<long>(command));
     }
 }
 
-void CEventDevice::GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
-                               GenTL::INFO_DATATYPE* type, void* outBuffer, size_t* outSize) {
+void CEventDevice::GetDataInfo(const void* inBuffer, size_t inSize,
+                               GenTL::EVENT_DATA_INFO_CMD command, GenTL::INFO_DATATYPE* type,
+                               void* outBuffer, size_t* outSize) {
     if (inBuffer == nullptr || outBuffer == nullptr)
         GENICAM_THROW(InvalidParameterException, "Invalid buffer handle");
-    if (inSize < DevEventEntry::kDataSize) GENICAM_THROW(InvalidParameterException, "In buffer too small");
+    if (inSize < DevEventEntry::kDataSize)
+        GENICAM_THROW(InvalidParameterException, "In buffer too small");
     if (command != GenTL::EVENT_DATA_ID)
         GENICAM_THROW(InvalidParameterException, "Invalid Event Data Info ID %d", command);
     if (outSize == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");

@@ -26,8 +26,9 @@ void CEventError::GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* t
     CEventQueue::GetInfo(command, type, buffer, size);
 }
 
-void CEventError::GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
-                              GenTL::INFO_DATATYPE* type, void* outBuffer, size_t* outSize) {
+void CEventError::GetDataInfo(const void* inBuffer, size_t inSize,
+                              GenTL::EVENT_DATA_INFO_CMD command, GenTL::INFO_DATATYPE* type,
+                              void* outBuffer, size_t* outSize) {
     if (inBuffer == nullptr || inSize < sizeof(GenTL::GC_ERROR))
         GENICAM_THROW(InvalidParameterException, "In buffer too small");
     const auto* bytes = static_cast<const unsigned char*>(inBuffer);
@@ -40,7 +41,8 @@ void CEventError::GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_
         case GenTL::EVENT_DATA_VALUE:
             return CopyInfoValue(outBuffer, outSize, type, GenTL::INFO_DATATYPE_STRING,
                                  bytes + sizeof(GenTL::GC_ERROR), inSize - sizeof(GenTL::GC_ERROR));
-        default: GENICAM_THROW(InvalidParameterException, "Invalid Event Data Info ID %d", command);
+        default:
+            GENICAM_THROW(InvalidParameterException, "Invalid Event Data Info ID %d", command);
     }
 }
 

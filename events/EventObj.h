@@ -22,8 +22,9 @@ public:
     virtual GenTL::GC_ERROR GetData(void* buffer, size_t* size, uint64_t timeoutMs) = 0;
     virtual void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                          size_t* size) = 0;
-    virtual void GetDataInfo(const void* inBuffer, size_t inSize, GenTL::EVENT_DATA_INFO_CMD command,
-                             GenTL::INFO_DATATYPE* type, void* outBuffer, size_t* outSize) = 0;
+    virtual void GetDataInfo(const void* inBuffer, size_t inSize,
+                             GenTL::EVENT_DATA_INFO_CMD command, GenTL::INFO_DATATYPE* type,
+                             void* outBuffer, size_t* outSize) = 0;
     virtual void Flush() = 0;
     // Ends one waiting GetData with an abort at once; with nobody waiting, the next GetData.
     virtual void Kill() = 0;

@@ -56,7 +56,8 @@ public:
         const WaitDeadline deadline(timeoutMs);
         std::unique_lock lock(mutex_);
         const bool waited = entries_.empty() && !kills_.IsPending();
-        if (!deadline.Wait(changed_, lock, [this] { return !entries_.empty() || kills_.IsPending(); }))
+        if (!deadline.Wait(changed_, lock,
+                           [this] { return !entries_.empty() || kills_.IsPending(); }))
             return GenTL::GC_ERR_TIMEOUT;
         if (kills_.Consume()) return GenTL::GC_ERR_ABORT;
         TakeOldest(buffer, size, waited ? "Invalid buffer Size" : "Invalid Buffer Size");
@@ -66,11 +67,13 @@ public:
     void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                  size_t* size) override {
         switch (command) {
-            case GenTL::EVENT_EVENT_TYPE: return CopyInfoInt32(buffer, size, type, EventType());
+            case GenTL::EVENT_EVENT_TYPE:
+                return CopyInfoInt32(buffer, size, type, EventType());
             case GenTL::EVENT_NUM_IN_QUEUE:
                 return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_SIZET, NumInQueue());
             case GenTL::EVENT_NUM_FIRED:
-                return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, FiredCount());
+                return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64,
+                                      FiredCount());
             default:
                 GENICAM_THROW(NotImplementedException, "Event info cmd %ld not implemented",
                               static_cast<long>(command));

@@ -16,7 +16,9 @@ GenTL::GC_ERROR Fail(GenTL::GC_ERROR storedCode, const std::string& text,
     return returnedCode;
 }
 
-GenTL::GC_ERROR Fail(GenTL::GC_ERROR code, const std::string& text) { return Fail(code, text, code); }
+GenTL::GC_ERROR Fail(GenTL::GC_ERROR code, const std::string& text) {
+    return Fail(code, text, code);
+}
 
 GenTL::GC_ERROR FailNotInitialized() {
     return Fail(GenTL::GC_ERR_NOT_INITIALIZED, "GCInitLib was not called.");
@@ -40,14 +42,17 @@ const char* RequiredText(const char* text) { return &Required(text); }
 
 CTL& TLCast(const void* handle) { return CastModule<CTL>(handle, " Invalid TL handle"); }
 
-IPort& PortCast(const void* handle) { return CastModule<ICommonBase>(handle, "Invalid Device Handle"); }
+IPort& PortCast(const void* handle) {
+    return CastModule<ICommonBase>(handle, "Invalid Device Handle");
+}
 
 IEventSrc& EventSrcCast(const void* handle) {
     return CastModule<ICommonBase>(handle, "Invalid Device Handle");
 }
 
 CEventObj& EventCast(const void* handle) {
-    auto* event = static_cast<CEventObj*>(HandleRegistry::Instance().Lease(handle, HandleRegistry::Kind::Event));
+    auto* event = static_cast<CEventObj*>(
+        HandleRegistry::Instance().Lease(handle, HandleRegistry::Kind::Event));
     if (event == nullptr) GENICAM_THROW(InvalidHandleException, "Invalid Event Handle");
     return *event;
 }

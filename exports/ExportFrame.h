@@ -66,7 +66,8 @@ GenTL::GC_ERROR FrameOnHandle(const void* handle, Body&& body) noexcept {
 // Places and texts the application must supply.
 template <class T>
 T& Required(T* output) {
-    if (output == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid parameter: NULL pointer");
+    if (output == nullptr)
+        GENICAM_THROW(InvalidParameterException, "Invalid parameter: NULL pointer");
     return *output;
 }
 const char* RequiredText(const char* text);
@@ -75,7 +76,8 @@ const char* RequiredText(const char* text);
 // with the given text.
 template <class Module>
 Module& CastModule(const void* handle, const char* failureText) {
-    auto* base = static_cast<ICommonBase*>(HandleRegistry::Instance().Lease(handle, HandleRegistry::Kind::Module));
+    auto* base = static_cast<ICommonBase*>(
+        HandleRegistry::Instance().Lease(handle, HandleRegistry::Kind::Module));
     auto* module = dynamic_cast<Module*>(base);
     if (module == nullptr) GENICAM_THROW(InvalidHandleException, "%s", failureText);
     return *module;

@@ -23,7 +23,8 @@ GC_ERROR DevGetNumDataStreams(DEV_HANDLE hDevice, uint32_t* piNumDataStreams) {
     });
 }
 
-GC_ERROR DevGetDataStreamID(DEV_HANDLE hDevice, uint32_t iIndex, char* sDataStreamID, size_t* piSize) {
+GC_ERROR DevGetDataStreamID(DEV_HANDLE hDevice, uint32_t iIndex, char* sDataStreamID,
+                            size_t* piSize) {
     return Export::Frame([&] {
         CopyInfoString(sDataStreamID, piSize, nullptr,
                        Export::HandleCast<CDevice>(hDevice).GetDataStreamID(iIndex));
@@ -38,14 +39,15 @@ GC_ERROR DevOpenDataStream(DEV_HANDLE hDevice, const char* sDataStreamID, DS_HAN
     });
 }
 
-GC_ERROR DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,
-                    size_t* piSize) {
+GC_ERROR DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                    void* pBuffer, size_t* piSize) {
     return Export::Frame(
         [&] { Export::HandleCast<CDevice>(hDevice).GetInfo(iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_ERROR DevClose(DEV_HANDLE hDevice) {
-    return Export::Frame([&] { Export::ClaimForClose(Export::HandleCast<CDevice>(hDevice)).Close(); });
+    return Export::Frame(
+        [&] { Export::ClaimForClose(Export::HandleCast<CDevice>(hDevice)).Close(); });
 }
 
 GC_ERROR DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE* phIface) {
@@ -53,7 +55,8 @@ GC_ERROR DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE* phIface) {
         CDevice& device = Export::HandleCast<CDevice>(hDevice);
         IF_HANDLE& handle = Export::Required(phIface);
         IF_HANDLE iface = device.InterfaceHandle();
-        if (iface == nullptr) GENICAM_THROW(NotAvailableException, "The device's interface is closed");
+        if (iface == nullptr)
+            GENICAM_THROW(NotAvailableException, "The device's interface is closed");
         handle = iface;
     });
 }

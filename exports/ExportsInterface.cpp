@@ -19,8 +19,8 @@ GC_ERROR IFClose(IF_HANDLE hIface) {
     return Export::Frame([&] { Export::ClaimForClose(InterfaceCast(hIface)).Close(); });
 }
 
-GC_ERROR IFGetInfo(IF_HANDLE hIface, INTERFACE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,
-                   size_t* piSize) {
+GC_ERROR IFGetInfo(IF_HANDLE hIface, INTERFACE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                   void* pBuffer, size_t* piSize) {
     return Export::Frame(
         [&] { InterfaceCast(hIface).GetInfoRecord()->GetInfo(iInfoCmd, piType, pBuffer, piSize); });
 }
@@ -33,8 +33,9 @@ GC_ERROR IFGetNumDevices(IF_HANDLE hIface, uint32_t* piNumDevices) {
 }
 
 GC_ERROR IFGetDeviceID(IF_HANDLE hIface, uint32_t iIndex, char* sIDeviceID, size_t* piSize) {
-    return Export::Frame(
-        [&] { CopyInfoString(sIDeviceID, piSize, nullptr, InterfaceCast(hIface).GetDeviceID(iIndex)); });
+    return Export::Frame([&] {
+        CopyInfoString(sIDeviceID, piSize, nullptr, InterfaceCast(hIface).GetDeviceID(iIndex));
+    });
 }
 
 GC_ERROR IFUpdateDeviceList(IF_HANDLE hIface, bool8_t* pbChanged, uint64_t iTimeout) {

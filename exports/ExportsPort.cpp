@@ -15,19 +15,21 @@ GC_ERROR NotImplementedExport(const char* text) {
 }  // namespace
 
 GC_ERROR GCReadPort(PORT_HANDLE hPort, uint64_t iAddress, void* pBuffer, size_t* piSize) {
-    return Export::FrameOnHandle(hPort, [&] { Export::PortCast(hPort).Read(iAddress, pBuffer, piSize); });
+    return Export::FrameOnHandle(hPort,
+                                 [&] { Export::PortCast(hPort).Read(iAddress, pBuffer, piSize); });
 }
 
 GC_ERROR GCWritePort(PORT_HANDLE hPort, uint64_t iAddress, const void* pBuffer, size_t* piSize) {
-    return Export::FrameOnHandle(hPort, [&] { Export::PortCast(hPort).Write(iAddress, pBuffer, piSize); });
+    return Export::FrameOnHandle(hPort,
+                                 [&] { Export::PortCast(hPort).Write(iAddress, pBuffer, piSize); });
 }
 
 GC_ERROR GCGetPortURL(PORT_HANDLE hPort, char* sURL, size_t* piSize) {
     return Export::FrameOnHandle(hPort, [&] { Export::PortCast(hPort).GetURL(sURL, piSize); });
 }
 
-GC_ERROR GCGetPortInfo(PORT_HANDLE hPort, PORT_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,
-                       size_t* piSize) {
+GC_ERROR GCGetPortInfo(PORT_HANDLE hPort, PORT_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                       void* pBuffer, size_t* piSize) {
     return Export::FrameOnHandle(
         hPort, [&] { Export::PortCast(hPort).GetPortInfo(iInfoCmd, piType, pBuffer, piSize); });
 }
@@ -39,8 +41,8 @@ GC_ERROR GCGetNumPortURLs(PORT_HANDLE hPort, uint32_t* piNumURLs) {
     });
 }
 
-GC_ERROR GCGetPortURLInfo(PORT_HANDLE hPort, uint32_t iURLIndex, URL_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
-                          void* pBuffer, size_t* piSize) {
+GC_ERROR GCGetPortURLInfo(PORT_HANDLE hPort, uint32_t iURLIndex, URL_INFO_CMD iInfoCmd,
+                          INFO_DATATYPE* piType, void* pBuffer, size_t* piSize) {
     return Export::FrameOnHandle(hPort, [&] {
         GetPortUrlInfo(Export::PortCast(hPort), iURLIndex, iInfoCmd, piType, pBuffer, piSize);
     });

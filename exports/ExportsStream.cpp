@@ -17,7 +17,8 @@ BUFFER_HANDLE BufferCast(BUFFER_HANDLE handle) {
 }
 
 GC_ERROR Unsupported(const char* what) {
-    return Export::Frame([&] { GENICAM_THROW(NotImplementedException, "%s is not supported", what); });
+    return Export::Frame(
+        [&] { GENICAM_THROW(NotImplementedException, "%s is not supported", what); });
 }
 }  // namespace
 
@@ -43,17 +44,20 @@ GC_ERROR DSFlushQueue(DS_HANDLE hDataStream, ACQ_QUEUE_TYPE iOperation) {
     return Export::Frame([&] { StreamCast(hDataStream).FlushQueue(iOperation); });
 }
 
-GC_ERROR DSStartAcquisition(DS_HANDLE hDataStream, ACQ_START_FLAGS iStartFlags, uint64_t iNumToAcquire) {
-    return Export::Frame([&] { StreamCast(hDataStream).StartAcquisition(iStartFlags, iNumToAcquire); });
+GC_ERROR DSStartAcquisition(DS_HANDLE hDataStream, ACQ_START_FLAGS iStartFlags,
+                            uint64_t iNumToAcquire) {
+    return Export::Frame(
+        [&] { StreamCast(hDataStream).StartAcquisition(iStartFlags, iNumToAcquire); });
 }
 
 GC_ERROR DSStopAcquisition(DS_HANDLE hDataStream, ACQ_STOP_FLAGS) {
     return Export::Frame([&] { StreamCast(hDataStream).StopAcquisition(); });
 }
 
-GC_ERROR DSGetInfo(DS_HANDLE hDataStream, STREAM_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,
-                   size_t* piSize) {
-    return Export::Frame([&] { StreamCast(hDataStream).GetInfo(iInfoCmd, piType, pBuffer, piSize); });
+GC_ERROR DSGetInfo(DS_HANDLE hDataStream, STREAM_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                   void* pBuffer, size_t* piSize) {
+    return Export::Frame(
+        [&] { StreamCast(hDataStream).GetInfo(iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_ERROR DSGetBufferID(DS_HANDLE hDataStream, uint32_t iIndex, BUFFER_HANDLE* phBuffer) {
@@ -68,7 +72,8 @@ GC_ERROR DSClose(DS_HANDLE hDataStream) {
     return Export::Frame([&] { Export::ClaimForClose(StreamCast(hDataStream)).Close(); });
 }
 
-GC_ERROR DSRevokeBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, void** pBuffer, void** pPrivate) {
+GC_ERROR DSRevokeBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, void** pBuffer,
+                        void** pPrivate) {
     return Export::Frame([&] {
         CDataStream& stream = StreamCast(hDataStream);
         stream.RevokeBuffer(BufferCast(hBuffer), pBuffer, pPrivate);
@@ -101,10 +106,12 @@ GC_ERROR DSGetBufferChunkData(DS_HANDLE, BUFFER_HANDLE, SINGLE_CHUNK_DATA*, size
     return Unsupported("Chunk data");
 }
 
-GC_ERROR DSGetNumBufferParts(DS_HANDLE, BUFFER_HANDLE, uint32_t*) { return Unsupported("Multi-part data"); }
+GC_ERROR DSGetNumBufferParts(DS_HANDLE, BUFFER_HANDLE, uint32_t*) {
+    return Unsupported("Multi-part data");
+}
 
-GC_ERROR DSGetBufferPartInfo(DS_HANDLE, BUFFER_HANDLE, uint32_t, BUFFER_PART_INFO_CMD, INFO_DATATYPE*, void*,
-                             size_t*) {
+GC_ERROR DSGetBufferPartInfo(DS_HANDLE, BUFFER_HANDLE, uint32_t, BUFFER_PART_INFO_CMD,
+                             INFO_DATATYPE*, void*, size_t*) {
     return Unsupported("Multi-part data");
 }
 
@@ -116,7 +123,8 @@ GC_ERROR DSGetBufferInfoStacked(DS_HANDLE, BUFFER_HANDLE, DS_BUFFER_INFO_STACKED
     return Unsupported("Stacked buffer information");
 }
 
-GC_ERROR DSGetBufferPartInfoStacked(DS_HANDLE, BUFFER_HANDLE, DS_BUFFER_PART_INFO_STACKED*, size_t) {
+GC_ERROR DSGetBufferPartInfoStacked(DS_HANDLE, BUFFER_HANDLE, DS_BUFFER_PART_INFO_STACKED*,
+                                    size_t) {
     return Unsupported("Multi-part data");
 }
 
@@ -126,10 +134,12 @@ GC_ERROR DSGetFlowInfo(DS_HANDLE, uint32_t, FLOW_INFO_CMD, INFO_DATATYPE*, void*
     return Unsupported("Flows");
 }
 
-GC_ERROR DSGetNumBufferSegments(DS_HANDLE, BUFFER_HANDLE, uint32_t*) { return Unsupported("Segments"); }
+GC_ERROR DSGetNumBufferSegments(DS_HANDLE, BUFFER_HANDLE, uint32_t*) {
+    return Unsupported("Segments");
+}
 
-GC_ERROR DSGetBufferSegmentInfo(DS_HANDLE, BUFFER_HANDLE, uint32_t, SEGMENT_INFO_CMD, INFO_DATATYPE*, void*,
-                                size_t*) {
+GC_ERROR DSGetBufferSegmentInfo(DS_HANDLE, BUFFER_HANDLE, uint32_t, SEGMENT_INFO_CMD,
+                                INFO_DATATYPE*, void*, size_t*) {
     return Unsupported("Segments");
 }
 

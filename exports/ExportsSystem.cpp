@@ -18,8 +18,10 @@ bool AnsweredByLibrary(TL_INFO_CMD command) {
         case TL_INFO_VENDOR:
         case TL_INFO_MODEL:
         case TL_INFO_VERSION:
-        case TL_INFO_PATHNAME: return true;
-        default: return false;
+        case TL_INFO_PATHNAME:
+            return true;
+        default:
+            return false;
     }
 }
 }  // namespace
@@ -32,9 +34,8 @@ GC_ERROR TLOpen(TL_HANDLE* phTL) {
 }
 
 GC_ERROR TLClose(TL_HANDLE hTL) {
-    return Export::Frame([&] {
-        LibraryState::Instance().CloseSystem(Export::ClaimForClose(Export::TLCast(hTL)));
-    });
+    return Export::Frame(
+        [&] { LibraryState::Instance().CloseSystem(Export::ClaimForClose(Export::TLCast(hTL))); });
 }
 
 GC_ERROR TLGetInfo(TL_HANDLE hTL, TL_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,

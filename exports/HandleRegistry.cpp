@@ -54,8 +54,11 @@ void* HandleRegistry::Lease(const void* handle, Kind kind) {
     Slot* slot = token == 0 ? nullptr : Find(token);
     if (slot == nullptr) return nullptr;
     LeaseScope* scope = LeaseScope::Innermost();
-    if (scope == nullptr)  // outside an export call nothing is counted, but a retiring object is gone
-        return (slot->state.load() & kRetiring) == 0 && slot->kind.load() == kind ? slot->object.load() : nullptr;
+    if (scope ==
+        nullptr)  // outside an export call nothing is counted, but a retiring object is gone
+        return (slot->state.load() & kRetiring) == 0 && slot->kind.load() == kind
+                   ? slot->object.load()
+                   : nullptr;
     const uint32_t before = slot->state.fetch_add(1);
     // Checked again after counting: the object may have begun to retire, or its slot may have
     // been freed and reused, since the token was compared.
@@ -103,7 +106,8 @@ void HandleRegistry::FreeSlot(uintptr_t token, Slot& slot) {
     slot.object.store(nullptr);
     slot.state.fetch_and(~kRetiring);
     // A slot whose generations are used up is never reused, so no token ever comes back.
-    if (slot.generation + 1 < kLastGeneration) freeSlots_.push_back(static_cast<uint32_t>(token & kSlotMask));
+    if (slot.generation + 1 < kLastGeneration)
+        freeSlots_.push_back(static_cast<uint32_t>(token & kSlotMask));
 }
 
 LeaseScope::LeaseScope() : outer_(innermostScope) { innermostScope = this; }

@@ -8,7 +8,9 @@ void CTLIError::StoreLastError(GenTL::GC_ERROR code, const std::string& text) {
     LibraryState::Instance().LastError().Store(Record{code, text});
 }
 
-std::optional<CTLIError::Record> CTLIError::Last() { return LibraryState::Instance().LastError().Get(); }
+std::optional<CTLIError::Record> CTLIError::Last() {
+    return LibraryState::Instance().LastError().Get();
+}
 
 void LastErrorStore::Store(CTLIError::Record record) {
     std::lock_guard lock(mutex_);

@@ -7,14 +7,22 @@ namespace GenICam::Client {
 std::optional<LibraryInfoValue> LibraryInfo(GenTL::TL_INFO_CMD command) {
     switch (command) {
         case GenTL::TL_INFO_ID:
-        case GenTL::TL_INFO_NAME: return LibraryInfoValue{ModuleFileName()};
-        case GenTL::TL_INFO_VENDOR: return LibraryInfoValue{VendorName()};
-        case GenTL::TL_INFO_MODEL: return LibraryInfoValue{ModelName()};
-        case GenTL::TL_INFO_VERSION: return LibraryInfoValue{FormatVersion(GetModuleVersion())};
-        case GenTL::TL_INFO_TLTYPE: return LibraryInfoValue{TLTypeName()};
-        case GenTL::TL_INFO_PATHNAME: return LibraryInfoValue{ModulePath()};
-        case GenTL::TL_INFO_DISPLAYNAME: return LibraryInfoValue{std::string("JavrinTL for Kavrin cameras")};
-        default: return std::nullopt;
+        case GenTL::TL_INFO_NAME:
+            return LibraryInfoValue{ModuleFileName()};
+        case GenTL::TL_INFO_VENDOR:
+            return LibraryInfoValue{VendorName()};
+        case GenTL::TL_INFO_MODEL:
+            return LibraryInfoValue{ModelName()};
+        case GenTL::TL_INFO_VERSION:
+            return LibraryInfoValue{FormatVersion(GetModuleVersion())};
+        case GenTL::TL_INFO_TLTYPE:
+            return LibraryInfoValue{TLTypeName()};
+        case GenTL::TL_INFO_PATHNAME:
+            return LibraryInfoValue{ModulePath()};
+        case GenTL::TL_INFO_DISPLAYNAME:
+            return LibraryInfoValue{std::string("JavrinTL for Kavrin cameras")};
+        default:
+            return std::nullopt;
     }
 }
 

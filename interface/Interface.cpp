@@ -23,7 +23,8 @@ constexpr size_t kUrlRegisterLength = 0x70;
 constexpr uint64_t kDiscoveryOnOpenTimeoutMs = 1000;
 
 std::string QueryText(Tevold::CamDevice& device, int32_t item) {
-    return ReadLibraryText(kItemCapacity, [&](char* text, size_t* size) { device.QueryInfo(item, text, size); });
+    return ReadLibraryText(kItemCapacity,
+                           [&](char* text, size_t* size) { device.QueryInfo(item, text, size); });
 }
 
 uint32_t QueryAccessStatus(Tevold::CamDevice& device) {
@@ -36,7 +37,10 @@ uint32_t QueryAccessStatus(Tevold::CamDevice& device) {
 
 CInterface::CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system,
                        Tevold::CamInterface* camera)
-    : record_(std::move(record)), system_(system), link_(std::make_shared<InterfaceLink>()), camera_(camera) {
+    : record_(std::move(record)),
+      system_(system),
+      link_(std::make_shared<InterfaceLink>()),
+      camera_(camera) {
     link_->iface = this;
 }
 
@@ -78,8 +82,9 @@ CInterface::DeviceList CInterface::DiscoverDevices(uint32_t timeoutMs) {
     camera_->CountDevices(&count, timeoutMs);
     DeviceList found;
     for (uint32_t index = 0; index < count; ++index) {
-        const std::string name = ReadLibraryText(
-            kNameCapacity, [&](char* text, size_t* size) { camera_->GetDeviceName(index, text, size); });
+        const std::string name = ReadLibraryText(kNameCapacity, [&](char* text, size_t* size) {
+            camera_->GetDeviceName(index, text, size);
+        });
         // A camera that vanished between counting and asking is simply not listed.
         if (auto info = DescribeDevice(name)) found.push_back(std::move(info));
     }
@@ -93,10 +98,10 @@ void CInterface::UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs) {
     const auto libraryTimeoutMs = static_cast<uint32_t>(std::min<uint64_t>(timeoutMs, UINT32_MAX));
     DeviceList fresh = DiscoverDevices(libraryTimeoutMs);
     // A device that stayed counts as a change only when its access status did.
-    const bool listChanged =
-        MergeDiscovery(devices_, std::move(fresh), [](const CDeviceInfo& old, const CDeviceInfo& now) {
-            return old.accessStatus != now.accessStatus;
-        });
+    const bool listChanged = MergeDiscovery(devices_, std::move(fresh),
+                                            [](const CDeviceInfo& old, const CDeviceInfo& now) {
+                                                return old.accessStatus != now.accessStatus;
+                                            });
     // Byte-wise ascending by ID; equal IDs keep their order.
     std::stable_sort(devices_.begin(), devices_.end(),
                      [](const auto& a, const auto& b) { return a->GetID() < b->GetID(); });
@@ -111,7 +116,8 @@ uint32_t CInterface::GetNumDevices() const {
 std::string CInterface::GetDeviceID(uint32_t index) const {
     std::lock_guard lock(mutex_);
     if (index >= devices_.size())
-        GENICAM_THROW(InvalidParameterException, " Invalid Device Index %d", static_cast<int32_t>(index));
+        GENICAM_THROW(InvalidParameterException, " Invalid Device Index %d",
+                      static_cast<int32_t>(index));
     return devices_[index]->GetID();
 }
 
@@ -122,11 +128,13 @@ const CDeviceInfo* CInterface::FindListed(const std::string& request) const {
 }
 
 bool CInterface::IsOpen(const std::string& request) const {
-    return std::any_of(openDevices_.begin(), openDevices_.end(),
-                       [&](const CDevice* device) { return device->GetDeviceInfo()->Matches(request); });
+    return std::any_of(openDevices_.begin(), openDevices_.end(), [&](const CDevice* device) {
+        return device->GetDeviceInfo()->Matches(request);
+    });
 }
 
-GenTL::DEV_HANDLE CInterface::OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
+GenTL::DEV_HANDLE CInterface::OpenDevice(const std::string& request,
+                                         GenTL::DEVICE_ACCESS_FLAGS accessFlags) {
     std::lock_guard lock(mutex_);
     if (IsOpen(request)) GENICAM_THROW(ResourceInUseException, "Device already open");
     const CDeviceInfo* listed = FindListed(request);
@@ -145,14 +153,18 @@ GenTL::DEV_HANDLE CInterface::OpenDevice(const std::string& request, GenTL::DEVI
             GENICAM_THROW(RuntimeException, "already opened device.(%s).", name.c_str());
         case GenTL::GC_ERR_NOT_INITIALIZED:
             GENICAM_THROW(RuntimeException, "XML schema error.(%s)", name.c_str());
-        case GenTL::GC_ERR_ERROR: GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
-        default: break;
+        case GenTL::GC_ERR_ERROR:
+            GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
+        default:
+            break;
     }
-    if (camera == nullptr) GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
+    if (camera == nullptr)
+        GENICAM_THROW(RuntimeException, "Unable to open device %s", name.c_str());
     openDevices_.reserve(openDevices_.size() + 1);
     std::unique_ptr<CDevice> device;
     try {
-        device = std::make_unique<CDevice>(system_, link_, name, std::move(info), camera, accessFlags);
+        device =
+            std::make_unique<CDevice>(system_, link_, name, std::move(info), camera, accessFlags);
     } catch (...) {
         camera->CloseDevice();
         throw;
@@ -177,33 +189,43 @@ void CInterface::GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CM
     for (const CDevice* device : openDevices_)
         if (device->GetDeviceInfo()->Matches(request)) info = device->GetDeviceInfo().get();
     if (info == nullptr) info = FindListed(request);
-    if (info == nullptr) GENICAM_THROW(RuntimeException, "Unable to find device %s", request.c_str());
+    if (info == nullptr)
+        GENICAM_THROW(RuntimeException, "Unable to find device %s", request.c_str());
 
-    if (CDeviceInfo::IsCommonCommand(command)) return info->GetCommonInfo(command, type, buffer, size);
+    if (CDeviceInfo::IsCommonCommand(command))
+        return info->GetCommonInfo(command, type, buffer, size);
     switch (command) {
         case GenTL::DEVICE_INFO_ACCESS_STATUS: {
             const CDeviceInfo* listed = FindListed(request);
             if (listed == nullptr || listed->accessStatus == 0)
                 GENICAM_THROW(RuntimeException, "Error retrieving device status ( wrong name ) ");
-            const uint32_t status =
-                IsOpen(request) ? uint32_t{GenTL::DEVICE_ACCESS_STATUS_NOACCESS} : listed->accessStatus;
+            const uint32_t status = IsOpen(request) ? uint32_t{GenTL::DEVICE_ACCESS_STATUS_NOACCESS}
+                                                    : listed->accessStatus;
             return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_INT32, status);
         }
-        case 1000: return CopyInfoString(buffer, size, type, info->customInfo1000);
-        case 1001: return CopyInfoString(buffer, size, type, info->serialNumber);
-        case 1002: return CopyInfoString(buffer, size, type, info->customInfo1002);
-        case 1003: return CopyInfoString(buffer, size, type, info->customInfo1003);
-        case 1004: return CopyInfoString(buffer, size, type, info->customInfo1004);
-        default: GENICAM_THROW(InvalidParameterException, "Invalid Device info Id %d", command);
+        case 1000:
+            return CopyInfoString(buffer, size, type, info->customInfo1000);
+        case 1001:
+            return CopyInfoString(buffer, size, type, info->serialNumber);
+        case 1002:
+            return CopyInfoString(buffer, size, type, info->customInfo1002);
+        case 1003:
+            return CopyInfoString(buffer, size, type, info->customInfo1003);
+        case 1004:
+            return CopyInfoString(buffer, size, type, info->customInfo1004);
+        default:
+            GENICAM_THROW(InvalidParameterException, "Invalid Device info Id %d", command);
     }
 }
 
 void CInterface::Read(uint64_t address, void* buffer, size_t* size) {
-    CheckRegisterResult(camera_->ReadRegister(address, buffer, size), address, RegisterAccess::Read);
+    CheckRegisterResult(camera_->ReadRegister(address, buffer, size), address,
+                        RegisterAccess::Read);
 }
 
 void CInterface::Write(uint64_t address, const void* buffer, size_t* size) {
-    CheckRegisterResult(camera_->WriteRegister(address, buffer, size), address, RegisterAccess::Write);
+    CheckRegisterResult(camera_->WriteRegister(address, buffer, size), address,
+                        RegisterAccess::Write);
 }
 
 void CInterface::GetURL(char* url, size_t* size) {

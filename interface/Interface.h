@@ -28,11 +28,13 @@ struct InterfaceLink {
 
 class CInterface final : public ICommonBase {
 public:
-    CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system, Tevold::CamInterface* camera);
+    CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system,
+               Tevold::CamInterface* camera);
     ~CInterface() override;
 
     // The new device's handle; the system module owns the device.
-    GenTL::DEV_HANDLE OpenDevice(const std::string& request, GenTL::DEVICE_ACCESS_FLAGS accessFlags);
+    GenTL::DEV_HANDLE OpenDevice(const std::string& request,
+                                 GenTL::DEVICE_ACCESS_FLAGS accessFlags);
     uint32_t GetNumDevices() const;
     std::string GetDeviceID(uint32_t index) const;
     void UpdateDeviceList(GenTL::bool8_t* changed, uint64_t timeoutMs);

@@ -19,10 +19,14 @@ CInterfaceInfo::CInterfaceInfo(std::string prefix, std::string mac, std::string 
 void CInterfaceInfo::GetInfo(GenTL::INTERFACE_INFO_CMD command, GenTL::INFO_DATATYPE* type,
                              void* buffer, size_t* size) const {
     switch (command) {
-        case GenTL::INTERFACE_INFO_ID: return CopyInfoString(buffer, size, type, GetID());
-        case GenTL::INTERFACE_INFO_DISPLAYNAME: return CopyInfoString(buffer, size, type, description_);
-        case GenTL::INTERFACE_INFO_TLTYPE: return CopyInfoString(buffer, size, type, tlType_);
-        default: GENICAM_THROW(InvalidParameterException, "Invalid InterfaceInfoID %d", command);
+        case GenTL::INTERFACE_INFO_ID:
+            return CopyInfoString(buffer, size, type, GetID());
+        case GenTL::INTERFACE_INFO_DISPLAYNAME:
+            return CopyInfoString(buffer, size, type, description_);
+        case GenTL::INTERFACE_INFO_TLTYPE:
+            return CopyInfoString(buffer, size, type, tlType_);
+        default:
+            GENICAM_THROW(InvalidParameterException, "Invalid InterfaceInfoID %d", command);
     }
 }
 

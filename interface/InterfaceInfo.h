@@ -10,7 +10,8 @@ namespace GenICam::Client {
 class CInterfaceInfo {
 public:
     CInterfaceInfo() = default;
-    CInterfaceInfo(std::string prefix, std::string mac, std::string description, std::string tlType);
+    CInterfaceInfo(std::string prefix, std::string mac, std::string description,
+                   std::string tlType);
 
     void GetInfo(GenTL::INTERFACE_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                  size_t* size) const;

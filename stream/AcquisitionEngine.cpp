@@ -37,7 +37,8 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
         thread_.join();
     }
     remaining_ = imageCount < kUnlimited ? static_cast<uint32_t>(imageCount) : kUnlimited;
-    if (camera_.StartGrab(0, -1) != 0) GENICAM_THROW(RuntimeException, "Unable to start acquisition");
+    if (camera_.StartGrab(0, -1) != 0)
+        GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     stop_ = false;
     // The camera starts with nothing lent; from here it gets every queued buffer.
     queues_.Watch(this);
@@ -114,9 +115,13 @@ bool AcquisitionEngine::DropMissedImages() {
     for (uint32_t dropped = 0; dropped < kMostDropsPerWake && !stop_; ++dropped) {
         switch (camera_.GrabImage(nullptr, 0, 0, nullptr)) {
             case Tevold::kGrabOk:
-            case Tevold::kGrabImageLost: ++underruns_; break;
-            case Tevold::kGrabTimeout: return true;
-            default: return false;
+            case Tevold::kGrabImageLost:
+                ++underruns_;
+                break;
+            case Tevold::kGrabTimeout:
+                return true;
+            default:
+                return false;
         }
     }
     return true;

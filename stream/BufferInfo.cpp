@@ -59,31 +59,46 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
     const Tevold::CamImageInfo& image = fill.image;
     const size_t filled = fill.imagePresent ? image.sizeFilled : 0;
     switch (command) {
-        case GenTL::BUFFER_INFO_BASE: return CopyPointer(buffer, size, type, CheckedBase());
-        case GenTL::BUFFER_INFO_SIZE: return CopySize(buffer, size, type, size_);
-        case GenTL::BUFFER_INFO_USER_PTR: return CopyPointer(buffer, size, type, userPointer_);
+        case GenTL::BUFFER_INFO_BASE:
+            return CopyPointer(buffer, size, type, CheckedBase());
+        case GenTL::BUFFER_INFO_SIZE:
+            return CopySize(buffer, size, type, size_);
+        case GenTL::BUFFER_INFO_USER_PTR:
+            return CopyPointer(buffer, size, type, userPointer_);
         case GenTL::BUFFER_INFO_TIMESTAMP:
-        case GenTL::BUFFER_INFO_TIMESTAMP_NS: return CopyUInt64(buffer, size, type, image.timestampNs);
-        case GenTL::BUFFER_INFO_NEW_DATA: return CopyInfoBool8(buffer, size, type, hasNewData.load());
-        case GenTL::BUFFER_INFO_IS_QUEUED: return CopyInfoBool8(buffer, size, type, IsQueued());
-        case GenTL::BUFFER_INFO_IS_ACQUIRING: return CopyInfoBool8(buffer, size, type, false);
+        case GenTL::BUFFER_INFO_TIMESTAMP_NS:
+            return CopyUInt64(buffer, size, type, image.timestampNs);
+        case GenTL::BUFFER_INFO_NEW_DATA:
+            return CopyInfoBool8(buffer, size, type, hasNewData.load());
+        case GenTL::BUFFER_INFO_IS_QUEUED:
+            return CopyInfoBool8(buffer, size, type, IsQueued());
+        case GenTL::BUFFER_INFO_IS_ACQUIRING:
+            return CopyInfoBool8(buffer, size, type, false);
         case GenTL::BUFFER_INFO_IS_INCOMPLETE:
             return CopyInfoBool8(buffer, size, type, !fill.imagePresent);
-        case GenTL::BUFFER_INFO_TLTYPE: return CopyInfoString(buffer, size, type, TLTypeName());
+        case GenTL::BUFFER_INFO_TLTYPE:
+            return CopyInfoString(buffer, size, type, TLTypeName());
         case GenTL::BUFFER_INFO_SIZE_FILLED:
-        case GenTL::BUFFER_INFO_DATA_SIZE: return CopySize(buffer, size, type, filled);
-        case GenTL::BUFFER_INFO_WIDTH: return CopySize(buffer, size, type, image.width);
-        case GenTL::BUFFER_INFO_HEIGHT: return CopySize(buffer, size, type, image.height);
+        case GenTL::BUFFER_INFO_DATA_SIZE:
+            return CopySize(buffer, size, type, filled);
+        case GenTL::BUFFER_INFO_WIDTH:
+            return CopySize(buffer, size, type, image.width);
+        case GenTL::BUFFER_INFO_HEIGHT:
+            return CopySize(buffer, size, type, image.height);
         case GenTL::BUFFER_INFO_XOFFSET:
         case GenTL::BUFFER_INFO_YOFFSET:
         case GenTL::BUFFER_INFO_XPADDING:
         case GenTL::BUFFER_INFO_YPADDING:
-        case GenTL::BUFFER_INFO_IMAGEOFFSET: return CopySize(buffer, size, type, 0);
-        case GenTL::BUFFER_INFO_FRAMEID: return CopyUInt64(buffer, size, type, image.frameId);
-        case GenTL::BUFFER_INFO_IMAGEPRESENT: return CopyInfoBool8(buffer, size, type, fill.imagePresent);
+        case GenTL::BUFFER_INFO_IMAGEOFFSET:
+            return CopySize(buffer, size, type, 0);
+        case GenTL::BUFFER_INFO_FRAMEID:
+            return CopyUInt64(buffer, size, type, image.frameId);
+        case GenTL::BUFFER_INFO_IMAGEPRESENT:
+            return CopyInfoBool8(buffer, size, type, fill.imagePresent);
         case GenTL::BUFFER_INFO_PAYLOADTYPE:
             return CopySize(buffer, size, type, GenTL::PAYLOAD_TYPE_IMAGE);
-        case GenTL::BUFFER_INFO_PIXELFORMAT: return CopyUInt64(buffer, size, type, image.pixelFormat);
+        case GenTL::BUFFER_INFO_PIXELFORMAT:
+            return CopyUInt64(buffer, size, type, image.pixelFormat);
         case GenTL::BUFFER_INFO_PIXELFORMAT_NAMESPACE:
             return CopyUInt64(buffer, size, type, GenTL::PIXELFORMAT_NAMESPACE_PFNC_32BIT);
         case GenTL::BUFFER_INFO_DELIVERED_IMAGEHEIGHT:
@@ -92,18 +107,20 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
             return CopyInfoInt32(buffer, size, type, GenTL::PIXELENDIANNESS_LITTLE);
         case GenTL::BUFFER_INFO_DATA_LARGER_THAN_BUFFER:
             return CopyInfoBool8(buffer, size, type, fill.dataLargerThanBuffer);
-        case GenTL::BUFFER_INFO_CONTAINS_CHUNKDATA: return CopyInfoBool8(buffer, size, type, false);
+        case GenTL::BUFFER_INFO_CONTAINS_CHUNKDATA:
+            return CopyInfoBool8(buffer, size, type, false);
         default:
             GENICAM_THROW(InvalidParameterException, "Invalid buffer info command %d", command);
     }
 }
 
 void CBufferInfo::GetURL(char* url, size_t* size) {
-    CopyModuleUrl(url, size, ModuleUrl("TLBufferRegs.xml", kDescriptionAddress, kDescriptionLength), 0);
+    CopyModuleUrl(url, size, ModuleUrl("TLBufferRegs.xml", kDescriptionAddress, kDescriptionLength),
+                  0);
 }
 
-void CBufferInfo::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
-                              size_t* size) {
+void CBufferInfo::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type,
+                              void* buffer, size_t* size) {
     const PortIdentity identity{"Buffer0",  VendorName(), ModelName(), TLTypeName(),
                                 "TLBuffer", "1.0",        "BufferPort"};
     identity.Answer(command, type, buffer, size);

@@ -43,8 +43,9 @@ void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
             GENICAM_THROW(RuntimeException, "Buffer queued");
         if (base != nullptr) *base = buffer.Base();
         if (userPointer != nullptr) *userPointer = buffer.UserPointer();
-        const auto entry = std::find_if(announced_.begin(), announced_.end(),
-                                        [&](const auto& announced) { return announced.get() == &buffer; });
+        const auto entry =
+            std::find_if(announced_.begin(), announced_.end(),
+                         [&](const auto& announced) { return announced.get() == &buffer; });
         revoked = std::move(*entry);
         announced_.erase(entry);
         byHandle_.erase(handle);
@@ -106,14 +107,16 @@ void BufferQueues::Queue(const void* handle) {
         CBufferInfo& buffer = AnnouncedLocked(handle);
         switch (buffer.state) {
             case BufferState::Input:
-            case BufferState::Filling: return;
+            case BufferState::Filling:
+                return;
             case BufferState::Output: {
                 // Taken back before it was reported: it lives in one queue at a time.
                 Lock deliveryLock(deliveryLock_);
                 RemoveFromOutput(buffer);
                 break;
             }
-            default: break;
+            default:
+                break;
         }
         EnterInput(buffer);
         wakeFiller = std::exchange(fillerWaiting_, false);
@@ -163,18 +166,21 @@ void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
             break;
         case GenTL::ACQ_QUEUE_UNQUEUED_TO_INPUT:
             for (const auto& buffer : announced_)
-                if (!buffer->IsQueued() && buffer->state != BufferState::Output) EnterInput(*buffer);
+                if (!buffer->IsQueued() && buffer->state != BufferState::Output)
+                    EnterInput(*buffer);
             break;
         case GenTL::ACQ_QUEUE_ALL_DISCARD:
             input_.clear();
             output_.clear();
             for (const auto& buffer : announced_) {
                 buffer->hasNewData = false;
-                buffer->state = buffer->state == BufferState::Filling ? BufferState::FillingDiscarded
-                                                                      : BufferState::Announced;
+                buffer->state = buffer->state == BufferState::Filling
+                                    ? BufferState::FillingDiscarded
+                                    : BufferState::Announced;
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -239,7 +245,8 @@ void BufferQueues::Watch(InputQueueWatcher* watcher) {
         for (CBufferInfo* buffer : input_) watcher_->Entered(*buffer);
 }
 
-bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill, std::atomic<uint64_t>& deliveredCount) {
+bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill,
+                           std::atomic<uint64_t>& deliveredCount) {
     Lock inputLock(inputLock_);
     if (EndDiscardedFill(buffer)) return false;
     buffer.SetFill(fill);

@@ -57,7 +57,8 @@ public:
     // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
     // who may read the count as soon as it has the buffer. False, and nothing counted, when a
     // flush discarded the buffer while it was being filled.
-    bool Deliver(CBufferInfo& buffer, const BufferFill& fill, std::atomic<uint64_t>& deliveredCount);
+    bool Deliver(CBufferInfo& buffer, const BufferFill& fill,
+                 std::atomic<uint64_t>& deliveredCount);
 
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();

@@ -52,7 +52,8 @@ CDataStream::~CDataStream() {
 void CDataStream::Close() { device_.CloseDataStream(this); }
 
 GenTL::BUFFER_HANDLE CDataStream::AnnounceBuffer(void* base, size_t size, void* userPointer) {
-    return HandleOf(queues_.Announce(std::make_unique<CBufferInfo>(base, size, userPointer, false)));
+    return HandleOf(
+        queues_.Announce(std::make_unique<CBufferInfo>(base, size, userPointer, false)));
 }
 
 GenTL::BUFFER_HANDLE CDataStream::AllocAndAnnounceBuffer(size_t size, void* userPointer) {
@@ -83,7 +84,9 @@ void CDataStream::StartAcquisition(GenTL::ACQ_START_FLAGS, uint64_t imageCount) 
 
 void CDataStream::StopAcquisition() { engine_.Stop(); }
 
-GenTL::BUFFER_HANDLE CDataStream::GetBufferID(uint32_t index) { return HandleOf(&queues_.At(index)); }
+GenTL::BUFFER_HANDLE CDataStream::GetBufferID(uint32_t index) {
+    return HandleOf(&queues_.At(index));
+}
 
 void CDataStream::GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_CMD command,
                                 GenTL::INFO_DATATYPE* type, void* value, size_t* size) {
@@ -102,8 +105,10 @@ GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t 
     // acquisition has failed no buffer will come: the wait ends at once.
     for (;;) {
         switch (ReportNewBuffer(buffer, size)) {
-            case BufferQueues::Front::Buffer: return GenTL::GC_ERR_SUCCESS;
-            case BufferQueues::Front::Aborted: return GenTL::GC_ERR_ABORT;
+            case BufferQueues::Front::Buffer:
+                return GenTL::GC_ERR_SUCCESS;
+            case BufferQueues::Front::Aborted:
+                return GenTL::GC_ERR_ABORT;
             case BufferQueues::Front::Empty:
                 if (engine_.Failed()) return GenTL::GC_ERR_ERROR;
                 break;
@@ -143,11 +148,14 @@ void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* 
                           size_t* size) {
     constexpr uint32_t kUnset32 = 0xFFFFFFFF;
     switch (command) {
-        case GenTL::STREAM_INFO_ID: return CopyInfoString(buffer, size, type, id_);
+        case GenTL::STREAM_INFO_ID:
+            return CopyInfoString(buffer, size, type, id_);
         case GenTL::STREAM_INFO_NUM_DELIVERED:
-            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, engine_.Delivered());
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64,
+                                  engine_.Delivered());
         case GenTL::STREAM_INFO_NUM_UNDERRUN:
-            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64, engine_.Underruns());
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64,
+                                  engine_.Underruns());
         case GenTL::STREAM_INFO_NUM_ANNOUNCED:
             return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
                                   static_cast<uint32_t>(queues_.NumAnnounced()));
@@ -160,11 +168,13 @@ void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* 
         case GenTL::STREAM_INFO_NUM_STARTED:
             return CopyCameraParameter<int64_t>(command, Tevold::kParamFramesStarted, 0,
                                                 GenTL::INFO_DATATYPE_INT64, type, buffer, size);
-        case GenTL::STREAM_INFO_IS_GRABBING: return CopyInfoBool8(buffer, size, type, engine_.IsGrabbing());
+        case GenTL::STREAM_INFO_IS_GRABBING:
+            return CopyInfoBool8(buffer, size, type, engine_.IsGrabbing());
         case GenTL::STREAM_INFO_DEFINES_PAYLOADSIZE:
             return CopyCameraParameter<uint64_t>(command, Tevold::kParamDefinesPayloadSize, 0,
                                                  GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
-        case GenTL::STREAM_INFO_TLTYPE: return CopyInfoString(buffer, size, type, TLTypeName());
+        case GenTL::STREAM_INFO_TLTYPE:
+            return CopyInfoString(buffer, size, type, TLTypeName());
         case 1001:
             return CopyCameraParameter<uint64_t>(command, Tevold::kParamPayloadSize, 0,
                                                  GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
@@ -177,21 +187,24 @@ void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* 
         case 1004:
             return CopyCameraParameter<uint32_t>(command, Tevold::kParamHeight, kUnset32,
                                                  GenTL::INFO_DATATYPE_UINT32, type, buffer, size);
-        default: GENICAM_THROW(InvalidParameterException, "Invalid stream info command %d", command);
+        default:
+            GENICAM_THROW(InvalidParameterException, "Invalid stream info command %d", command);
     }
 }
 
 void CDataStream::GetURL(char* url, size_t* size) {
-    CopyModuleUrl(url, size, ModuleUrl("TLDataStreamRegs.xml", kDescriptionAddress, kDescriptionLength), 0);
+    CopyModuleUrl(url, size,
+                  ModuleUrl("TLDataStreamRegs.xml", kDescriptionAddress, kDescriptionLength), 0);
 }
 
-void CDataStream::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
-                              size_t* size) {
+void CDataStream::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type,
+                              void* buffer, size_t* size) {
     // The ID travels with a spare zero byte after its terminator.
     std::string id = "DS" + std::to_string(index_);
     id.push_back('\0');
-    const PortIdentity identity{id, VendorName(), ModelName(), TLTypeName(), "TLDataStream",
-                                FormatVersion(GetModuleVersion()), "StreamPort"};
+    const PortIdentity identity{id,           VendorName(),   ModelName(),
+                                TLTypeName(), "TLDataStream", FormatVersion(GetModuleVersion()),
+                                "StreamPort"};
     identity.Answer(command, type, buffer, size);
 }
 
@@ -207,18 +220,21 @@ void CDataStream::RegisterEvent(GenTL::EVENT_TYPE eventType, GenTL::EVENT_HANDLE
             *event = newBufferEvent_.Handle();
             return;
         default:
-            GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented", static_cast<long>(eventType));
+            GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented",
+                          static_cast<long>(eventType));
     }
 }
 
 void CDataStream::UnregisterEvent(GenTL::EVENT_TYPE eventType) {
     switch (eventType) {
-        case GenTL::EVENT_ERROR: return errorEvent_.Disable();
+        case GenTL::EVENT_ERROR:
+            return errorEvent_.Disable();
         case GenTL::EVENT_NEW_BUFFER:
             // A thread still waiting on the event would otherwise wait for nothing.
             return queues_.AbortWait();
         default:
-            GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented", static_cast<long>(eventType));
+            GENICAM_THROW(InvalidParameterException, "Event ID %ld not implemented",
+                          static_cast<long>(eventType));
     }
 }
 

@@ -29,7 +29,8 @@ public:
     void FlushQueue(GenTL::ACQ_QUEUE_TYPE operation);
     void StartAcquisition(GenTL::ACQ_START_FLAGS flags, uint64_t imageCount);
     void StopAcquisition();
-    void GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
+    void GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                 size_t* size);
     void GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_CMD command,
                        GenTL::INFO_DATATYPE* type, void* value, size_t* size);
     GenTL::BUFFER_HANDLE GetBufferID(uint32_t index);
@@ -55,8 +56,8 @@ private:
     static Tevold::CamStream* OpenCameraStream(CDevice& device, const std::string& id);
     template <class T>
     void CopyCameraParameter(GenTL::STREAM_INFO_CMD command, uint32_t parameter, T initial,
-                             GenTL::INFO_DATATYPE valueType, GenTL::INFO_DATATYPE* type, void* buffer,
-                             size_t* size);
+                             GenTL::INFO_DATATYPE valueType, GenTL::INFO_DATATYPE* type,
+                             void* buffer, size_t* size);
 
     const std::string id_;
     const int32_t index_;

@@ -21,8 +21,9 @@ constexpr uint32_t kDescriptionAddress = 0x940;
 constexpr uint32_t kDescriptionLength = 0;
 
 std::string ReadRegisterText(Tevold::CamInterface& iface, uint64_t address) {
-    return ReadLibraryText(kRegisterTextCapacity,
-                           [&](char* text, size_t* size) { iface.ReadRegister(address, text, size); });
+    return ReadLibraryText(kRegisterTextCapacity, [&](char* text, size_t* size) {
+        iface.ReadRegister(address, text, size);
+    });
 }
 }  // namespace
 
@@ -81,8 +82,9 @@ CTL::InterfaceList CTL::DiscoverInterfaces() {
     camera_->CountInterfaces(&count);
     InterfaceList found;
     for (uint32_t index = 0; index < count; ++index) {
-        const std::string name = ReadLibraryText(
-            kNameCapacity, [&](char* text, size_t* size) { camera_->GetInterfaceName(index, text, size); });
+        const std::string name = ReadLibraryText(kNameCapacity, [&](char* text, size_t* size) {
+            camera_->GetInterfaceName(index, text, size);
+        });
         // An interface that vanished between counting and asking is simply not listed.
         if (auto record = DescribeInterface(name)) found.push_back(std::move(record));
     }
@@ -92,35 +94,44 @@ CTL::InterfaceList CTL::DiscoverInterfaces() {
 void CTL::UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t) {
     std::lock_guard lock(mutex_);
     // Only appearing and vanishing interfaces count as a change.
-    const bool listChanged = MergeDiscovery(interfaces_, DiscoverInterfaces(),
-                                            [](const CInterfaceInfo&, const CInterfaceInfo&) { return false; });
+    const bool listChanged =
+        MergeDiscovery(interfaces_, DiscoverInterfaces(),
+                       [](const CInterfaceInfo&, const CInterfaceInfo&) { return false; });
     if (changed != nullptr) *changed = listChanged;
     discovered_ = true;
 }
 
-void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                  size_t* size) {
     switch (command) {
-        case GenTL::TL_INFO_VENDOR: return CopyInfoString(buffer, size, type, VendorName());
-        case GenTL::TL_INFO_MODEL: return CopyInfoString(buffer, size, type, ModelName());
+        case GenTL::TL_INFO_VENDOR:
+            return CopyInfoString(buffer, size, type, VendorName());
+        case GenTL::TL_INFO_MODEL:
+            return CopyInfoString(buffer, size, type, ModelName());
         case GenTL::TL_INFO_VERSION:
             return CopyInfoString(buffer, size, type, FormatVersion(GetModuleVersion()));
-        case GenTL::TL_INFO_TLTYPE: return CopyInfoString(buffer, size, type, TLTypeName());
+        case GenTL::TL_INFO_TLTYPE:
+            return CopyInfoString(buffer, size, type, TLTypeName());
         case GenTL::TL_INFO_NAME: {
             const auto fileName = ModuleFileName();
             if (!fileName) GENICAM_THROW(RuntimeException, "Invalid Module Name");
             return CopyInfoString(buffer, size, type, *fileName);
         }
-        case GenTL::TL_INFO_PATHNAME: return CopyInfoString(buffer, size, type, ModulePath());
-        case GenTL::TL_INFO_DISPLAYNAME: return CopyInfoString(buffer, size, type, "Kavrin GenTL");
-        default: GENICAM_THROW(InvalidParameterException, "Invalid TL info command %d", command);
+        case GenTL::TL_INFO_PATHNAME:
+            return CopyInfoString(buffer, size, type, ModulePath());
+        case GenTL::TL_INFO_DISPLAYNAME:
+            return CopyInfoString(buffer, size, type, "Kavrin GenTL");
+        default:
+            GENICAM_THROW(InvalidParameterException, "Invalid TL info command %d", command);
     }
 }
 
 GenTL::IF_HANDLE CTL::OpenInterface(const std::string& interfaceId) {
     std::lock_guard lock(mutex_);
     GenTL::IF_HANDLE handle = nullptr;
-    if (openInterfaces_.UseFirst([&](CInterface& open) { return open.GetInfoRecord()->GetMAC() == interfaceId; },
-                                 [&](CInterface& open) { handle = open.Handle(); }))
+    if (openInterfaces_.UseFirst(
+            [&](CInterface& open) { return open.GetInfoRecord()->GetMAC() == interfaceId; },
+            [&](CInterface& open) { handle = open.Handle(); }))
         return handle;
     const auto listed = [&] {
         return std::find_if(interfaces_.begin(), interfaces_.end(),
@@ -140,8 +151,8 @@ GenTL::IF_HANDLE CTL::OpenInterface(const std::string& interfaceId) {
     if (camera == nullptr)
         GENICAM_THROW(RuntimeException, "Unable to open interface %s", interfaceId.c_str());
     // The open interface keeps its own copy, so later discoveries never change it.
-    auto iface = std::make_unique<CInterface>(std::make_shared<const CInterfaceInfo>(**record), *this,
-                                              camera);
+    auto iface = std::make_unique<CInterface>(std::make_shared<const CInterfaceInfo>(**record),
+                                              *this, camera);
     handle = iface->Handle();
     openInterfaces_.Add(std::move(iface));
     return handle;
@@ -151,8 +162,9 @@ void CTL::GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO
                            GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
     std::shared_ptr<const CInterfaceInfo> openRecord;
-    openInterfaces_.UseFirst([&](CInterface& open) { return open.GetInfoRecord()->GetID() == interfaceId; },
-                             [&](CInterface& open) { openRecord = open.GetInfoRecord(); });
+    openInterfaces_.UseFirst(
+        [&](CInterface& open) { return open.GetInfoRecord()->GetID() == interfaceId; },
+        [&](CInterface& open) { openRecord = open.GetInfoRecord(); });
     if (openRecord) return openRecord->GetInfo(command, type, buffer, size);
     for (const auto& record : interfaces_)
         if (record->GetID() == interfaceId) return record->GetInfo(command, type, buffer, size);
@@ -161,7 +173,9 @@ void CTL::GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO
 
 void CTL::CloseInterface(CInterface* iface) { openInterfaces_.Close(iface); }
 
-CDevice& CTL::AdoptDevice(std::unique_ptr<CDevice> device) { return openDevices_.Add(std::move(device)); }
+CDevice& CTL::AdoptDevice(std::unique_ptr<CDevice> device) {
+    return openDevices_.Add(std::move(device));
+}
 
 // A device that is not listed any more is being destroyed by this system's own close.
 void CTL::CloseDevice(CDevice* device) { openDevices_.Close(device); }
@@ -172,8 +186,9 @@ void CTL::GetURL(char* url, size_t* size) {
 
 void CTL::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                       size_t* size) {
-    const PortIdentity identity{"TL0",      VendorName(), ModelName(), TLTypeName(), "TLSystem",
-                                FormatVersion(GetModuleVersion()), "TLPort"};
+    const PortIdentity identity{"TL0",        VendorName(), ModelName(),
+                                TLTypeName(), "TLSystem",   FormatVersion(GetModuleVersion()),
+                                "TLPort"};
     identity.Answer(command, type, buffer, size);
 }
 

@@ -27,7 +27,8 @@ public:
     uint32_t GetNumInterfaces();
     std::string GetInterfaceID(uint32_t index);
     void UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t timeout);
-    void GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
+    void GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
+                 size_t* size);
     // The handle of the open interface of that MAC entry, or of a newly opened one.
     GenTL::IF_HANDLE OpenInterface(const std::string& interfaceId);
     void GetInterfaceInfo(const std::string& interfaceId, GenTL::INTERFACE_INFO_CMD command,

@@ -10,20 +10,15 @@ _Static_assert(GC_GENTL_HEADER_VERSION == 0x01060000, "header version 1.6.0");
 
 // Stand-ins with the exported signatures: assigning them to the function pointer types makes
 // the compiler check those types without this object needing the exports at link time.
-static GC_ERROR GC_CALLTYPE InitLibStandIn(void)
-{
-    return GC_ERR_SUCCESS;
-}
+static GC_ERROR GC_CALLTYPE InitLibStandIn(void) { return GC_ERR_SUCCESS; }
 
-static GC_ERROR GC_CALLTYPE EventGetDataStandIn(EVENT_HANDLE hEvent, void *pBuffer,
-                                                size_t *piSize, uint64_t iTimeout)
-{
-    EVENT_NEW_BUFFER_DATA *data = (EVENT_NEW_BUFFER_DATA *)pBuffer;
+static GC_ERROR GC_CALLTYPE EventGetDataStandIn(EVENT_HANDLE hEvent, void* pBuffer, size_t* piSize,
+                                                uint64_t iTimeout) {
+    EVENT_NEW_BUFFER_DATA* data = (EVENT_NEW_BUFFER_DATA*)pBuffer;
 
     if (hEvent == GENTL_INVALID_HANDLE || piSize == NULL || *piSize < sizeof *data)
         return GC_ERR_INVALID_PARAMETER;
-    if (iTimeout != GENTL_INFINITE)
-        return GC_ERR_TIMEOUT;
+    if (iTimeout != GENTL_INFINITE) return GC_ERR_TIMEOUT;
     data->BufferHandle = hEvent;
     data->pUserPointer = NULL;
     *piSize = sizeof *data;
@@ -34,8 +29,7 @@ int GenTLHeaderCheckInC(void);
 
 // Returns GC_ERR_INVALID_INDEX (-1017) when the names of the header behave as a C consumer
 // uses them, GC_ERR_ERROR otherwise.
-int GenTLHeaderCheckInC(void)
-{
+int GenTLHeaderCheckInC(void) {
     PGCInitLib initLib = InitLibStandIn;
     PEventGetData eventGetData = EventGetDataStandIn;
     int source = 0;
@@ -45,12 +39,10 @@ int GenTLHeaderCheckInC(void)
     EVENT_TYPE eventType = EVENT_NEW_BUFFER;
     BUFFER_INFO_CMD payloadType = BUFFER_INFO_PAYLOADTYPE;
 
-    if (initLib() != GC_ERR_SUCCESS)
-        return GC_ERR_ERROR;
+    if (initLib() != GC_ERR_SUCCESS) return GC_ERR_ERROR;
     if (eventGetData(event, &data, &size, GENTL_INFINITE) != GC_ERR_SUCCESS || size != 16 ||
         data.BufferHandle != event)
         return GC_ERR_ERROR;
-    if (eventType != 1 || payloadType != 19 || GENTL_INFINITE != UINT64_MAX)
-        return GC_ERR_ERROR;
+    if (eventType != 1 || payloadType != 19 || GENTL_INFINITE != UINT64_MAX) return GC_ERR_ERROR;
     return GC_ERR_INVALID_INDEX;
 }

@@ -4,12 +4,10 @@
 
 namespace Tevold {
 
-CompositeSystem::CompositeSystem(std::vector<CamSystem*> backends) : backends_(std::move(backends))
-{
-}
+CompositeSystem::CompositeSystem(std::vector<CamSystem*> backends)
+    : backends_(std::move(backends)) {}
 
-CamResult CompositeSystem::CountInterfaces(uint32_t* count)
-{
+CamResult CompositeSystem::CountInterfaces(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -30,8 +28,7 @@ CamResult CompositeSystem::CountInterfaces(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult CompositeSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size)
-{
+CamResult CompositeSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size) {
     std::pair<CamSystem*, uint32_t> place;
     {
         std::lock_guard lock(mutex_);
@@ -44,8 +41,7 @@ CamResult CompositeSystem::GetInterfaceName(uint32_t index, char* buffer, size_t
 }
 
 template <typename Open>
-CamResult CompositeSystem::OpenInterface(const char* name, CamInterface** iface, Open open)
-{
+CamResult CompositeSystem::OpenInterface(const char* name, CamInterface** iface, Open open) {
     if (name == nullptr || iface == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -60,18 +56,15 @@ CamResult CompositeSystem::OpenInterface(const char* name, CamInterface** iface,
     return Result::kInvalidId;
 }
 
-CamResult CompositeSystem::FindInterface(const char* name, CamInterface** iface)
-{
+CamResult CompositeSystem::FindInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface, &CamSystem::FindInterface);
 }
 
-CamResult CompositeSystem::ConnectInterface(const char* name, CamInterface** iface)
-{
+CamResult CompositeSystem::ConnectInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface, &CamSystem::ConnectInterface);
 }
 
-CamResult CompositeSystem::ReleaseSystem()
-{
+CamResult CompositeSystem::ReleaseSystem() {
     for (CamSystem* backend : backends_) {
         backend->ReleaseSystem();
     }

@@ -11,8 +11,7 @@
 
 // The backends the environment chooses (TransportChoice.h), side by side. The simulator alone,
 // the default, is handed out as it is.
-extern "C" TEVOLD_API Tevold::CamResult GetSystem(Tevold::CamSystem** system)
-{
+extern "C" TEVOLD_API Tevold::CamResult GetSystem(Tevold::CamSystem** system) {
     if (system == nullptr) {
         return Tevold::Result::kInvalidParameter;
     }

@@ -11,8 +11,7 @@ namespace Tevold {
 
 // Writes one parameter value; *size must be exactly its size.
 template <typename Value>
-CamResult WriteParameter(Value value, void* destination, const size_t* size)
-{
+CamResult WriteParameter(Value value, void* destination, const size_t* size) {
     if (*size != sizeof value) {
         return Result::kInvalidParameter;
     }

@@ -7,8 +7,7 @@
 namespace Tevold {
 namespace {
 
-std::vector<std::string> SplitList(const char* text)
-{
+std::vector<std::string> SplitList(const char* text) {
     std::vector<std::string> items;
     if (text == nullptr) {
         return items;
@@ -26,8 +25,7 @@ std::vector<std::string> SplitList(const char* text)
 
 }  // namespace
 
-TransportChoice TransportChoice::Parse(const char* transports, const char* gevNetworkInterfaces)
-{
+TransportChoice TransportChoice::Parse(const char* transports, const char* gevNetworkInterfaces) {
     TransportChoice choice;
     const std::vector<std::string> names = SplitList(transports);
     if (!names.empty()) {
@@ -42,8 +40,7 @@ TransportChoice TransportChoice::Parse(const char* transports, const char* gevNe
     return choice;
 }
 
-TransportChoice TransportChoice::FromEnvironment()
-{
+TransportChoice TransportChoice::FromEnvironment() {
     return Parse(std::getenv("KAVRIN_TRANSPORTS"), std::getenv("KAVRIN_GEV_INTERFACES"));
 }
 

@@ -23,8 +23,7 @@ using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
 
 // Runs one engine call and turns a reported error into an exception that says what was asked.
 template <typename Call>
-auto Checked(const std::string& what, Call call)
-{
+auto Checked(const std::string& what, Call call) {
     GError* raw = nullptr;
     if constexpr (std::is_void_v<decltype(call(&raw))>) {
         call(&raw);
@@ -36,8 +35,7 @@ auto Checked(const std::string& what, Call call)
     }
 }
 
-std::string TypeName(ArvGcFeatureNode* feature)
-{
+std::string TypeName(ArvGcFeatureNode* feature) {
     if (ARV_IS_GC_CATEGORY(feature)) return "Category";
     if (ARV_IS_GC_ENUMERATION(feature)) return "Enumeration";
     if (ARV_IS_GC_BOOLEAN(feature)) return "Boolean";
@@ -49,33 +47,34 @@ std::string TypeName(ArvGcFeatureNode* feature)
     return "Node";
 }
 
-std::string AccessName(ArvGcFeatureNode* feature)
-{
+std::string AccessName(ArvGcFeatureNode* feature) {
     if (!arv_gc_feature_node_is_implemented(feature, nullptr)) return "NI";
     if (!arv_gc_feature_node_is_available(feature, nullptr)) return "NA";
     switch (arv_gc_feature_node_get_actual_access_mode(feature)) {
-    case ARV_GC_ACCESS_MODE_RO: return "RO";
-    case ARV_GC_ACCESS_MODE_WO: return "WO";
-    case ARV_GC_ACCESS_MODE_RW: return "RW";
-    default: return "--";
+        case ARV_GC_ACCESS_MODE_RO:
+            return "RO";
+        case ARV_GC_ACCESS_MODE_WO:
+            return "WO";
+        case ARV_GC_ACCESS_MODE_RW:
+            return "RW";
+        default:
+            return "--";
     }
 }
 
-bool Readable(ArvGcFeatureNode* feature)
-{
+bool Readable(ArvGcFeatureNode* feature) {
     const std::string access = AccessName(feature);
     const std::string type = TypeName(feature);
-    return (access == "RO" || access == "RW") && type != "Command" && type != "Category" && type != "Register";
+    return (access == "RO" || access == "RW") && type != "Command" && type != "Category" &&
+           type != "Register";
 }
 
-bool Writable(ArvGcFeatureNode* feature)
-{
+bool Writable(ArvGcFeatureNode* feature) {
     const std::string access = AccessName(feature);
     return (access == "WO" || access == "RW") && !ARV_IS_GC_CATEGORY(feature);
 }
 
-std::string CurrentValue(ArvGcFeatureNode* feature)
-{
+std::string CurrentValue(ArvGcFeatureNode* feature) {
     if (!Readable(feature)) return "";
     GError* raw = nullptr;
     // String registers answer only through their own interface.
@@ -86,24 +85,21 @@ std::string CurrentValue(ArvGcFeatureNode* feature)
     return value != nullptr ? value : "";
 }
 
-std::vector<std::string> EnumerationEntries(ArvGcEnumeration* enumeration)
-{
+std::vector<std::string> EnumerationEntries(ArvGcEnumeration* enumeration) {
     guint count = 0;
     std::unique_ptr<const char*, void (*)(gpointer)> values(
         arv_gc_enumeration_dup_available_string_values(enumeration, &count, nullptr), g_free);
     return std::vector<std::string>(values.get(), values.get() + (values ? count : 0));
 }
 
-std::string Joined(const std::vector<std::string>& items)
-{
+std::string Joined(const std::vector<std::string>& items) {
     std::string text;
     for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
     return text;
 }
 
 // What a feature accepts, e.g. "16..4096 in steps of 16" or "Mono8, Mono16"; empty if free text.
-std::string ValidValues(ArvGcFeatureNode* feature)
-{
+std::string ValidValues(ArvGcFeatureNode* feature) {
     std::ostringstream text;
     if (ARV_IS_GC_ENUMERATION(feature)) {
         text << Joined(EnumerationEntries(ARV_GC_ENUMERATION(feature)));
@@ -114,18 +110,19 @@ std::string ValidValues(ArvGcFeatureNode* feature)
     } else if (ARV_IS_GC_FLOAT(feature)) {
         auto* node = ARV_GC_FLOAT(feature);
         text << arv_gc_float_get_min(node, nullptr) << ".." << arv_gc_float_get_max(node, nullptr);
-        if (const char* unit = arv_gc_float_get_unit(node); unit != nullptr && *unit != '\0') text << ' ' << unit;
+        if (const char* unit = arv_gc_float_get_unit(node); unit != nullptr && *unit != '\0')
+            text << ' ' << unit;
     } else if (ARV_IS_GC_INTEGER(feature) && !ARV_IS_GC_STRING(feature)) {
         auto* node = ARV_GC_INTEGER(feature);
-        text << arv_gc_integer_get_min(node, nullptr) << ".." << arv_gc_integer_get_max(node, nullptr);
+        text << arv_gc_integer_get_min(node, nullptr) << ".."
+             << arv_gc_integer_get_max(node, nullptr);
         const int64_t increment = arv_gc_integer_get_inc(node, nullptr);
         if (increment > 1) text << " in steps of " << increment;
     }
     return text.str();
 }
 
-int64_t ParseInteger(const std::string& text, const std::string& setting)
-{
+int64_t ParseInteger(const std::string& text, const std::string& setting) {
     errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 0);
@@ -135,8 +132,7 @@ int64_t ParseInteger(const std::string& text, const std::string& setting)
     return value;
 }
 
-double ParseFloat(const std::string& text, const std::string& setting)
-{
+double ParseFloat(const std::string& text, const std::string& setting) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !std::isfinite(value)) {
@@ -145,18 +141,18 @@ double ParseFloat(const std::string& text, const std::string& setting)
     return value;
 }
 
-bool ParseBoolean(std::string text, const std::string& setting)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+bool ParseBoolean(std::string text, const std::string& setting) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     if (text == "true" || text == "1" || text == "on") return true;
     if (text == "false" || text == "0" || text == "off") return false;
-    throw std::runtime_error(setting + ": \"" + text + "\" is not a boolean; valid values: true, false");
+    throw std::runtime_error(setting + ": \"" + text +
+                             "\" is not a boolean; valid values: true, false");
 }
 
 }  // namespace
 
-CameraFeatures::CameraFeatures(GenTLProducer& gentl, PORT_HANDLE port, const std::string& xml)
-{
+CameraFeatures::CameraFeatures(GenTLProducer& gentl, PORT_HANDLE port, const std::string& xml) {
     const auto access = [&gentl, port](auto function, const char* call) {
         return [&gentl, port, function, call](uint64_t address, void* data, size_t size) {
             try {
@@ -177,35 +173,31 @@ CameraFeatures::CameraFeatures(GenTLProducer& gentl, PORT_HANDLE port, const std
     arv_gc_set_access_check_policy(gc_.get(), ARV_ACCESS_CHECK_POLICY_ENABLE);
 }
 
-ArvGcFeatureNode* CameraFeatures::Feature(const std::string& name) const
-{
+ArvGcFeatureNode* CameraFeatures::Feature(const std::string& name) const {
     ArvGcNode* node = arv_gc_get_node(gc_.get(), name.c_str());
     return ARV_IS_GC_FEATURE_NODE(node) ? ARV_GC_FEATURE_NODE(node) : nullptr;
 }
 
-bool CameraFeatures::Has(const std::string& name) const
-{
+bool CameraFeatures::Has(const std::string& name) const {
     ArvGcFeatureNode* feature = Feature(name);
     return feature != nullptr && arv_gc_feature_node_is_implemented(feature, nullptr) &&
            arv_gc_feature_node_is_available(feature, nullptr);
 }
 
-void CameraFeatures::PrintTree(std::ostream& out) const
-{
+void CameraFeatures::PrintTree(std::ostream& out) const {
     std::vector<std::string> visited;
     PrintCategory(out, "Root", 0, visited);
 }
 
 void CameraFeatures::PrintCategory(std::ostream& out, const std::string& name, int depth,
-                                   std::vector<std::string>& visited) const
-{
+                                   std::vector<std::string>& visited) const {
     // A description may list a category under two parents; each is shown once.
     if (std::find(visited.begin(), visited.end(), name) != visited.end()) return;
     visited.push_back(name);
     ArvGcFeatureNode* category = Feature(name);
     if (depth > 0) out << std::string(2 * (depth - 1), ' ') << name << '\n';
-    for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(category)); item != nullptr;
-         item = item->next) {
+    for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(category));
+         item != nullptr; item = item->next) {
         const std::string child = static_cast<const char*>(item->data);
         ArvGcFeatureNode* feature = Feature(child);
         if (feature == nullptr) continue;
@@ -217,15 +209,13 @@ void CameraFeatures::PrintCategory(std::ostream& out, const std::string& name, i
     }
 }
 
-void CameraFeatures::PrintFeature(std::ostream& out, ArvGcFeatureNode* feature, int depth) const
-{
+void CameraFeatures::PrintFeature(std::ostream& out, ArvGcFeatureNode* feature, int depth) const {
     out << std::string(2 * depth, ' ') << std::left << std::setw(std::max(1, 32 - 2 * depth))
         << arv_gc_feature_node_get_name(feature) << ' ' << std::setw(12) << TypeName(feature) << ' '
         << std::setw(3) << AccessName(feature) << ' ' << CurrentValue(feature) << '\n';
 }
 
-void CameraFeatures::PrintNamed(std::ostream& out, const std::vector<std::string>& names) const
-{
+void CameraFeatures::PrintNamed(std::ostream& out, const std::vector<std::string>& names) const {
     for (const auto& name : names) {
         ArvGcFeatureNode* feature = Feature(name);
         if (feature == nullptr) throw std::runtime_error("unknown feature \"" + name + "\"");
@@ -236,8 +226,7 @@ void CameraFeatures::PrintNamed(std::ostream& out, const std::vector<std::string
     }
 }
 
-std::vector<std::string> CameraFeatures::SettableFeatures() const
-{
+std::vector<std::string> CameraFeatures::SettableFeatures() const {
     std::vector<std::string> names;
     std::vector<std::string> pending{"Root"};
     std::vector<std::string> seen;
@@ -249,8 +238,8 @@ std::vector<std::string> CameraFeatures::SettableFeatures() const
         ArvGcFeatureNode* feature = Feature(name);
         if (feature == nullptr) continue;
         if (ARV_IS_GC_CATEGORY(feature)) {
-            for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(feature)); item != nullptr;
-                 item = item->next) {
+            for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(feature));
+                 item != nullptr; item = item->next) {
                 pending.push_back(static_cast<const char*>(item->data));
             }
         } else if (Writable(feature)) {
@@ -261,8 +250,7 @@ std::vector<std::string> CameraFeatures::SettableFeatures() const
     return names;
 }
 
-void CameraFeatures::Apply(const std::string& setting)
-{
+void CameraFeatures::Apply(const std::string& setting) {
     const size_t equals = setting.find('=');
     if (equals == std::string::npos || equals == 0) {
         throw std::runtime_error("\"" + setting + "\" is not a Feature=Value setting");
@@ -271,8 +259,8 @@ void CameraFeatures::Apply(const std::string& setting)
     const std::string value = setting.substr(equals + 1);
     ArvGcFeatureNode* feature = Feature(name);
     if (feature == nullptr || ARV_IS_GC_CATEGORY(feature)) {
-        throw std::runtime_error("unknown feature \"" + name + "\"; settable features: " +
-                                 Joined(SettableFeatures()));
+        throw std::runtime_error("unknown feature \"" + name +
+                                 "\"; settable features: " + Joined(SettableFeatures()));
     }
     if (!Writable(feature)) {
         throw std::runtime_error(name + " cannot be set (access " + AccessName(feature) + ")");
@@ -284,9 +272,11 @@ void CameraFeatures::Apply(const std::string& setting)
                 if (std::find(entries.begin(), entries.end(), value) == entries.end()) {
                     throw std::runtime_error(name + " has no value \"" + value + "\"");
                 }
-                arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(feature), value.c_str(), error);
+                arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(feature), value.c_str(),
+                                                    error);
             } else if (ARV_IS_GC_BOOLEAN(feature)) {
-                arv_gc_boolean_set_value(ARV_GC_BOOLEAN(feature), ParseBoolean(value, setting), error);
+                arv_gc_boolean_set_value(ARV_GC_BOOLEAN(feature), ParseBoolean(value, setting),
+                                         error);
             } else if (ARV_IS_GC_COMMAND(feature)) {
                 arv_gc_command_execute(ARV_GC_COMMAND(feature), error);
             } else if (ARV_IS_GC_STRING(feature)) {
@@ -294,19 +284,20 @@ void CameraFeatures::Apply(const std::string& setting)
             } else if (ARV_IS_GC_FLOAT(feature)) {
                 arv_gc_float_set_value(ARV_GC_FLOAT(feature), ParseFloat(value, setting), error);
             } else if (ARV_IS_GC_INTEGER(feature)) {
-                arv_gc_integer_set_value(ARV_GC_INTEGER(feature), ParseInteger(value, setting), error);
+                arv_gc_integer_set_value(ARV_GC_INTEGER(feature), ParseInteger(value, setting),
+                                         error);
             } else {
                 arv_gc_feature_node_set_value_from_string(feature, value.c_str(), error);
             }
         });
     } catch (const std::runtime_error& error) {
         const std::string valid = ValidValues(feature);
-        throw std::runtime_error(std::string(error.what()) + (valid.empty() ? "" : "; valid values: " + valid));
+        throw std::runtime_error(std::string(error.what()) +
+                                 (valid.empty() ? "" : "; valid values: " + valid));
     }
 }
 
-std::string CameraFeatures::Value(const std::string& name) const
-{
+std::string CameraFeatures::Value(const std::string& name) const {
     ArvGcFeatureNode* feature = Feature(name);
     if (feature == nullptr) throw std::runtime_error("unknown feature \"" + name + "\"");
     const char* value = Checked("reading " + name, [&](GError** error) {
@@ -315,25 +306,25 @@ std::string CameraFeatures::Value(const std::string& name) const
     return value != nullptr ? value : "";
 }
 
-int64_t CameraFeatures::Integer(const std::string& name) const
-{
+int64_t CameraFeatures::Integer(const std::string& name) const {
     ArvGcFeatureNode* feature = Feature(name);
     if (!ARV_IS_GC_INTEGER(feature)) throw std::runtime_error(name + " is not an integer feature");
-    return Checked("reading " + name,
-                   [&](GError** error) { return arv_gc_integer_get_value(ARV_GC_INTEGER(feature), error); });
+    return Checked("reading " + name, [&](GError** error) {
+        return arv_gc_integer_get_value(ARV_GC_INTEGER(feature), error);
+    });
 }
 
-void CameraFeatures::SetInteger(const std::string& name, int64_t value)
-{
+void CameraFeatures::SetInteger(const std::string& name, int64_t value) {
     ArvGcFeatureNode* feature = Feature(name);
     if (!ARV_IS_GC_INTEGER(feature)) throw std::runtime_error(name + " is not an integer feature");
-    Checked("setting " + name,
-            [&](GError** error) { arv_gc_integer_set_value(ARV_GC_INTEGER(feature), value, error); });
+    Checked("setting " + name, [&](GError** error) {
+        arv_gc_integer_set_value(ARV_GC_INTEGER(feature), value, error);
+    });
 }
 
-void CameraFeatures::Execute(const std::string& name)
-{
+void CameraFeatures::Execute(const std::string& name) {
     ArvGcFeatureNode* feature = Feature(name);
     if (!ARV_IS_GC_COMMAND(feature)) throw std::runtime_error(name + " is not a command");
-    Checked("executing " + name, [&](GError** error) { arv_gc_command_execute(ARV_GC_COMMAND(feature), error); });
+    Checked("executing " + name,
+            [&](GError** error) { arv_gc_command_execute(ARV_GC_COMMAND(feature), error); });
 }

@@ -16,9 +16,9 @@ const char* const kUsage =
 
 namespace {
 
-uint64_t Number(const std::string& option, const std::string& text, uint64_t low, uint64_t high)
-{
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+uint64_t Number(const std::string& option, const std::string& text, uint64_t low, uint64_t high) {
+    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
     bool valid = digits;
     uint64_t value = 0;
     try {
@@ -27,16 +27,15 @@ uint64_t Number(const std::string& option, const std::string& text, uint64_t low
         valid = false;
     }
     if (!valid || value < low || value > high) {
-        throw UsageError(option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high) +
-                         ", not \"" + text + "\"");
+        throw UsageError(option + " takes a number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not \"" + text + "\"");
     }
     return value;
 }
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv)
-{
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
@@ -61,7 +60,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
             line.timeoutMs = Number(word, value(), 1, std::numeric_limits<uint32_t>::max());
         } else if (word == "--format") {
             const std::string format = value();
-            if (format != "png" && format != "raw") throw UsageError("--format is png or raw, not \"" + format + "\"");
+            if (format != "png" && format != "raw")
+                throw UsageError("--format is png or raw, not \"" + format + "\"");
             line.format = format == "png" ? FrameWriter::Format::Png : FrameWriter::Format::Raw;
         } else if (word.size() > 1 && word[0] == '-') {
             throw UsageError("unknown option " + word);

@@ -9,15 +9,15 @@
 #include "tools/FrameWriter.h"
 
 struct CommandLine {
-    std::string command;              // list, info, features, grab or help
-    std::vector<std::string> words;   // device, feature names and Feature=Value settings
-    std::string cti;                  // --cti
-    std::string saveXml;              // --save-xml
-    std::string outputFolder;         // -o
+    std::string command;             // list, info, features, grab or help
+    std::vector<std::string> words;  // device, feature names and Feature=Value settings
+    std::string cti;                 // --cti
+    std::string saveXml;             // --save-xml
+    std::string outputFolder;        // -o
     FrameWriter::Format format = FrameWriter::Format::Png;
-    uint64_t frames = 10;             // -n
-    uint32_t buffers = 8;             // --buffers
-    uint64_t timeoutMs = 5000;        // --timeout
+    uint64_t frames = 10;       // -n
+    uint32_t buffers = 8;       // --buffers
+    uint64_t timeoutMs = 5000;  // --timeout
 };
 
 struct UsageError : std::runtime_error {

@@ -5,19 +5,19 @@
 
 namespace {
 
-bool Matches(const DeviceEntry& device, const std::string& deviceName)
-{
+bool Matches(const DeviceEntry& device, const std::string& deviceName) {
     static const std::string kSerial = "SN->";
     static const std::string kUserName = "USERNAME->";
-    if (deviceName.rfind(kSerial, 0) == 0) return device.serialNumber == deviceName.substr(kSerial.size());
-    if (deviceName.rfind(kUserName, 0) == 0) return device.userName == deviceName.substr(kUserName.size());
+    if (deviceName.rfind(kSerial, 0) == 0)
+        return device.serialNumber == deviceName.substr(kSerial.size());
+    if (deviceName.rfind(kUserName, 0) == 0)
+        return device.userName == deviceName.substr(kUserName.size());
     return device.id == deviceName;
 }
 
 }  // namespace
 
-DeviceCatalog::DeviceCatalog(const std::vector<std::string>& producerPaths)
-{
+DeviceCatalog::DeviceCatalog(const std::vector<std::string>& producerPaths) {
     if (producerPaths.empty()) throw std::runtime_error("no GenTL producer (.cti) found");
     for (const auto& path : producerPaths) {
         try {
@@ -29,13 +29,13 @@ DeviceCatalog::DeviceCatalog(const std::vector<std::string>& producerPaths)
     }
 }
 
-DeviceLocation DeviceCatalog::Select(const std::string& deviceName)
-{
+DeviceLocation DeviceCatalog::Select(const std::string& deviceName) {
     std::string known;
     for (auto& producer : producers_) {
         for (const auto& iface : producer->Interfaces()) {
             for (const auto& device : iface.devices) {
-                if (deviceName.empty() || Matches(device, deviceName)) return {producer.get(), &iface, &device};
+                if (deviceName.empty() || Matches(device, deviceName))
+                    return {producer.get(), &iface, &device};
                 known += (known.empty() ? "" : ", ") + device.id;
             }
         }

@@ -21,8 +21,8 @@ public:
 
     std::vector<std::unique_ptr<ProducerSession>>& Producers() { return producers_; }
 
-    // deviceName is a device ID, "SN->serial" or "USERNAME->name"; empty takes the first device listed.
-    // Throws std::runtime_error naming the devices there are when none matches.
+    // deviceName is a device ID, "SN->serial" or "USERNAME->name"; empty takes the first device
+    // listed. Throws std::runtime_error naming the devices there are when none matches.
     DeviceLocation Select(const std::string& deviceName);
 
 private:

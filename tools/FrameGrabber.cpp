@@ -5,50 +5,53 @@
 #include <utility>
 #include <vector>
 
-#include "tools/GenTLError.h"
 #include "tools/FrameSaver.h"
+#include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
 
 using namespace GenTL;
 
 namespace {
 
-uint64_t StreamInfo(GenTLProducer& gentl, DS_HANDLE stream, STREAM_INFO_CMD command)
-{
+uint64_t StreamInfo(GenTLProducer& gentl, DS_HANDLE stream, STREAM_INFO_CMD command) {
     return InfoNumber(gentl, "DSGetInfo", [&](INFO_DATATYPE* type, void* buffer, size_t* size) {
         return gentl.DSGetInfo(stream, command, type, buffer, size);
     });
 }
 
-uint64_t BufferInfo(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer, BUFFER_INFO_CMD command)
-{
-    return InfoNumber(gentl, "DSGetBufferInfo", [&](INFO_DATATYPE* type, void* value, size_t* size) {
-        return gentl.DSGetBufferInfo(stream, buffer, command, type, value, size);
-    });
+uint64_t BufferInfo(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer,
+                    BUFFER_INFO_CMD command) {
+    return InfoNumber(gentl, "DSGetBufferInfo",
+                      [&](INFO_DATATYPE* type, void* value, size_t* size) {
+                          return gentl.DSGetBufferInfo(stream, buffer, command, type, value, size);
+                      });
 }
 
 // One open data stream with its buffers and new-buffer event; its destructor undoes whatever
 // was set up, in the order consumers use, ignoring failures of a device that may be gone.
 class Acquisition {
 public:
-    Acquisition(OpenedDevice& device, CameraFeatures& features) : gentl_(device.GenTL()), features_(features)
-    {
+    Acquisition(OpenedDevice& device, CameraFeatures& features)
+        : gentl_(device.GenTL()), features_(features) {
         char id[256] = {};
         size_t size = sizeof id;
-        CheckGenTL(gentl_, gentl_.DevGetDataStreamID(device.Handle(), 0, id, &size), "DevGetDataStreamID");
-        CheckGenTL(gentl_, gentl_.DevOpenDataStream(device.Handle(), id, &stream_), "DevOpenDataStream");
+        CheckGenTL(gentl_, gentl_.DevGetDataStreamID(device.Handle(), 0, id, &size),
+                   "DevGetDataStreamID");
+        CheckGenTL(gentl_, gentl_.DevOpenDataStream(device.Handle(), id, &stream_),
+                   "DevOpenDataStream");
     }
 
-    ~Acquisition()
-    {
+    ~Acquisition() {
         if (started_) {
-            if (features_.Has("AcquisitionStop")) Ignore([&] { features_.Execute("AcquisitionStop"); });
+            if (features_.Has("AcquisitionStop"))
+                Ignore([&] { features_.Execute("AcquisitionStop"); });
             gentl_.DSStopAcquisition(stream_, ACQ_STOP_FLAGS_DEFAULT);
         }
         if (locked_) Ignore([&] { features_.SetInteger("TLParamsLocked", 0); });
         if (event_ != nullptr) gentl_.GCUnregisterEvent(stream_, EVENT_NEW_BUFFER);
         gentl_.DSFlushQueue(stream_, ACQ_QUEUE_ALL_DISCARD);
-        for (BUFFER_HANDLE buffer : buffers_) gentl_.DSRevokeBuffer(stream_, buffer, nullptr, nullptr);
+        for (BUFFER_HANDLE buffer : buffers_)
+            gentl_.DSRevokeBuffer(stream_, buffer, nullptr, nullptr);
         gentl_.DSClose(stream_);
     }
 
@@ -59,35 +62,35 @@ public:
     EVENT_HANDLE Event() const { return event_; }
 
     // The bytes one image needs: the stream's own size when it defines one, else the camera's.
-    size_t PayloadSize()
-    {
+    size_t PayloadSize() {
         if (StreamInfo(gentl_, stream_, STREAM_INFO_DEFINES_PAYLOADSIZE) != 0) {
             return static_cast<size_t>(StreamInfo(gentl_, stream_, STREAM_INFO_PAYLOAD_SIZE));
         }
         return static_cast<size_t>(features_.Integer("PayloadSize"));
     }
 
-    void Prepare(uint32_t count)
-    {
+    void Prepare(uint32_t count) {
         const size_t payloadSize = PayloadSize();
         for (uint32_t i = 0; i < count; ++i) {
             BUFFER_HANDLE buffer = nullptr;
-            CheckGenTL(gentl_, gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize, nullptr, &buffer),
+            CheckGenTL(gentl_,
+                       gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize, nullptr, &buffer),
                        "DSAllocAndAnnounceBuffer");
             buffers_.push_back(buffer);
             CheckGenTL(gentl_, gentl_.DSQueueBuffer(stream_, buffer), "DSQueueBuffer");
         }
-        CheckGenTL(gentl_, gentl_.GCRegisterEvent(stream_, EVENT_NEW_BUFFER, &event_), "GCRegisterEvent");
+        CheckGenTL(gentl_, gentl_.GCRegisterEvent(stream_, EVENT_NEW_BUFFER, &event_),
+                   "GCRegisterEvent");
     }
 
-    void Start()
-    {
+    void Start() {
         // The transport layer relies on the image format staying as it is while it streams.
         if (features_.Has("TLParamsLocked")) {
             features_.SetInteger("TLParamsLocked", 1);
             locked_ = true;
         }
-        CheckGenTL(gentl_, gentl_.DSStartAcquisition(stream_, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+        CheckGenTL(gentl_,
+                   gentl_.DSStartAcquisition(stream_, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
                    "DSStartAcquisition");
         started_ = true;
         if (features_.Has("AcquisitionStart")) features_.Execute("AcquisitionStart");
@@ -95,8 +98,7 @@ public:
 
 private:
     template <typename Step>
-    static void Ignore(Step step)
-    {
+    static void Ignore(Step step) {
         try {
             step();
         } catch (const std::exception&) {
@@ -116,8 +118,8 @@ private:
 // The interrupt action for as long as the new-buffer event it kills is registered.
 class InterruptAction {
 public:
-    InterruptAction(InterruptWatcher& interrupts, std::function<void()> action) : interrupts_(interrupts)
-    {
+    InterruptAction(InterruptWatcher& interrupts, std::function<void()> action)
+        : interrupts_(interrupts) {
         interrupts_.SetAction(std::move(action));
     }
     ~InterruptAction() { interrupts_.SetAction({}); }
@@ -129,9 +131,10 @@ private:
 };
 
 // The image of a delivered buffer as the producer describes it.
-Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer)
-{
-    const auto info = [&](BUFFER_INFO_CMD command) { return BufferInfo(gentl, stream, buffer, command); };
+Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer) {
+    const auto info = [&](BUFFER_INFO_CMD command) {
+        return BufferInfo(gentl, stream, buffer, command);
+    };
     Frame frame;
     // Producers older than GenTL 1.2 know no image offset: their images start at the base.
     uint64_t offset = 0;
@@ -139,7 +142,8 @@ Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffe
         offset = info(BUFFER_INFO_IMAGEOFFSET);
     } catch (const GenTLError&) {
     }
-    frame.data = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(info(BUFFER_INFO_BASE))) + offset;
+    frame.data =
+        reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(info(BUFFER_INFO_BASE))) + offset;
     frame.size = static_cast<size_t>(info(BUFFER_INFO_SIZE_FILLED));
     frame.width = static_cast<size_t>(info(BUFFER_INFO_WIDTH));
     frame.height = static_cast<size_t>(info(BUFFER_INFO_HEIGHT));
@@ -149,14 +153,12 @@ Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffe
 
 }  // namespace
 
-FrameGrabber::FrameGrabber(OpenedDevice& device, CameraFeatures& features, InterruptWatcher& interrupts)
-    : device_(device), features_(features), interrupts_(interrupts)
-{
-}
+FrameGrabber::FrameGrabber(OpenedDevice& device, CameraFeatures& features,
+                           InterruptWatcher& interrupts)
+    : device_(device), features_(features), interrupts_(interrupts) {}
 
 GrabOutcome FrameGrabber::Run(const GrabRequest& request,
-                              const std::function<void(const GrabStatistics&)>& progress)
-{
+                              const std::function<void(const GrabStatistics&)>& progress) {
     GenTLProducer& gentl = device_.GenTL();
     GrabOutcome outcome;
     try {
@@ -176,11 +178,13 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             const GC_ERROR result = gentl.EventGetData(event, &data, &size, request.timeoutMs);
             if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
             CheckGenTL(gentl, result, "EventGetData");
-            const uint64_t frameId = BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);
+            const uint64_t frameId =
+                BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);
             // An incomplete buffer need not describe an image; it is counted, not stored.
             if (BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE) != 0) {
-                outcome.statistics.Count(frameId, BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED),
-                                         true);
+                outcome.statistics.Count(
+                    frameId, BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED),
+                    true);
             } else {
                 const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
                 outcome.statistics.Count(frameId, frame.size, false);

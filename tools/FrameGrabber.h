@@ -1,6 +1,7 @@
 // Streams frames from an opened device the way a GenTL consumer does: announce and queue
 // buffers, lock the transport parameters, start, take each new buffer from the new-buffer event,
-// hand a copy to the frame saver, give it back; then stop, flush, revoke and close, whatever ended the grab.
+// hand a copy to the frame saver, give it back; then stop, flush, revoke and close, whatever ended
+// the grab.
 #pragma once
 
 #include <cstdint>

@@ -3,12 +3,9 @@
 #include <utility>
 
 FrameSaver::FrameSaver(const FrameWriter& writer, size_t capacity)
-    : writer_(writer), capacity_(capacity == 0 ? 1 : capacity), thread_([this] { Write(); })
-{
-}
+    : writer_(writer), capacity_(capacity == 0 ? 1 : capacity), thread_([this] { Write(); }) {}
 
-FrameSaver::~FrameSaver()
-{
+FrameSaver::~FrameSaver() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         closing_ = true;
@@ -17,8 +14,7 @@ FrameSaver::~FrameSaver()
     thread_.join();
 }
 
-void FrameSaver::Save(const Frame& frame, uint64_t index)
-{
+void FrameSaver::Save(const Frame& frame, uint64_t index) {
     Pending item;
     item.frame = frame;
     item.bytes.assign(frame.data, frame.data + frame.size);
@@ -31,20 +27,17 @@ void FrameSaver::Save(const Frame& frame, uint64_t index)
     changed_.notify_all();
 }
 
-void FrameSaver::Finish()
-{
+void FrameSaver::Finish() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return (pending_.empty() && !writing_) || failure_; });
     ThrowFailure();
 }
 
-void FrameSaver::ThrowFailure()
-{
+void FrameSaver::ThrowFailure() {
     if (failure_) std::rethrow_exception(failure_);
 }
 
-void FrameSaver::Write()
-{
+void FrameSaver::Write() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return !pending_.empty() || closing_; });

@@ -50,25 +50,25 @@ constexpr PngLayout kLayouts[] = {
     {ARV_PIXEL_FORMAT_BGRA_8_PACKED, PNG_COLOR_TYPE_RGBA, 8, 8, true},
 };
 
-const PngLayout* LayoutOf(uint64_t pixelFormat)
-{
+const PngLayout* LayoutOf(uint64_t pixelFormat) {
     for (const auto& layout : kLayouts) {
         if (layout.pixelFormat == pixelFormat) return &layout;
     }
     return nullptr;
 }
 
-size_t Channels(const PngLayout& layout)
-{
-    return layout.colorType == PNG_COLOR_TYPE_RGBA ? 4 : layout.colorType == PNG_COLOR_TYPE_RGB ? 3 : 1;
+size_t Channels(const PngLayout& layout) {
+    return layout.colorType == PNG_COLOR_TYPE_RGBA  ? 4
+           : layout.colorType == PNG_COLOR_TYPE_RGB ? 3
+                                                    : 1;
 }
 
 // PNG keeps 16-bit samples big-endian and scaled to the full range; cameras send them
 // little-endian in their low bits.
-std::vector<uint8_t> FileSamples(const Frame& frame, const PngLayout& layout)
-{
+std::vector<uint8_t> FileSamples(const Frame& frame, const PngLayout& layout) {
     const size_t bytes = frame.width * frame.height * Channels(layout) * (layout.bitDepth / 8);
-    if (frame.size < bytes) throw std::runtime_error("the frame holds fewer bytes than its size needs");
+    if (frame.size < bytes)
+        throw std::runtime_error("the frame holds fewer bytes than its size needs");
     if (layout.bitDepth == 8) return std::vector<uint8_t>(frame.data, frame.data + bytes);
     std::vector<uint8_t> samples(bytes);
     const int shift = 16 - layout.significantBits;
@@ -84,8 +84,7 @@ struct PngFailure {
     char message[256];
 };
 
-void OnPngError(png_structp png, png_const_charp message)
-{
+void OnPngError(png_structp png, png_const_charp message) {
     auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
     std::snprintf(failure->message, sizeof failure->message, "%s", message);
     png_longjmp(png, 1);
@@ -94,10 +93,10 @@ void OnPngError(png_structp png, png_const_charp message)
 void OnPngWarning(png_structp, png_const_charp) {}
 
 // libpng reports errors by longjmp, so nothing here owns memory that would need unwinding.
-bool EncodePng(std::FILE* file, const PngLayout& layout, size_t width, size_t height, png_bytep* rows,
-               PngFailure* failure)
-{
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, failure, OnPngError, OnPngWarning);
+bool EncodePng(std::FILE* file, const PngLayout& layout, size_t width, size_t height,
+               png_bytep* rows, PngFailure* failure) {
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, failure, OnPngError, OnPngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
@@ -113,8 +112,9 @@ bool EncodePng(std::FILE* file, const PngLayout& layout, size_t width, size_t he
     // it best, and the filter still suits the smooth images cameras see.
     png_set_compression_level(png, 1);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), layout.bitDepth,
-                 layout.colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 layout.bitDepth, layout.colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (layout.significantBits != layout.bitDepth) {
         png_color_8 significant{};
         significant.gray = static_cast<png_byte>(layout.significantBits);
@@ -128,10 +128,10 @@ bool EncodePng(std::FILE* file, const PngLayout& layout, size_t width, size_t he
     return true;
 }
 
-std::string FrameFileName(uint64_t index, const char* extension)
-{
+std::string FrameFileName(uint64_t index, const char* extension) {
     char name[64];
-    std::snprintf(name, sizeof name, "frame-%06llu.%s", static_cast<unsigned long long>(index), extension);
+    std::snprintf(name, sizeof name, "frame-%06llu.%s", static_cast<unsigned long long>(index),
+                  extension);
     return name;
 }
 
@@ -141,16 +141,17 @@ struct FileClose {
 
 }  // namespace
 
-FrameWriter::FrameWriter(const std::string& folder, Format format) : folder_(folder), format_(format)
-{
+FrameWriter::FrameWriter(const std::string& folder, Format format)
+    : folder_(folder), format_(format) {
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
-    if (error) throw std::runtime_error("cannot create the folder " + folder_ + ": " + error.message());
+    if (error)
+        throw std::runtime_error("cannot create the folder " + folder_ + ": " + error.message());
 }
 
-void FrameWriter::Write(const Frame& frame, uint64_t index) const
-{
-    const std::string path = folder_ + "/" + FrameFileName(index, format_ == Format::Png ? "png" : "raw");
+void FrameWriter::Write(const Frame& frame, uint64_t index) const {
+    const std::string path =
+        folder_ + "/" + FrameFileName(index, format_ == Format::Png ? "png" : "raw");
     std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "wb"));
     if (!file) throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
     if (format_ == Format::Raw) {
@@ -161,8 +162,10 @@ void FrameWriter::Write(const Frame& frame, uint64_t index) const
         const PngLayout* layout = LayoutOf(frame.pixelFormat);
         if (layout == nullptr) {
             char format[32];
-            std::snprintf(format, sizeof format, "0x%08llx", static_cast<unsigned long long>(frame.pixelFormat));
-            throw std::runtime_error(std::string("PNG cannot hold pixel format ") + format + "; use --format raw");
+            std::snprintf(format, sizeof format, "0x%08llx",
+                          static_cast<unsigned long long>(frame.pixelFormat));
+            throw std::runtime_error(std::string("PNG cannot hold pixel format ") + format +
+                                     "; use --format raw");
         }
         std::vector<uint8_t> samples = FileSamples(frame, *layout);
         const size_t rowBytes = frame.width * Channels(*layout) * (layout->bitDepth / 8);
@@ -173,5 +176,6 @@ void FrameWriter::Write(const Frame& frame, uint64_t index) const
             throw std::runtime_error("cannot write " + path + ": " + failure.message);
         }
     }
-    if (std::fflush(file.get()) != 0) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+    if (std::fflush(file.get()) != 0)
+        throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
 }

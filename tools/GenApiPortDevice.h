@@ -25,7 +25,6 @@ using RegisterAccess = std::function<std::string(uint64_t address, void* data, s
 ArvDevicePtr MakeGenApiPortDevice(RegisterAccess read, RegisterAccess write);
 
 // The engine over a parsed description; it holds its own reference on the device.
-inline ArvGcPtr ParseDescription(ArvDevice* device, const std::string& xml)
-{
+inline ArvGcPtr ParseDescription(ArvDevice* device, const std::string& xml) {
     return ArvGcPtr(arv_gc_new(device, xml.data(), xml.size()));
 }

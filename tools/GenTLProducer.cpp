@@ -16,12 +16,13 @@ constexpr int kDeepBind = RTLD_DEEPBIND;
 GenTLProducer::GenTLProducer(const std::string& path, Unload unload) : unload_(unload) {
     // The flags the strictest consumers use: every symbol bound at load, the library's own first.
     library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | kDeepBind);
-    if (library_ == nullptr) throw std::runtime_error(std::string("Cannot load ") + path + ": " + dlerror());
-#define KAVRIN_RESOLVE_FUNCTION(name)                                                         \
-    name = reinterpret_cast<GenTL::P##name>(dlsym(library_, #name));                          \
-    if (name == nullptr) {                                                                    \
-        dlclose(library_);                                                                    \
-        throw std::runtime_error("Cannot resolve GenTL symbol " #name);                       \
+    if (library_ == nullptr)
+        throw std::runtime_error(std::string("Cannot load ") + path + ": " + dlerror());
+#define KAVRIN_RESOLVE_FUNCTION(name)                                   \
+    name = reinterpret_cast<GenTL::P##name>(dlsym(library_, #name));    \
+    if (name == nullptr) {                                              \
+        dlclose(library_);                                              \
+        throw std::runtime_error("Cannot resolve GenTL symbol " #name); \
     }
     KAVRIN_GENTL_FUNCTIONS(KAVRIN_RESOLVE_FUNCTION)
 #undef KAVRIN_RESOLVE_FUNCTION

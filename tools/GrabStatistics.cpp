@@ -2,13 +2,9 @@
 
 #include <cstdio>
 
-void GrabStatistics::Start()
-{
-    start_ = last_ = std::chrono::steady_clock::now();
-}
+void GrabStatistics::Start() { start_ = last_ = std::chrono::steady_clock::now(); }
 
-void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete)
-{
+void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete) {
     last_ = std::chrono::steady_clock::now();
     ++frames_;
     bytes_ += bytes;
@@ -21,26 +17,25 @@ void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete)
     if (frameId != 0) lastFrameId_ = frameId;
 }
 
-double GrabStatistics::Seconds() const
-{
+double GrabStatistics::Seconds() const {
     return std::chrono::duration<double>(last_ - start_).count();
 }
 
-double GrabStatistics::FramesPerSecond() const
-{
+double GrabStatistics::FramesPerSecond() const {
     return frames_ > 1 && Seconds() > 0 ? static_cast<double>(frames_) / Seconds() : 0.0;
 }
 
-std::string GrabStatistics::Summary() const
-{
+std::string GrabStatistics::Summary() const {
     const double seconds = Seconds();
-    const double megabytesPerSecond = seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0;
+    const double megabytesPerSecond =
+        seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0;
     char text[256];
-    std::snprintf(text, sizeof text,
-                  "%llu frames in %.2f s: %.1f fps, %.1f MB/s; lost %llu, incomplete %llu, underruns %llu, "
-                  "frame-ID gaps %llu",
-                  static_cast<unsigned long long>(frames_), seconds, FramesPerSecond(), megabytesPerSecond,
-                  static_cast<unsigned long long>(lost_), static_cast<unsigned long long>(incomplete_),
-                  static_cast<unsigned long long>(underruns_), static_cast<unsigned long long>(gaps_));
+    std::snprintf(
+        text, sizeof text,
+        "%llu frames in %.2f s: %.1f fps, %.1f MB/s; lost %llu, incomplete %llu, underruns %llu, "
+        "frame-ID gaps %llu",
+        static_cast<unsigned long long>(frames_), seconds, FramesPerSecond(), megabytesPerSecond,
+        static_cast<unsigned long long>(lost_), static_cast<unsigned long long>(incomplete_),
+        static_cast<unsigned long long>(underruns_), static_cast<unsigned long long>(gaps_));
     return text;
 }

@@ -20,7 +20,8 @@ public:
     uint64_t Lost() const { return lost_; }
     double Seconds() const;
     double FramesPerSecond() const;
-    // "100 frames in 3.30 s: 30.3 fps, 9.3 MB/s; lost 0, incomplete 0, underruns 0, frame-ID gaps 0"
+    // "100 frames in 3.30 s: 30.3 fps, 9.3 MB/s; lost 0, incomplete 0, underruns 0, frame-ID gaps
+    // 0"
     std::string Summary() const;
 
 private:

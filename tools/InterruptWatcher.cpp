@@ -11,8 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-InterruptWatcher::InterruptWatcher()
-{
+InterruptWatcher::InterruptWatcher() {
     sigemptyset(&signals_);
     sigaddset(&signals_, SIGINT);
     sigaddset(&signals_, SIGTERM);
@@ -31,8 +30,7 @@ InterruptWatcher::InterruptWatcher()
     thread_ = std::thread([this] { Watch(); });
 }
 
-InterruptWatcher::~InterruptWatcher()
-{
+InterruptWatcher::~InterruptWatcher() {
     const uint64_t one = 1;
     while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
     }
@@ -42,14 +40,12 @@ InterruptWatcher::~InterruptWatcher()
     pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
 }
 
-void InterruptWatcher::SetAction(std::function<void()> action)
-{
+void InterruptWatcher::SetAction(std::function<void()> action) {
     std::lock_guard<std::mutex> lock(actionMutex_);
     action_ = std::move(action);
 }
 
-void InterruptWatcher::Watch()
-{
+void InterruptWatcher::Watch() {
     pollfd watched[2] = {{signalFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     for (;;) {
         if (poll(watched, 2, -1) < 0) {

@@ -17,8 +17,7 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
         std::fputs(kUsage, stdout);
         return EXIT_SUCCESS;
@@ -40,7 +39,9 @@ int main(int argc, char** argv)
 
     ArvGvFakeCamera* camera = arv_gv_fake_camera_new(networkInterface, serialNumber);
     if (camera == nullptr || !arv_gv_fake_camera_is_running(camera)) {
-        std::fprintf(stderr, "kavrin-fake-camera: cannot run a camera on \"%s\" (does the interface exist and have an IPv4 address?)\n",
+        std::fprintf(stderr,
+                     "kavrin-fake-camera: cannot run a camera on \"%s\" (does the interface exist "
+                     "and have an IPv4 address?)\n",
                      networkInterface);
         if (camera != nullptr) g_object_unref(camera);
         return EXIT_FAILURE;

@@ -28,8 +28,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 // Columns as wide as their widest cell, two spaces apart.
-void PrintTable(const std::vector<std::vector<std::string>>& rows, const char* indent)
-{
+void PrintTable(const std::vector<std::vector<std::string>>& rows, const char* indent) {
     std::vector<size_t> widths;
     for (const auto& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
@@ -45,18 +44,21 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows, const char* i
     }
 }
 
-int List(DeviceCatalog& catalog)
-{
+int List(DeviceCatalog& catalog) {
     for (auto& producer : catalog.Producers()) {
-        std::printf("%s (%s %s %s)\n", producer->Path().c_str(), producer->LibraryText(TL_INFO_VENDOR).c_str(),
-                    producer->LibraryText(TL_INFO_MODEL).c_str(), producer->LibraryText(TL_INFO_VERSION).c_str());
+        std::printf("%s (%s %s %s)\n", producer->Path().c_str(),
+                    producer->LibraryText(TL_INFO_VENDOR).c_str(),
+                    producer->LibraryText(TL_INFO_MODEL).c_str(),
+                    producer->LibraryText(TL_INFO_VERSION).c_str());
         for (const auto& iface : producer->Interfaces()) {
             std::printf("  interface %s (%s)\n", iface.id.c_str(), iface.tlType.c_str());
             if (iface.devices.empty()) continue;
-            std::vector<std::vector<std::string>> rows{{"ID", "vendor", "model", "serial", "user name", "TL", "access"}};
+            std::vector<std::vector<std::string>> rows{
+                {"ID", "vendor", "model", "serial", "user name", "TL", "access"}};
             for (const auto& device : iface.devices) {
-                rows.push_back({device.id, device.vendor, device.model, device.serialNumber, device.userName,
-                                device.tlType, AccessStatusName(device.accessStatus)});
+                rows.push_back({device.id, device.vendor, device.model, device.serialNumber,
+                                device.userName, device.tlType,
+                                AccessStatusName(device.accessStatus)});
             }
             PrintTable(rows, "    ");
         }
@@ -64,14 +66,12 @@ int List(DeviceCatalog& catalog)
     return 0;
 }
 
-std::string DeviceOf(const CommandLine& line)
-{
+std::string DeviceOf(const CommandLine& line) {
     if (line.words.size() > 1) throw UsageError("more than one device given");
     return line.words.empty() ? "" : line.words.front();
 }
 
-int Info(DeviceCatalog& catalog, const CommandLine& line)
-{
+int Info(DeviceCatalog& catalog, const CommandLine& line) {
     const DeviceLocation location = catalog.Select(DeviceOf(line));
     OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
     const std::pair<const char*, DEVICE_INFO_CMD> texts[] = {
@@ -85,7 +85,8 @@ int Info(DeviceCatalog& catalog, const CommandLine& line)
         {"TL type", DEVICE_INFO_TLTYPE},
     };
     std::printf("%-16s %s\n", "interface", location.iface->id.c_str());
-    for (const auto& [label, command] : texts) std::printf("%-16s %s\n", label, device.InfoText(command).c_str());
+    for (const auto& [label, command] : texts)
+        std::printf("%-16s %s\n", label, device.InfoText(command).c_str());
     const DeviceDescription description = DownloadDescription(device.GenTL(), device.RemotePort());
     std::printf("%-16s %s\n", "description", description.url.c_str());
     std::printf("%-16s %zu bytes\n", "description size", description.xml.size());
@@ -97,8 +98,7 @@ int Info(DeviceCatalog& catalog, const CommandLine& line)
     return 0;
 }
 
-int Features(DeviceCatalog& catalog, const CommandLine& line)
-{
+int Features(DeviceCatalog& catalog, const CommandLine& line) {
     // The first word names the device when it is one; otherwise every word is a feature.
     std::vector<std::string> names = line.words;
     std::string deviceName;
@@ -125,8 +125,7 @@ int Features(DeviceCatalog& catalog, const CommandLine& line)
     return 0;
 }
 
-int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts)
-{
+int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts) {
     std::string deviceName;
     std::vector<std::string> settings;
     for (const auto& word : line.words) {
@@ -146,11 +145,14 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
 
     std::optional<FrameWriter> writer;
     if (!line.outputFolder.empty()) writer.emplace(line.outputFolder, line.format);
-    const auto feature = [&](const char* name) { return features.Has(name) ? features.Value(name) : "?"; };
+    const auto feature = [&](const char* name) {
+        return features.Has(name) ? features.Value(name) : "?";
+    };
     std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s\n",
-                static_cast<unsigned long long>(line.frames), location.device->id.c_str(), feature("Width").c_str(),
-                feature("Height").c_str(), feature("PixelFormat").c_str(), line.buffers,
-                writer ? ", saving to " : "", writer ? line.outputFolder.c_str() : "");
+                static_cast<unsigned long long>(line.frames), location.device->id.c_str(),
+                feature("Width").c_str(), feature("Height").c_str(), feature("PixelFormat").c_str(),
+                line.buffers, writer ? ", saving to " : "",
+                writer ? line.outputFolder.c_str() : "");
     std::fflush(stdout);
 
     ProgressDisplay progress(stdout, line.frames);
@@ -164,7 +166,8 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
         progress.Update(statistics.Frames(), statistics.FramesPerSecond());
     });
     progress.Finish();
-    std::printf("%s%s\n", outcome.interrupted ? "Interrupted after " : "", outcome.statistics.Summary().c_str());
+    std::printf("%s%s\n", outcome.interrupted ? "Interrupted after " : "",
+                outcome.statistics.Summary().c_str());
     std::fflush(stdout);
     if (outcome.failure) std::rethrow_exception(outcome.failure);
     return outcome.interrupted ? kExitInterrupted : 0;
@@ -172,8 +175,7 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     CommandLine line;
     try {
         line = ParseCommandLine(argc, argv);

@@ -6,9 +6,9 @@
 using namespace GenTL;
 
 OpenedDevice::OpenedDevice(ProducerSession& producer, IF_HANDLE iface, const std::string& id)
-    : gentl_(producer.GenTL())
-{
-    CheckGenTL(gentl_, gentl_.IFOpenDevice(iface, id.c_str(), DEVICE_ACCESS_CONTROL, &device_), "IFOpenDevice");
+    : gentl_(producer.GenTL()) {
+    CheckGenTL(gentl_, gentl_.IFOpenDevice(iface, id.c_str(), DEVICE_ACCESS_CONTROL, &device_),
+               "IFOpenDevice");
     try {
         CheckGenTL(gentl_, gentl_.DevGetPort(device_, &port_), "DevGetPort");
     } catch (...) {
@@ -19,8 +19,7 @@ OpenedDevice::OpenedDevice(ProducerSession& producer, IF_HANDLE iface, const std
 
 OpenedDevice::~OpenedDevice() { gentl_.DevClose(device_); }
 
-std::string OpenedDevice::InfoText(DEVICE_INFO_CMD command)
-{
+std::string OpenedDevice::InfoText(DEVICE_INFO_CMD command) {
     return ::InfoText([&](INFO_DATATYPE* type, char* text, size_t* size) {
         return gentl_.DevGetInfo(device_, command, type, text, size);
     });

@@ -10,8 +10,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> ProducersIn(const fs::path& folder)
-{
+std::vector<std::string> ProducersIn(const fs::path& folder) {
     std::vector<std::string> found;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
@@ -23,8 +22,7 @@ std::vector<std::string> ProducersIn(const fs::path& folder)
     return found;
 }
 
-fs::path ExecutableFolder()
-{
+fs::path ExecutableFolder() {
     std::error_code error;
     const fs::path executable = fs::read_symlink("/proc/self/exe", error);
     return error ? fs::current_path() : executable.parent_path();
@@ -32,13 +30,11 @@ fs::path ExecutableFolder()
 
 }  // namespace
 
-const char* ProducerPathVariable()
-{
+const char* ProducerPathVariable() {
     return sizeof(void*) == 4 ? "GENICAM_GENTL32_PATH" : "GENICAM_GENTL64_PATH";
 }
 
-std::vector<std::string> FindProducers(const std::string& explicitPath)
-{
+std::vector<std::string> FindProducers(const std::string& explicitPath) {
     if (!explicitPath.empty()) return {explicitPath};
     std::vector<std::string> found;
     if (const char* folders = std::getenv(ProducerPathVariable())) {
@@ -47,7 +43,8 @@ std::vector<std::string> FindProducers(const std::string& explicitPath)
         while (std::getline(list, folder, ':')) {
             if (folder.empty()) continue;
             for (auto& path : ProducersIn(folder)) {
-                if (std::find(found.begin(), found.end(), path) == found.end()) found.push_back(path);
+                if (std::find(found.begin(), found.end(), path) == found.end())
+                    found.push_back(path);
             }
         }
     }

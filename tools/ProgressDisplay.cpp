@@ -13,12 +13,12 @@ constexpr std::chrono::seconds kLineInterval{1};
 }  // namespace
 
 ProgressDisplay::ProgressDisplay(std::FILE* out, uint64_t total)
-    : out_(out), total_(total), terminal_(isatty(fileno(out)) != 0), lastDraw_(std::chrono::steady_clock::now())
-{
-}
+    : out_(out),
+      total_(total),
+      terminal_(isatty(fileno(out)) != 0),
+      lastDraw_(std::chrono::steady_clock::now()) {}
 
-void ProgressDisplay::Update(uint64_t done, double framesPerSecond)
-{
+void ProgressDisplay::Update(uint64_t done, double framesPerSecond) {
     const auto now = std::chrono::steady_clock::now();
     const auto interval = terminal_ ? std::chrono::steady_clock::duration(kTerminalInterval)
                                     : std::chrono::steady_clock::duration(kLineInterval);
@@ -27,8 +27,7 @@ void ProgressDisplay::Update(uint64_t done, double framesPerSecond)
     Draw(done, framesPerSecond);
 }
 
-void ProgressDisplay::Draw(uint64_t done, double framesPerSecond)
-{
+void ProgressDisplay::Draw(uint64_t done, double framesPerSecond) {
     const auto frames = static_cast<unsigned long long>(done);
     const auto total = static_cast<unsigned long long>(total_);
     if (terminal_) {
@@ -42,8 +41,7 @@ void ProgressDisplay::Draw(uint64_t done, double framesPerSecond)
     drawn_ = true;
 }
 
-void ProgressDisplay::Finish()
-{
+void ProgressDisplay::Finish() {
     if (terminal_ && drawn_) std::fputc('\n', out_);
     std::fflush(out_);
 }

@@ -23,16 +23,14 @@ public:
     bool IsRunning() const { return camera_ != nullptr && arv_gv_fake_camera_is_running(camera_); }
 
     // The frame period, so a test's images come quickly.
-    void SetFrameRate(uint32_t framesPerSecond)
-    {
+    void SetFrameRate(uint32_t framesPerSecond) {
         arv_fake_camera_write_register(arv_gv_fake_camera_get_fake_camera(camera_),
                                        ARV_FAKE_CAMERA_REGISTER_ACQUISITION_FRAME_PERIOD_US,
                                        1000000 / framesPerSecond);
     }
 
     // The camera stops answering and sending, as one whose cable was pulled.
-    void PowerOff()
-    {
+    void PowerOff() {
         if (camera_ != nullptr) {
             g_object_unref(camera_);
             camera_ = nullptr;

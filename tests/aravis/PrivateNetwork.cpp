@@ -12,14 +12,12 @@
 namespace aravis_tests {
 namespace {
 
-std::string& Reason()
-{
+std::string& Reason() {
     static std::string reason = "the private network was never made";
     return reason;
 }
 
-std::string BringLoopbackUp()
-{
+std::string BringLoopbackUp() {
     const int control = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (control < 0) {
         return std::string("no socket: ") + std::strerror(errno);
@@ -41,8 +39,7 @@ std::string BringLoopbackUp()
 
 }  // namespace
 
-std::string EnterPrivateNetwork()
-{
+std::string EnterPrivateNetwork() {
     if (unshare(CLONE_NEWNET) != 0) {
         Reason() = std::string("no private network namespace (unshare: ") + std::strerror(errno) +
                    "; these tests need root or CAP_SYS_ADMIN)";
@@ -52,9 +49,6 @@ std::string EnterPrivateNetwork()
     return Reason();
 }
 
-const std::string& PrivateNetworkUnavailable()
-{
-    return Reason();
-}
+const std::string& PrivateNetworkUnavailable() { return Reason(); }
 
 }  // namespace aravis_tests

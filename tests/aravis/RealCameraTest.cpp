@@ -61,7 +61,8 @@ void RevokeAll(DS_HANDLE ds) {
     EXPECT_TRUE(Eventually([&] {
         BUFFER_HANDLE buffer = nullptr;
         while (Gentl().DSGetBufferID(ds, 0, &buffer) == GC_ERR_SUCCESS)
-            if (Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr) != GC_ERR_SUCCESS) return false;
+            if (Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr) != GC_ERR_SUCCESS)
+                return false;
         return true;
     }));
 }
@@ -113,7 +114,8 @@ protected:
     std::pair<DEV_HANDLE, PORT_HANDLE> OpenCamera() {
         DEV_HANDLE dev = nullptr;
         PORT_HANDLE port = nullptr;
-        EXPECT_EQ(Gentl().IFOpenDevice(OpenLoopback(), FakeGevCamera::kDeviceId, DEVICE_ACCESS_CONTROL, &dev),
+        EXPECT_EQ(Gentl().IFOpenDevice(OpenLoopback(), FakeGevCamera::kDeviceId,
+                                       DEVICE_ACCESS_CONTROL, &dev),
                   GC_ERR_SUCCESS)
             << LastErrorText();
         EXPECT_EQ(Gentl().DevGetPort(dev, &port), GC_ERR_SUCCESS);
@@ -122,13 +124,15 @@ protected:
 
     // A stream with bufferCount buffers of the payload size and slack bytes more queued, and the
     // new-buffer event registered, acquiring.
-    std::pair<DS_HANDLE, EVENT_HANDLE> StartStream(DEV_HANDLE dev, uint32_t bufferCount, size_t slack = 0) {
+    std::pair<DS_HANDLE, EVENT_HANDLE> StartStream(DEV_HANDLE dev, uint32_t bufferCount,
+                                                   size_t slack = 0) {
         DS_HANDLE ds = nullptr;
         EXPECT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();
         AllocAndQueue(ds, bufferCount, PayloadSize(ds) + slack);
         EVENT_HANDLE newBuffer = nullptr;
         EXPECT_EQ(Gentl().GCRegisterEvent(ds, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
-        EXPECT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS)
+        EXPECT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+                  GC_ERR_SUCCESS)
             << LastErrorText();
         return {ds, newBuffer};
     }
@@ -142,37 +146,45 @@ uint32_t BigEndianRegister(PORT_HANDLE port, uint64_t address) {
 
 std::string ReadDescription(PORT_HANDLE port) {
     EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), "Fake.xml");
-    const auto address = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
+    const auto address =
+        Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
     const auto length = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64);
     std::string description(length, '\0');
     size_t size = description.size();
-    EXPECT_EQ(Gentl().GCReadPort(port, address, description.data(), &size), GC_ERR_SUCCESS) << LastErrorText();
+    EXPECT_EQ(Gentl().GCReadPort(port, address, description.data(), &size), GC_ERR_SUCCESS)
+        << LastErrorText();
     return description;
 }
 
 TEST_F(RealCameraTest, FakeCameraIsListedBesideTheSimulatedOnes) {
     const std::vector<std::string> interfaces = InterfaceIds(OpenSystem());
-    EXPECT_EQ(interfaces, (std::vector<std::string>{"GEV::SimGEV0", "U3V::SimU3V0", kLoopback, "U3V::USB"}));
+    EXPECT_EQ(interfaces,
+              (std::vector<std::string>{"GEV::SimGEV0", "U3V::SimU3V0", kLoopback, "U3V::USB"}));
 
     const IF_HANDLE iface = OpenLoopback();
     EXPECT_EQ(Text(IFInfo(iface, INTERFACE_INFO_TLTYPE)), "GEV");
     ASSERT_EQ(DeviceIds(iface), std::vector<std::string>{FakeGevCamera::kDeviceId});
-    const auto info = [&](DEVICE_INFO_CMD command) { return DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, command); };
+    const auto info = [&](DEVICE_INFO_CMD command) {
+        return DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, command);
+    };
     EXPECT_EQ(Text(info(DEVICE_INFO_VENDOR)), "Aravis");
     EXPECT_EQ(Text(info(DEVICE_INFO_MODEL)), "Fake");
     EXPECT_EQ(Text(info(DEVICE_INFO_SERIAL_NUMBER)), FakeGevCamera::kSerialNumber);
     EXPECT_EQ(Text(info(DEVICE_INFO_TLTYPE)), "GEV");
-    EXPECT_EQ(Value<int32_t>(info(DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32), DEVICE_ACCESS_STATUS_READWRITE);
+    EXPECT_EQ(Value<int32_t>(info(DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
+              DEVICE_ACCESS_STATUS_READWRITE);
 
-    // What a user sees: kavrin-grab, in its own process, lists the camera beside the simulated ones.
+    // What a user sees: kavrin-grab, in its own process, lists the camera beside the simulated
+    // ones.
     grabtool::ToolRun list;
     list.args = {"list"};
     list.environment = {{"KAVRIN_TRANSPORTS", "sim,gev"}, {"KAVRIN_GEV_INTERFACES", "lo"}};
     const grabtool::ToolResult listed = grabtool::RunTool(list);
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     EXPECT_THAT(listed.out, ::testing::HasSubstr("KVR-GEV-1001"));
-    EXPECT_THAT(listed.out, ::testing::ContainsRegex(std::string(FakeGevCamera::kDeviceId) + " +Aravis +Fake +" +
-                                                       FakeGevCamera::kSerialNumber + " .*GEV +ReadWrite"));
+    EXPECT_THAT(listed.out, ::testing::ContainsRegex(
+                                std::string(FakeGevCamera::kDeviceId) + " +Aravis +Fake +" +
+                                FakeGevCamera::kSerialNumber + " .*GEV +ReadWrite"));
 }
 
 TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
@@ -193,7 +205,8 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
     WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
 
     // The description is the camera's own, not writable through the port.
-    const auto address = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
+    const auto address =
+        Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
     char byte = 0;
     size_t size = 1;
     EXPECT_EQ(Gentl().GCWritePort(port, address, &byte, &size), GC_ERR_ACCESS_DENIED);
@@ -204,11 +217,14 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
     for (int image = 0; image < 200; ++image) {
         const Delivery delivery = NextBuffer(newBuffer);
         ASSERT_EQ(delivery.result, GC_ERR_SUCCESS) << "image " << image << ": " << LastErrorText();
-        const auto buffer = [&](BUFFER_INFO_CMD command) { return BufInfo(ds, delivery.buffer, command); };
+        const auto buffer = [&](BUFFER_INFO_CMD command) {
+            return BufInfo(ds, delivery.buffer, command);
+        };
         EXPECT_FALSE(Flag(buffer(BUFFER_INFO_IS_INCOMPLETE)));
         EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_WIDTH), INFO_DATATYPE_SIZET), kWidth);
         EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_HEIGHT), INFO_DATATYPE_SIZET), kHeight);
-        EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_SIZE_FILLED), INFO_DATATYPE_SIZET), size_t{kWidth} * kHeight);
+        EXPECT_EQ(Value<size_t>(buffer(BUFFER_INFO_SIZE_FILLED), INFO_DATATYPE_SIZET),
+                  size_t{kWidth} * kHeight);
         EXPECT_EQ(Value<uint64_t>(buffer(BUFFER_INFO_PIXELFORMAT), INFO_DATATYPE_UINT64), kMono8);
         const auto frameId = Value<uint64_t>(buffer(BUFFER_INFO_FRAMEID), INFO_DATATYPE_UINT64);
         EXPECT_NE(frameId, lastFrameId);  // GigE Vision 1.x block IDs wrap at 16 bits
@@ -222,8 +238,10 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
 
     // Closed, the camera is free for the next application.
     const IF_HANDLE iface = OpenLoopback();
-    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
-              DEVICE_ACCESS_STATUS_READWRITE);
+    EXPECT_EQ(
+        Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS),
+                       INFO_DATATYPE_INT32),
+        DEVICE_ACCESS_STATUS_READWRITE);
 }
 
 // The camera receives into queued buffers ahead of the grab. Buffers that leave the queue by a
@@ -235,7 +253,8 @@ TEST_F(RealCameraTest, BuffersFlushedWhileStreamingAreTakenBackFromTheCamera) {
     const auto [ds, newBuffer] = StartStream(dev, 4);
     ReceiveComplete(ds, newBuffer, 10);
 
-    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_INPUT_TO_OUTPUT), GC_ERR_SUCCESS) << LastErrorText();
+    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_INPUT_TO_OUTPUT), GC_ERR_SUCCESS)
+        << LastErrorText();
     ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_TO_INPUT), GC_ERR_SUCCESS) << LastErrorText();
     ReceiveComplete(ds, newBuffer, 10);
 
@@ -248,7 +267,8 @@ TEST_F(RealCameraTest, BuffersFlushedWhileStreamingAreTakenBackFromTheCamera) {
 
     // An acquisition of a counted number of images ends by itself while the camera goes on
     // sending: the buffers still queued are taken back from it as it ends.
-    ASSERT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, 3), GC_ERR_SUCCESS) << LastErrorText();
+    ASSERT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, 3), GC_ERR_SUCCESS)
+        << LastErrorText();
     ReceiveComplete(ds, newBuffer, 3);
     EXPECT_TRUE(Eventually([&, ds = ds] { return !Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)); }));
     ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
@@ -278,8 +298,10 @@ TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging)
     while (std::chrono::steady_clock::now() < deadline) {
         const Delivery delivery = NextBuffer(newBuffer, 1000);
         result = delivery.result;
-        if (result == GC_ERR_SUCCESS) Gentl().DSQueueBuffer(ds, delivery.buffer);
-        else if (result != GC_ERR_TIMEOUT) break;
+        if (result == GC_ERR_SUCCESS)
+            Gentl().DSQueueBuffer(ds, delivery.buffer);
+        else if (result != GC_ERR_TIMEOUT)
+            break;
     }
     EXPECT_EQ(result, GC_ERR_ERROR);
 
@@ -289,14 +311,18 @@ TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging)
     uint32_t eventId = 0;
     std::memcpy(&eventId, event, sizeof eventId);
     EXPECT_EQ(eventId, Tevold::kEventControlLost);
-    EXPECT_EQ(NextError(streamErrors), std::make_pair(GC_ERROR{GC_ERR_IO}, std::string("Acquisition ended: the camera stream failed")));
-    EXPECT_EQ(NextError(deviceErrors), std::make_pair(GC_ERROR{GC_ERR_IO}, std::string("Control of the camera was lost")));
+    EXPECT_EQ(NextError(streamErrors),
+              std::make_pair(GC_ERROR{GC_ERR_IO},
+                             std::string("Acquisition ended: the camera stream failed")));
+    EXPECT_EQ(NextError(deviceErrors),
+              std::make_pair(GC_ERROR{GC_ERR_IO}, std::string("Control of the camera was lost")));
 
     auto teardown = std::async(std::launch::async, [&, ds = ds, dev = dev] {
         Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT);
         return Gentl().DSClose(ds) == GC_ERR_SUCCESS && Gentl().DevClose(dev) == GC_ERR_SUCCESS;
     });
-    ASSERT_EQ(teardown.wait_for(kLossLimit), std::future_status::ready) << "closing a lost camera hangs";
+    ASSERT_EQ(teardown.wait_for(kLossLimit), std::future_status::ready)
+        << "closing a lost camera hangs";
     EXPECT_TRUE(teardown.get()) << LastErrorText();
 }
 
@@ -308,21 +334,27 @@ TEST_F(RealCameraTest, CameraHeldElsewhereIsBusyAndRefused) {
     ASSERT_NE(holder, nullptr);
 
     const IF_HANDLE iface = OpenLoopback();
-    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
-              DEVICE_ACCESS_STATUS_BUSY);
+    EXPECT_EQ(
+        Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS),
+                       INFO_DATATYPE_INT32),
+        DEVICE_ACCESS_STATUS_BUSY);
     DEV_HANDLE dev = nullptr;
-    EXPECT_EQ(Gentl().IFOpenDevice(iface, FakeGevCamera::kDeviceId, DEVICE_ACCESS_CONTROL, &dev), GC_ERR_ERROR);
+    EXPECT_EQ(Gentl().IFOpenDevice(iface, FakeGevCamera::kDeviceId, DEVICE_ACCESS_CONTROL, &dev),
+              GC_ERR_ERROR);
     EXPECT_NE(LastErrorText().find("already opened"), std::string::npos) << LastErrorText();
 
     g_object_unref(holder);
     EXPECT_EQ(Gentl().IFUpdateDeviceList(iface, nullptr, kDiscoveryMs), GC_ERR_SUCCESS);
-    EXPECT_EQ(Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS), INFO_DATATYPE_INT32),
-              DEVICE_ACCESS_STATUS_READWRITE);
+    EXPECT_EQ(
+        Value<int32_t>(DeviceInfoOfIF(iface, FakeGevCamera::kDeviceId, DEVICE_INFO_ACCESS_STATUS),
+                       INFO_DATATYPE_INT32),
+        DEVICE_ACCESS_STATUS_READWRITE);
 }
 
 TEST_F(RealCameraTest, BackendOffOrInterfaceNotNamedListsNoRealCamera) {
     unsetenv("KAVRIN_TRANSPORTS");
-    EXPECT_EQ(InterfaceIds(OpenSystem()), (std::vector<std::string>{"GEV::SimGEV0", "U3V::SimU3V0"}));
+    EXPECT_EQ(InterfaceIds(OpenSystem()),
+              (std::vector<std::string>{"GEV::SimGEV0", "U3V::SimU3V0"}));
 
     setenv("KAVRIN_TRANSPORTS", "gev", 1);
     setenv("KAVRIN_GEV_INTERFACES", "eth7", 1);

@@ -12,8 +12,7 @@ namespace Tevold::Testing {
 
 // The port must not outlive the object it reaches (a CamDevice or a CamInterface).
 template <typename Port>
-ArvDevicePtr MakeAravisPortDevice(Port& port)
-{
+ArvDevicePtr MakeAravisPortDevice(Port& port) {
     const auto failure = [](CamResult result) {
         return result == 0 ? std::string() : "register access: " + std::to_string(result);
     };

@@ -20,8 +20,7 @@ struct InstalledFlag {
     std::atomic<int> calls{0};
     std::atomic<int> lateCalls{0};
 
-    static void Callback(uint32_t, uint32_t, uint64_t, uint32_t, uint32_t, void* context)
-    {
+    static void Callback(uint32_t, uint32_t, uint64_t, uint32_t, uint32_t, void* context) {
         auto* self = static_cast<InstalledFlag*>(context);
         ++self->calls;
         std::this_thread::yield();
@@ -34,8 +33,7 @@ struct InstalledFlag {
 using DeviceEventTest = CameraTest;
 
 // Events raised without pause on both cameras race every removal with a delivery.
-TEST_F(DeviceEventTest, NoCallbackAfterRemovalOrCloseReturns)
-{
+TEST_F(DeviceEventTest, NoCallbackAfterRemovalOrCloseReturns) {
     InstalledFlag removed;
     InstalledFlag closed;
     std::atomic<bool> raising{true};
@@ -72,8 +70,7 @@ struct SelfRemovingCallback {
     CamResult removeResult = Result::kError;
     std::promise<void> done;
 
-    static void Callback(uint32_t, uint32_t, uint64_t, uint32_t, uint32_t, void* context)
-    {
+    static void Callback(uint32_t, uint32_t, uint64_t, uint32_t, uint32_t, void* context) {
         auto* self = static_cast<SelfRemovingCallback*>(context);
         if (++self->calls > 1) {
             return;
@@ -84,8 +81,7 @@ struct SelfRemovingCallback {
     }
 };
 
-TEST_F(DeviceEventTest, CallbackMayRemoveItselfButNotCloseTheDevice)
-{
+TEST_F(DeviceEventTest, CallbackMayRemoveItselfButNotCloseTheDevice) {
     SelfRemovingCallback callback;
     callback.device = device_.get();
     ASSERT_EQ(Result::kSuccess,

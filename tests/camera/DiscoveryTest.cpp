@@ -14,8 +14,7 @@ using DiscoveryTest = SimTest;
 
 // Every name of a counted list, in index order.
 template <class Count, class GetName>
-std::vector<std::string> ListNames(Count&& count, GetName&& getName)
-{
+std::vector<std::string> ListNames(Count&& count, GetName&& getName) {
     uint32_t total = 0;
     EXPECT_EQ(Result::kSuccess, count(&total));
     std::vector<std::string> names;
@@ -28,20 +27,20 @@ std::vector<std::string> ListNames(Count&& count, GetName&& getName)
     return names;
 }
 
-std::vector<std::string> InterfaceNames(CamSystem& system)
-{
+std::vector<std::string> InterfaceNames(CamSystem& system) {
     return ListNames([&](uint32_t* count) { return system.CountInterfaces(count); },
-                     [&](uint32_t i, char* name, size_t* size) { return system.GetInterfaceName(i, name, size); });
+                     [&](uint32_t i, char* name, size_t* size) {
+                         return system.GetInterfaceName(i, name, size);
+                     });
 }
 
-std::vector<std::string> DeviceNames(CamInterface& iface)
-{
-    return ListNames([&](uint32_t* count) { return iface.CountDevices(count, 100); },
-                     [&](uint32_t i, char* name, size_t* size) { return iface.GetDeviceName(i, name, size); });
+std::vector<std::string> DeviceNames(CamInterface& iface) {
+    return ListNames(
+        [&](uint32_t* count) { return iface.CountDevices(count, 100); },
+        [&](uint32_t i, char* name, size_t* size) { return iface.GetDeviceName(i, name, size); });
 }
 
-TEST_F(DiscoveryTest, HardwareIsFoundOnlyWhereItIs)
-{
+TEST_F(DiscoveryTest, HardwareIsFoundOnlyWhereItIs) {
     // The lists themselves are checked through the producer.
     auto system = OpenSystem();
     auto gev = ConnectInterface(*system, kGevInterface);
@@ -63,8 +62,7 @@ TEST_F(DiscoveryTest, HardwareIsFoundOnlyWhereItIs)
     EXPECT_EQ(Result::kInvalidParameter, system->GetInterfaceName(2, name, &size));
 }
 
-TEST_F(DiscoveryTest, HardwareComesAndGoesAtRunTime)
-{
+TEST_F(DiscoveryTest, HardwareComesAndGoesAtRunTime) {
     auto system = OpenSystem();
     auto gev = ConnectInterface(*system, kGevInterface);
     auto u3v = ConnectInterface(*system, kU3vInterface);
@@ -85,8 +83,7 @@ TEST_F(DiscoveryTest, HardwareComesAndGoesAtRunTime)
     EXPECT_EQ("KS-NEW", QueryText(*ConnectDevice(*gev, kGevCamera), kItemSerialNumber));
 }
 
-TEST_F(DiscoveryTest, WorldIsConfiguredOnlyWhenItCanBeBuilt)
-{
+TEST_F(DiscoveryTest, WorldIsConfiguredOnlyWhenItCanBeBuilt) {
     auto config = Sim::MakeWorldConfig(1, 2);
     config.interfaces[0].cameras[1].deviceId = config.interfaces[0].cameras[0].deviceId;
     EXPECT_THROW(Sim::Configure(config), std::invalid_argument);

@@ -15,8 +15,7 @@ namespace IfReg = Sim::InterfaceRegister;
 using InterfaceRegistersTest = SimTest;
 using CameraRegistersTest = CameraTest;
 
-TEST_F(InterfaceRegistersTest, TextsSurviveLongReadsAndMatchTheDescription)
-{
+TEST_F(InterfaceRegistersTest, TextsSurviveLongReadsAndMatchTheDescription) {
     auto system = OpenSystem();
     auto gev = ConnectInterface(*system, kGevInterface);
     // The producer reads every text with one 512-byte read, whatever its field's length.
@@ -31,8 +30,8 @@ TEST_F(InterfaceRegistersTest, TextsSurviveLongReadsAndMatchTheDescription)
     auto port = MakeAravisPortDevice(*gev);
     auto gc = ParseDescription(port.get(), ReadBytes(*gev, address, length));
     ASSERT_NE(nullptr, gc);
-    for (const auto& [name, value] : {std::pair{"InterfaceID", kGevInterface.c_str()},
-                                      std::pair{"InterfaceType", "GEV"}}) {
+    for (const auto& [name, value] :
+         {std::pair{"InterfaceID", kGevInterface.c_str()}, std::pair{"InterfaceType", "GEV"}}) {
         ArvGcNode* node = arv_gc_get_node(gc.get(), name);
         ASSERT_TRUE(ARV_IS_GC_STRING(node)) << name;
         EXPECT_STREQ(value, arv_gc_string_get_value(ARV_GC_STRING(node), nullptr));
@@ -49,16 +48,14 @@ TEST_F(InterfaceRegistersTest, TextsSurviveLongReadsAndMatchTheDescription)
     EXPECT_EQ(Result::kIo, gev->WriteRegister(end, bytes, &size));
 }
 
-TEST_F(CameraRegistersTest, ValuesAreLittleEndianAndTextsReadableFromAnyOffset)
-{
+TEST_F(CameraRegistersTest, ValuesAreLittleEndianAndTextsReadableFromAnyOffset) {
     EXPECT_EQ(std::string("\x80\x02\x00\x00", 4), ReadBytes(*device_, Reg::kWidth, 4));
     EXPECT_EQ(std::string("\x01\x00\x08\x01", 4), ReadBytes(*device_, Reg::kPixelFormat, 4));
     EXPECT_EQ(Sim::kDefaultFrameRate, ReadValue<double>(*device_, Reg::kAcquisitionFrameRate));
     EXPECT_EQ("avr", ReadBytes(*device_, Reg::kVendorName + 1, 3));
 }
 
-TEST_F(CameraRegistersTest, RefusedAccessesChangeNothing)
-{
+TEST_F(CameraRegistersTest, RefusedAccessesChangeNothing) {
     const std::tuple<uint64_t, size_t, CamResult> reads[] = {
         {Reg::kAcquisitionStart, 4, Result::kAccessDenied},
         {Reg::kUserId + Reg::kTextLength, 4, Result::kIo},
@@ -97,8 +94,7 @@ TEST_F(CameraRegistersTest, RefusedAccessesChangeNothing)
     EXPECT_FALSE(Sim::GetCameraStatus(kGevCamera).acquiring);
 }
 
-TEST_F(CameraRegistersTest, ImageFormatIsFrozenWhileLockedOrAcquiring)
-{
+TEST_F(CameraRegistersTest, ImageFormatIsFrozenWhileLockedOrAcquiring) {
     const auto expectFrozen = [&](bool frozen) {
         const CamResult expected = frozen ? Result::kAccessDenied : Result::kSuccess;
         EXPECT_EQ(expected, WriteU32(*device_, Reg::kWidth, 800));
@@ -126,8 +122,7 @@ TEST_F(CameraRegistersTest, ImageFormatIsFrozenWhileLockedOrAcquiring)
 
 class CameraDescriptionTest : public CameraTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CameraTest::SetUp();
         const auto [address, length] = ParseLocalUrl(QueryText(*device_, kItemDescriptionUrl));
         xml_ = ReadBytes(*device_, address, length);
@@ -136,8 +131,7 @@ protected:
         ASSERT_NE(nullptr, gc_);
     }
 
-    ArvGcNode* Node(const char* name)
-    {
+    ArvGcNode* Node(const char* name) {
         ArvGcNode* node = arv_gc_get_node(gc_.get(), name);
         EXPECT_NE(nullptr, node) << name;
         return node;
@@ -148,8 +142,7 @@ protected:
     ArvGcPtr gc_;
 };
 
-TEST_F(CameraDescriptionTest, FeaturesReadTheRegisters)
-{
+TEST_F(CameraDescriptionTest, FeaturesReadTheRegisters) {
     // The schema version the URL announces is the one the document is written in.
     const std::string url = QueryText(*device_, kItemDescriptionUrl);
     EXPECT_NE(std::string::npos, url.find("?SchemaVersion=1.1.0"));
@@ -160,29 +153,33 @@ TEST_F(CameraDescriptionTest, FeaturesReadTheRegisters)
     }
     EXPECT_TRUE(ARV_IS_GC_CATEGORY(Node("Root")));
 
-    for (const auto& [name, text] :
-         {std::pair{"DeviceVendorName", "Kavrin"}, {"DeviceModelName", "SimCam GEV"},
-          {"DeviceVersion", "1.0.0"}, {"DeviceSerialNumber", "KS1001"}, {"DeviceID", "KS1001"},
-          {"DeviceUserID", "Cam1001"}}) {
+    for (const auto& [name, text] : {std::pair{"DeviceVendorName", "Kavrin"},
+                                     {"DeviceModelName", "SimCam GEV"},
+                                     {"DeviceVersion", "1.0.0"},
+                                     {"DeviceSerialNumber", "KS1001"},
+                                     {"DeviceID", "KS1001"},
+                                     {"DeviceUserID", "Cam1001"}}) {
         EXPECT_STREQ(text, arv_gc_string_get_value(ARV_GC_STRING(Node(name)), nullptr)) << name;
     }
-    for (const auto& [name, address] : {std::pair{"Width", Reg::kWidth}, {"Height", Reg::kHeight},
+    for (const auto& [name, address] : {std::pair{"Width", Reg::kWidth},
+                                        {"Height", Reg::kHeight},
                                         {"PayloadSize", Reg::kPayloadSize}}) {
         EXPECT_EQ(ReadValue<uint32_t>(*device_, address),
-                  arv_gc_integer_get_value(ARV_GC_INTEGER(Node(name)), nullptr)) << name;
+                  arv_gc_integer_get_value(ARV_GC_INTEGER(Node(name)), nullptr))
+            << name;
     }
-    for (const auto& [name, entry] :
-         {std::pair{"PixelFormat", "Mono8"}, {"TestPattern", "GreyDiagonalRampMoving"},
-          {"AcquisitionMode", "Continuous"}}) {
-        EXPECT_STREQ(entry, arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(Node(name)),
-                                                                nullptr)) << name;
+    for (const auto& [name, entry] : {std::pair{"PixelFormat", "Mono8"},
+                                      {"TestPattern", "GreyDiagonalRampMoving"},
+                                      {"AcquisitionMode", "Continuous"}}) {
+        EXPECT_STREQ(entry,
+                     arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(Node(name)), nullptr))
+            << name;
     }
     EXPECT_DOUBLE_EQ(Sim::kDefaultFrameRate,
                      arv_gc_float_get_value(ARV_GC_FLOAT(Node("AcquisitionFrameRate")), nullptr));
 }
 
-TEST_F(CameraDescriptionTest, FeatureWritesAndCommandsReachTheCamera)
-{
+TEST_F(CameraDescriptionTest, FeatureWritesAndCommandsReachTheCamera) {
     arv_gc_integer_set_value(ARV_GC_INTEGER(Node("Width")), 800, nullptr);
     EXPECT_EQ(800u, ReadValue<uint32_t>(*device_, Reg::kWidth));
     const std::tuple<const char*, const char*, uint64_t, uint32_t> entries[] = {
@@ -192,8 +189,9 @@ TEST_F(CameraDescriptionTest, FeatureWritesAndCommandsReachTheCamera)
         {"PixelFormat", "Mono16", Reg::kPixelFormat, Sim::PixelFormat::kMono16},
         {"PixelFormat", "RGB8", Reg::kPixelFormat, Sim::PixelFormat::kRGB8}};
     for (const auto& [name, entry, address, value] : entries) {
-        EXPECT_TRUE(arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(Node(name)), entry,
-                                                        nullptr)) << entry;
+        EXPECT_TRUE(
+            arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(Node(name)), entry, nullptr))
+            << entry;
         EXPECT_EQ(value, ReadValue<uint32_t>(*device_, address)) << entry;
     }
     // PayloadSize is never cached: it follows the format it depends on.

@@ -21,8 +21,7 @@ namespace Tevold::Testing {
 template <auto Close>
 struct Closer {
     template <typename Object>
-    void operator()(Object* object) const
-    {
+    void operator()(Object* object) const {
         (object->*Close)();
     }
 };
@@ -37,22 +36,19 @@ inline const std::string kU3vInterface = "SimU3V0";
 inline const std::string kGevCamera = "KVR-GEV-1001";
 inline const std::string kSecondGevCamera = "KVR-GEV-1002";
 
-inline SystemPtr OpenSystem()
-{
+inline SystemPtr OpenSystem() {
     CamSystem* system = nullptr;
     EXPECT_EQ(Result::kSuccess, GetSystem(&system));
     return SystemPtr(system);
 }
 
-inline InterfacePtr ConnectInterface(CamSystem& system, const std::string& name)
-{
+inline InterfacePtr ConnectInterface(CamSystem& system, const std::string& name) {
     CamInterface* iface = nullptr;
     EXPECT_EQ(Result::kSuccess, system.ConnectInterface(name.c_str(), &iface)) << name;
     return InterfacePtr(iface);
 }
 
-inline DevicePtr ConnectDevice(CamInterface& iface, const std::string& deviceId)
-{
+inline DevicePtr ConnectDevice(CamInterface& iface, const std::string& deviceId) {
     CamDevice* device = nullptr;
     EXPECT_EQ(Result::kSuccess, iface.ConnectDevice(deviceId.c_str(), &device)) << deviceId;
     return DevicePtr(device);
@@ -67,8 +63,7 @@ protected:
 // The default camera, connected through a system and interface the fixture keeps.
 class CameraTest : public SimTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         SimTest::SetUp();
         system_ = OpenSystem();
         interface_ = ConnectInterface(*system_, kGevInterface);
@@ -81,8 +76,7 @@ protected:
     DevicePtr device_;
 };
 
-inline std::string QueryText(CamDevice& device, int32_t item)
-{
+inline std::string QueryText(CamDevice& device, int32_t item) {
     char text[256] = {};
     size_t size = sizeof text;
     EXPECT_EQ(Result::kSuccess, device.QueryInfo(item, text, &size)) << "item " << item;
@@ -92,8 +86,7 @@ inline std::string QueryText(CamDevice& device, int32_t item)
 
 // Reads from a CamDevice or CamInterface; a failed read fails the test.
 template <typename Port>
-std::string ReadBytes(Port& port, uint64_t address, size_t size)
-{
+std::string ReadBytes(Port& port, uint64_t address, size_t size) {
     std::string bytes(size, '\0');
     EXPECT_EQ(Result::kSuccess, port.ReadRegister(address, bytes.data(), &size)) << address;
     return bytes;
@@ -101,8 +94,7 @@ std::string ReadBytes(Port& port, uint64_t address, size_t size)
 
 // The little-endian value at address, decoded byte by byte so the host's byte order plays no part.
 template <typename Value>
-Value ReadValue(CamDevice& device, uint64_t address)
-{
+Value ReadValue(CamDevice& device, uint64_t address) {
     const std::string bytes = ReadBytes(device, address, sizeof(Value));
     uint64_t bits = 0;
     for (size_t i = sizeof(Value); i-- > 0;) {
@@ -117,8 +109,7 @@ Value ReadValue(CamDevice& device, uint64_t address)
     }
 }
 
-inline CamResult WriteU32(CamDevice& device, uint64_t address, uint32_t value)
-{
+inline CamResult WriteU32(CamDevice& device, uint64_t address, uint32_t value) {
     const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                               static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
     size_t size = sizeof bytes;
@@ -126,15 +117,11 @@ inline CamResult WriteU32(CamDevice& device, uint64_t address, uint32_t value)
 }
 
 // The text up to the first NUL.
-inline std::string UntilNul(const std::string& bytes)
-{
-    return bytes.substr(0, bytes.find('\0'));
-}
+inline std::string UntilNul(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
 
 // The address and length a "Local:<file>.xml;<address hex>;<length hex>[?...]" URL points to;
 // any other form fails the test, as a consumer could not download the description from it.
-inline std::pair<uint64_t, size_t> ParseLocalUrl(const std::string& url)
-{
+inline std::pair<uint64_t, size_t> ParseLocalUrl(const std::string& url) {
     const std::string location = url.substr(0, url.find('?'));
     const size_t xml = location.find(".xml;");
     const size_t split = xml == std::string::npos ? xml : location.find(';', xml + 5);

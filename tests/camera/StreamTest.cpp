@@ -18,13 +18,12 @@ using Image = std::vector<uint8_t>;
 
 // The pattern as SimControl.h documents it, computed pixel by pixel.
 Image ExpectedImage(uint32_t width, uint32_t height, uint32_t pixelFormat, uint32_t pattern,
-                    uint64_t frameId)
-{
+                    uint64_t frameId) {
     Image image;
     for (uint32_t y = 0; y < height; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
-            const uint64_t s = pattern == Pattern::kGreyDiagonalRampMoving ? x + y + frameId
-                                                                           : x + frameId;
+            const uint64_t s =
+                pattern == Pattern::kGreyDiagonalRampMoving ? x + y + frameId : x + frameId;
             const bool black = pattern == Pattern::kBlack;
             if (pixelFormat == Sim::PixelFormat::kMono16) {
                 const auto value = static_cast<uint16_t>(black ? 0 : (s % 4096) * 16);
@@ -47,8 +46,7 @@ Image ExpectedImage(uint32_t width, uint32_t height, uint32_t pixelFormat, uint3
 
 class StreamTest : public CameraTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         CameraTest::SetUp();
         Sim::SetPacing(false);
         CamStream* stream = nullptr;
@@ -57,24 +55,21 @@ protected:
     }
 
     template <typename Value>
-    Value Parameter(uint32_t parameter)
-    {
+    Value Parameter(uint32_t parameter) {
         Value value{};
         size_t size = sizeof value;
         EXPECT_EQ(Result::kSuccess, stream_->GetParameter(parameter, &value, &size)) << parameter;
         return value;
     }
 
-    CamResult Grab(CamImageInfo* info = nullptr, uint32_t timeoutMs = 1000)
-    {
+    CamResult Grab(CamImageInfo* info = nullptr, uint32_t timeoutMs = 1000) {
         return stream_->GrabImage(nullptr, 0, timeoutMs, info);
     }
 
     StreamPtr stream_;
 };
 
-TEST_F(StreamTest, ImagesFillPayloadSizeWithThePatternAndCountingFrameIds)
-{
+TEST_F(StreamTest, ImagesFillPayloadSizeWithThePatternAndCountingFrameIds) {
     // Wider than one period of the 8-bit ramps, so their rows wrap around.
     constexpr uint32_t kWidth = 300;
     constexpr uint32_t kHeight = 20;
@@ -101,7 +96,8 @@ TEST_F(StreamTest, ImagesFillPayloadSizeWithThePatternAndCountingFrameIds)
             EXPECT_EQ(kWidth, info.width);
             EXPECT_EQ(kHeight, info.height);
             EXPECT_EQ(ExpectedImage(kWidth, kHeight, pixelFormat, pattern, info.frameId),
-                      Image(buffer.begin(), buffer.begin() + payloadSize)) << pattern;
+                      Image(buffer.begin(), buffer.begin() + payloadSize))
+                << pattern;
             EXPECT_THAT(Image(buffer.begin() + payloadSize, buffer.end()), Each(0xEE));
         }
         EXPECT_EQ(3, Parameter<int64_t>(kParamFramesStarted));
@@ -113,8 +109,7 @@ TEST_F(StreamTest, ImagesFillPayloadSizeWithThePatternAndCountingFrameIds)
     EXPECT_EQ(frameId, Sim::GetCameraStatus(kGevCamera).lastFrameId);
 }
 
-TEST_F(StreamTest, GrabWritesOnlyWholeImagesAndOnlyWhileAcquiring)
-{
+TEST_F(StreamTest, GrabWritesOnlyWholeImagesAndOnlyWhileAcquiring) {
     Image buffer(Parameter<uint64_t>(kParamPayloadSize) - 1, 0xEE);
     ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
     EXPECT_EQ(kGrabBufferTooSmall, stream_->GrabImage(buffer.data(), buffer.size(), 1000, nullptr));
@@ -131,8 +126,7 @@ TEST_F(StreamTest, GrabWritesOnlyWholeImagesAndOnlyWhileAcquiring)
     EXPECT_EQ(kGrabTimeout, Grab(nullptr, 20));
 }
 
-TEST_F(StreamTest, StopGrabEndsTheGrabInProgressAndEveryGrabUntilTheNextStart)
-{
+TEST_F(StreamTest, StopGrabEndsTheGrabInProgressAndEveryGrabUntilTheNextStart) {
     // The second image is due a whole second after the first: the grab waits for it.
     Sim::SetPacing(true);
     Sim::SetFrameRate(kGevCamera, Sim::kMinFrameRate);
@@ -140,7 +134,8 @@ TEST_F(StreamTest, StopGrabEndsTheGrabInProgressAndEveryGrabUntilTheNextStart)
     Image buffer(Parameter<uint64_t>(kParamPayloadSize));
     ASSERT_EQ(kGrabOk, stream_->GrabImage(buffer.data(), buffer.size(), 1000, nullptr));
     std::atomic<CamResult> waiting{kGrabOk};
-    std::thread grabber([&] { waiting = stream_->GrabImage(buffer.data(), buffer.size(), 60'000, nullptr); });
+    std::thread grabber(
+        [&] { waiting = stream_->GrabImage(buffer.data(), buffer.size(), 60'000, nullptr); });
     ASSERT_EQ(Result::kSuccess, stream_->StopGrab(0));
     grabber.join();
     // Either the grab was waiting and was ended, or it began after the stop and never waited.
@@ -153,8 +148,7 @@ TEST_F(StreamTest, StopGrabEndsTheGrabInProgressAndEveryGrabUntilTheNextStart)
     EXPECT_EQ(kGrabOk, stream_->GrabImage(buffer.data(), buffer.size(), 1000, nullptr));
 }
 
-TEST_F(StreamTest, DroppedImagesComeAtTheFrameRateAlsoWithPacingOff)
-{
+TEST_F(StreamTest, DroppedImagesComeAtTheFrameRateAlsoWithPacingOff) {
     Sim::SetFrameRate(kGevCamera, Sim::kMinFrameRate);
     ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
     CamImageInfo first;
@@ -168,8 +162,7 @@ TEST_F(StreamTest, DroppedImagesComeAtTheFrameRateAlsoWithPacingOff)
     EXPECT_EQ(2, Parameter<int64_t>(kParamFramesStarted));
 }
 
-TEST_F(StreamTest, OneStreamWithFixedSizeParameters)
-{
+TEST_F(StreamTest, OneStreamWithFixedSizeParameters) {
     uint32_t count = 0;
     ASSERT_EQ(Result::kSuccess, device_->GetNumStreams(&count));
     EXPECT_EQ(1u, count);
@@ -187,8 +180,7 @@ TEST_F(StreamTest, OneStreamWithFixedSizeParameters)
     EXPECT_EQ(Result::kAccessDenied, stream_->SetParameter(kParamWidth, &narrow, &size));
 }
 
-TEST_F(StreamTest, StartGrabAndTheAcquisitionCommandsShareOneState)
-{
+TEST_F(StreamTest, StartGrabAndTheAcquisitionCommandsShareOneState) {
     const auto active = [&] { return Parameter<uint32_t>(kParamAcquisitionActive); };
     ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
     EXPECT_EQ(1u, active());
@@ -210,8 +202,7 @@ TEST_F(StreamTest, StartGrabAndTheAcquisitionCommandsShareOneState)
     EXPECT_FALSE(Sim::GetCameraStatus(kGevCamera).acquiring);
 }
 
-TEST_F(StreamTest, PacedImagesAreStampedAtLeastOnePeriodApartAndNeverEarly)
-{
+TEST_F(StreamTest, PacedImagesAreStampedAtLeastOnePeriodApartAndNeverEarly) {
     Sim::SetPacing(true);
     Sim::SetFrameRate(kGevCamera, 200);
     ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
@@ -231,8 +222,7 @@ TEST_F(StreamTest, PacedImagesAreStampedAtLeastOnePeriodApartAndNeverEarly)
     EXPECT_EQ(kGrabTimeout, Grab(nullptr, 10));
 }
 
-TEST_F(StreamTest, GrabRunsBesideRegisterAccessAndStop)
-{
+TEST_F(StreamTest, GrabRunsBesideRegisterAccessAndStop) {
     Sim::SetPacing(true);
     Sim::SetFrameRate(kGevCamera, Sim::kMaxFrameRate);
     ASSERT_EQ(Result::kSuccess, stream_->StartGrab(0, -1));
@@ -259,16 +249,15 @@ TEST_F(StreamTest, GrabRunsBesideRegisterAccessAndStop)
 // consumer-style suite's business.
 using FaultInjectionTest = StreamTest;
 
-TEST_F(FaultInjectionTest, FaultsHitTheirTargetForTheirCountAndProduceNoImage)
-{
+TEST_F(FaultInjectionTest, FaultsHitTheirTargetForTheirCountAndProduceNoImage) {
     auto other = ConnectDevice(*interface_, kSecondGevCamera);
     const auto readWidth = [](CamDevice& device) {
         uint32_t value = 0;
         size_t size = sizeof value;
         return device.ReadRegister(Reg::kWidth, &value, &size);
     };
-    Sim::InjectFault({Sim::Operation::DeviceReadRegister, Result::kIo, Sim::kUntilCleared,
-                      kSecondGevCamera});
+    Sim::InjectFault(
+        {Sim::Operation::DeviceReadRegister, Result::kIo, Sim::kUntilCleared, kSecondGevCamera});
     EXPECT_EQ(Result::kSuccess, readWidth(*device_));
     EXPECT_EQ(Result::kIo, readWidth(*other));
     EXPECT_EQ(Result::kIo, readWidth(*other));

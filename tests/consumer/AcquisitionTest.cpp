@@ -27,7 +27,8 @@ constexpr size_t kRoadBuffers = 64;
 
 // The bytes the camera's default test pattern (grey diagonal ramp, s = x + y + frame ID) puts at
 // one pixel.
-std::vector<unsigned char> PatternPixel(uint32_t pixelFormat, uint64_t x, uint64_t y, uint64_t frameId) {
+std::vector<unsigned char> PatternPixel(uint32_t pixelFormat, uint64_t x, uint64_t y,
+                                        uint64_t frameId) {
     const uint64_t s = x + y + frameId;
     if (pixelFormat == Sim::PixelFormat::kMono16) {
         const auto value = static_cast<uint16_t>((s % 4096) * 16);
@@ -69,7 +70,9 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
         ASSERT_EQ(gentl.TLOpenInterface(lister, interfaceId.c_str(), &iface), GC_ERR_SUCCESS);
         ASSERT_EQ(gentl.IFUpdateDeviceList(iface, nullptr, 1000), GC_ERR_SUCCESS);
         for (const std::string& deviceId : DeviceIds(iface))
-            listed.emplace_back(interfaceId, deviceId, Text(DeviceInfoOfIF(iface, deviceId.c_str(), DEVICE_INFO_SERIAL_NUMBER)));
+            listed.emplace_back(
+                interfaceId, deviceId,
+                Text(DeviceInfoOfIF(iface, deviceId.c_str(), DEVICE_INFO_SERIAL_NUMBER)));
         ASSERT_EQ(gentl.IFClose(iface), GC_ERR_SUCCESS);
     }
     ASSERT_EQ(gentl.TLClose(lister), GC_ERR_SUCCESS);
@@ -81,9 +84,11 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     TL_HANDLE tl = nullptr;
     ASSERT_EQ(gentl.TLOpen(&tl), GC_ERR_SUCCESS);
     IF_HANDLE iface = nullptr;
-    ASSERT_EQ(gentl.TLOpenInterface(tl, interfaceId.c_str(), &iface), GC_ERR_SUCCESS) << LastErrorText();
+    ASSERT_EQ(gentl.TLOpenInterface(tl, interfaceId.c_str(), &iface), GC_ERR_SUCCESS)
+        << LastErrorText();
     DEV_HANDLE dev = nullptr;
-    ASSERT_EQ(gentl.IFOpenDevice(iface, deviceId.c_str(), DEVICE_ACCESS_CONTROL, &dev), GC_ERR_SUCCESS)
+    ASSERT_EQ(gentl.IFOpenDevice(iface, deviceId.c_str(), DEVICE_ACCESS_CONTROL, &dev),
+              GC_ERR_SUCCESS)
         << LastErrorText();
     EXPECT_EQ(Text(DevInfo(dev, DEVICE_INFO_SERIAL_NUMBER)), serial);
     PORT_HANDLE port = nullptr;
@@ -105,18 +110,21 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     ASSERT_EQ(gentl.DevGetDataStreamID(dev, 0, streamId, &size), GC_ERR_SUCCESS);
     DS_HANDLE ds = nullptr;
     ASSERT_EQ(gentl.DevOpenDataStream(dev, streamId, &ds), GC_ERR_SUCCESS) << LastErrorText();
-    const size_t payload = static_cast<size_t>(Value<uint64_t>(DSInfo(ds, 1001), INFO_DATATYPE_UINT64));
+    const size_t payload =
+        static_cast<size_t>(Value<uint64_t>(DSInfo(ds, 1001), INFO_DATATYPE_UINT64));
     ASSERT_EQ(payload, imageBytes);
 
     // Announce and queue; every buffer carries its own user pointer.
-    std::vector<std::vector<unsigned char>> memory(kRoadBuffers, std::vector<unsigned char>(payload));
+    std::vector<std::vector<unsigned char>> memory(kRoadBuffers,
+                                                   std::vector<unsigned char>(payload));
     std::map<BUFFER_HANDLE, size_t> indexOf;
     std::vector<void*> bases;
     for (size_t i = 0; i < kRoadBuffers; ++i) {
         void* const user = reinterpret_cast<void*>(0xB000 + i);
         BUFFER_HANDLE buffer = nullptr;
         if (options.consumerMemory) {
-            ASSERT_EQ(gentl.DSAnnounceBuffer(ds, memory[i].data(), payload, user, &buffer), GC_ERR_SUCCESS);
+            ASSERT_EQ(gentl.DSAnnounceBuffer(ds, memory[i].data(), payload, user, &buffer),
+                      GC_ERR_SUCCESS);
         } else {
             ASSERT_EQ(gentl.DSAllocAndAnnounceBuffer(ds, payload, user, &buffer), GC_ERR_SUCCESS);
         }
@@ -131,21 +139,31 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     EVENT_HANDLE event = nullptr;
     ASSERT_EQ(gentl.GCRegisterEvent(ds, EVENT_NEW_BUFFER, &event), GC_ERR_SUCCESS);
     WriteRegister<uint32_t>(port, Reg::kTLParamsLocked, 1);
-    ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+              GC_ERR_SUCCESS);
     WriteRegister<uint32_t>(port, Reg::kAcquisitionStart, Sim::kCommandValue);
     EXPECT_TRUE(Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)));
 
     // What every filled buffer reports, whatever its image.
     const std::pair<BUFFER_INFO_CMD, size_t> sizes[] = {
-        {BUFFER_INFO_WIDTH, options.width}, {BUFFER_INFO_HEIGHT, options.height},
-        {BUFFER_INFO_SIZE_FILLED, imageBytes}, {BUFFER_INFO_SIZE, payload}, {BUFFER_INFO_XOFFSET, 0},
-        {BUFFER_INFO_YOFFSET, 0}, {BUFFER_INFO_XPADDING, 0}, {BUFFER_INFO_YPADDING, 0},
-        {BUFFER_INFO_IMAGEOFFSET, 0}, {BUFFER_INFO_DELIVERED_IMAGEHEIGHT, options.height},
-        {BUFFER_INFO_DATA_SIZE, imageBytes}, {BUFFER_INFO_PAYLOADTYPE, size_t{PAYLOAD_TYPE_IMAGE}}};
-    const std::pair<BUFFER_INFO_CMD, bool> flags[] = {
-        {BUFFER_INFO_IS_INCOMPLETE, false}, {BUFFER_INFO_IMAGEPRESENT, true}, {BUFFER_INFO_NEW_DATA, true},
-        {BUFFER_INFO_IS_QUEUED, false}, {BUFFER_INFO_DATA_LARGER_THAN_BUFFER, false},
-        {BUFFER_INFO_CONTAINS_CHUNKDATA, false}};
+        {BUFFER_INFO_WIDTH, options.width},
+        {BUFFER_INFO_HEIGHT, options.height},
+        {BUFFER_INFO_SIZE_FILLED, imageBytes},
+        {BUFFER_INFO_SIZE, payload},
+        {BUFFER_INFO_XOFFSET, 0},
+        {BUFFER_INFO_YOFFSET, 0},
+        {BUFFER_INFO_XPADDING, 0},
+        {BUFFER_INFO_YPADDING, 0},
+        {BUFFER_INFO_IMAGEOFFSET, 0},
+        {BUFFER_INFO_DELIVERED_IMAGEHEIGHT, options.height},
+        {BUFFER_INFO_DATA_SIZE, imageBytes},
+        {BUFFER_INFO_PAYLOADTYPE, size_t{PAYLOAD_TYPE_IMAGE}}};
+    const std::pair<BUFFER_INFO_CMD, bool> flags[] = {{BUFFER_INFO_IS_INCOMPLETE, false},
+                                                      {BUFFER_INFO_IMAGEPRESENT, true},
+                                                      {BUFFER_INFO_NEW_DATA, true},
+                                                      {BUFFER_INFO_IS_QUEUED, false},
+                                                      {BUFFER_INFO_DATA_LARGER_THAN_BUFFER, false},
+                                                      {BUFFER_INFO_CONTAINS_CHUNKDATA, false}};
 
     uint64_t firstFrameId = 0;
     uint64_t lastFrameId = 0;
@@ -160,17 +178,22 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
         const auto found = indexOf.find(buffer);
         ASSERT_NE(found, indexOf.end()) << "a buffer never announced";
         EXPECT_EQ(next.user, reinterpret_cast<void*>(0xB000 + found->second));
-        auto u64 = [&](BUFFER_INFO_CMD c) { return Value<uint64_t>(BufInfo(ds, buffer, c), INFO_DATATYPE_UINT64); };
+        auto u64 = [&](BUFFER_INFO_CMD c) {
+            return Value<uint64_t>(BufInfo(ds, buffer, c), INFO_DATATYPE_UINT64);
+        };
         for (const auto& [command, expected] : sizes) {
-            EXPECT_EQ(Value<size_t>(BufInfo(ds, buffer, command), INFO_DATATYPE_SIZET), expected) << command;
+            EXPECT_EQ(Value<size_t>(BufInfo(ds, buffer, command), INFO_DATATYPE_SIZET), expected)
+                << command;
         }
         for (const auto& [command, expected] : flags) {
             EXPECT_EQ(Flag(BufInfo(ds, buffer, command)), expected) << command;
         }
         EXPECT_EQ(u64(BUFFER_INFO_PIXELFORMAT), options.pixelFormat);
-        EXPECT_EQ(u64(BUFFER_INFO_PIXELFORMAT_NAMESPACE), uint64_t{PIXELFORMAT_NAMESPACE_PFNC_32BIT});
-        EXPECT_EQ(Value<int32_t>(BufInfo(ds, buffer, BUFFER_INFO_PIXEL_ENDIANNESS), INFO_DATATYPE_INT32),
-                  PIXELENDIANNESS_LITTLE);
+        EXPECT_EQ(u64(BUFFER_INFO_PIXELFORMAT_NAMESPACE),
+                  uint64_t{PIXELFORMAT_NAMESPACE_PFNC_32BIT});
+        EXPECT_EQ(
+            Value<int32_t>(BufInfo(ds, buffer, BUFFER_INFO_PIXEL_ENDIANNESS), INFO_DATATYPE_INT32),
+            PIXELENDIANNESS_LITTLE);
         EXPECT_EQ(Text(BufInfo(ds, buffer, BUFFER_INFO_TLTYPE)), "Mixed");
 
         // Frame IDs count up by one, timestamps (ticks of 1 ns) rise. The only frame IDs a
@@ -194,8 +217,9 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
         uint64_t stamped = 0;
         std::memcpy(&stamped, image, sizeof stamped);
         EXPECT_EQ(stamped, frameId);
-        for (const auto& [x, y] : {std::pair<uint64_t, uint64_t>{options.width / 2, options.height / 2},
-                                   {options.width - 1, options.height - 1}}) {
+        for (const auto& [x, y] :
+             {std::pair<uint64_t, uint64_t>{options.width / 2, options.height / 2},
+              {options.width - 1, options.height - 1}}) {
             const unsigned char* pixel = image + (y * options.width + x) * bytesPerPixel;
             EXPECT_EQ(std::vector<unsigned char>(pixel, pixel + bytesPerPixel),
                       PatternPixel(options.pixelFormat, x, y, frameId))
@@ -203,11 +227,13 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
         }
         ASSERT_EQ(gentl.DSQueueBuffer(ds, buffer), GC_ERR_SUCCESS) << LastErrorText();
     }
-    EXPECT_GE(Value<uint64_t>(DSInfo(ds, STREAM_INFO_NUM_DELIVERED), INFO_DATATYPE_UINT64), options.frames);
+    EXPECT_GE(Value<uint64_t>(DSInfo(ds, STREAM_INFO_NUM_DELIVERED), INFO_DATATYPE_UINT64),
+              options.frames);
 
     // Stop in the order consumers use, then take everything down.
     WriteRegister<uint32_t>(port, Reg::kAcquisitionStop, Sim::kCommandValue);
-    ASSERT_EQ(gentl.DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS) << LastErrorText();
+    ASSERT_EQ(gentl.DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS)
+        << LastErrorText();
     EXPECT_FALSE(Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)));
     WriteRegister<uint32_t>(port, Reg::kTLParamsLocked, 0);
     ASSERT_EQ(gentl.GCUnregisterEvent(ds, EVENT_NEW_BUFFER), GC_ERR_SUCCESS);
@@ -217,7 +243,8 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     while (gentl.DSGetBufferID(ds, 0, &buffer) == GC_ERR_SUCCESS) {
         void* base = nullptr;
         void* user = nullptr;
-        ASSERT_EQ(gentl.DSRevokeBuffer(ds, buffer, &base, &user), GC_ERR_SUCCESS) << LastErrorText();
+        ASSERT_EQ(gentl.DSRevokeBuffer(ds, buffer, &base, &user), GC_ERR_SUCCESS)
+            << LastErrorText();
         ASSERT_EQ(indexOf.count(buffer), 1u);
         EXPECT_EQ(user, reinterpret_cast<void*>(0xB000 + indexOf[buffer]));
         EXPECT_EQ(base, bases[indexOf[buffer]]);
@@ -238,20 +265,25 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     const auto log = Sim::CallLog(kCam1001);
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(std::vector<Sim::CameraCall>(log.end() - 3, log.end()),
-              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream, Sim::CameraCall::QueryPrepareClose,
+              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream,
+                                            Sim::CameraCall::QueryPrepareClose,
                                             Sim::CameraCall::CloseDevice}));
 }
 
 // A thousand Mono8 frames in library memory; then wider pixels in the consumer's own memory, and
 // RGB8 at a size that is no multiple of anything convenient.
-const RoadOptions kRoads[] = {{}, {"Mono16InConsumerMemory", Sim::PixelFormat::kMono16, 160, 120, 200, true},
-                              {"Rgb8OddSize", Sim::PixelFormat::kRGB8, 68, 34, 200, false}};
+const RoadOptions kRoads[] = {
+    {},
+    {"Mono16InConsumerMemory", Sim::PixelFormat::kMono16, 160, 120, 200, true},
+    {"Rgb8OddSize", Sim::PixelFormat::kRGB8, 68, 34, 200, false}};
 INSTANTIATE_TEST_SUITE_P(Formats, ConsumerRoad, ::testing::ValuesIn(kRoads),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class ConsumerAcquisition : public ConsumerStreamTest {
 protected:
-    uint64_t Counter(STREAM_INFO_CMD command) { return Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64); }
+    uint64_t Counter(STREAM_INFO_CMD command) {
+        return Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64);
+    }
     bool Grabbing() { return Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)); }
 };
 
@@ -276,7 +308,8 @@ TEST_F(ConsumerAcquisition, CountedAcquisitionEndsByItself) {
         }
         EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
         EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), frames);
-        EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), static_cast<int64_t>(frames));
+        EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64),
+                  static_cast<int64_t>(frames));
         EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
     }
 }
@@ -353,14 +386,16 @@ TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     const auto expectFailurePosted = [&] {
         char entry[64] = {};
         size_t size = sizeof entry;
-        ASSERT_EQ(gentl.EventGetData(errors, entry, &size, 1000), GC_ERR_SUCCESS) << LastErrorText();
+        ASSERT_EQ(gentl.EventGetData(errors, entry, &size, 1000), GC_ERR_SUCCESS)
+            << LastErrorText();
         GC_ERROR code = GC_ERR_SUCCESS;
         std::memcpy(&code, entry, sizeof code);
         EXPECT_EQ(code, GC_ERR_IO);
         EXPECT_STREQ(entry + sizeof code, "Acquisition ended: the camera stream failed");
     };
     AllocAndQueue(ds, 3, PayloadSize(ds));
-    Sim::InjectFault({Sim::Operation::GrabImage, Tevold::kGrabStreamFailed, Sim::kUntilCleared, kCam1001});
+    Sim::InjectFault(
+        {Sim::Operation::GrabImage, Tevold::kGrabStreamFailed, Sim::kUntilCleared, kCam1001});
     auto waiter = WaitOnThread(newBuffer);
     ASSERT_EQ(Start(), GC_ERR_SUCCESS);
     EXPECT_EQ(AwaitOrDie(waiter, "a wait on a failed stream"), GC_ERR_ERROR);
@@ -376,7 +411,8 @@ TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     ASSERT_EQ(gentl.DSQueueBuffer(ds, next.buffer), GC_ERR_SUCCESS);
     Sim::RemoveCamera(kCam1001);
     // Buffers already delivered may still come; then the wait reports the failed stream.
-    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i) next = NextBuffer(newBuffer, GENTL_INFINITE);
+    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i)
+        next = NextBuffer(newBuffer, GENTL_INFINITE);
     EXPECT_EQ(next.result, GC_ERR_ERROR);
     expectFailurePosted();
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);

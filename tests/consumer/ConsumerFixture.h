@@ -62,7 +62,8 @@ inline std::string LastErrorText() {
     char text[1024] = {};
     size_t size = sizeof text;
     GC_ERROR code = GC_ERR_SUCCESS;
-    if (Gentl().GCGetLastError(&code, text, &size) != GC_ERR_SUCCESS) return "<GCGetLastError failed>";
+    if (Gentl().GCGetLastError(&code, text, &size) != GC_ERR_SUCCESS)
+        return "<GCGetLastError failed>";
     return text;
 }
 
@@ -113,12 +114,24 @@ T Value(const Info& info, INFO_DATATYPE expectedType) {
 inline bool Flag(const Info& info) { return Value<uint8_t>(info, INFO_DATATYPE_BOOL8) != 0; }
 
 inline Info GCInfo(TL_INFO_CMD c) { return Ask("GCGetInfo", &GenTLProducer::GCGetInfo, c); }
-inline Info TLInfo(TL_HANDLE h, TL_INFO_CMD c) { return Ask("TLGetInfo", &GenTLProducer::TLGetInfo, h, c); }
-inline Info IFInfo(IF_HANDLE h, INTERFACE_INFO_CMD c) { return Ask("IFGetInfo", &GenTLProducer::IFGetInfo, h, c); }
-inline Info DevInfo(DEV_HANDLE h, DEVICE_INFO_CMD c) { return Ask("DevGetInfo", &GenTLProducer::DevGetInfo, h, c); }
-inline Info DSInfo(DS_HANDLE h, STREAM_INFO_CMD c) { return Ask("DSGetInfo", &GenTLProducer::DSGetInfo, h, c); }
-inline Info PortInfo(void* h, PORT_INFO_CMD c) { return Ask("GCGetPortInfo", &GenTLProducer::GCGetPortInfo, h, c); }
-inline Info EventInfo(void* h, EVENT_INFO_CMD c) { return Ask("EventGetInfo", &GenTLProducer::EventGetInfo, h, c); }
+inline Info TLInfo(TL_HANDLE h, TL_INFO_CMD c) {
+    return Ask("TLGetInfo", &GenTLProducer::TLGetInfo, h, c);
+}
+inline Info IFInfo(IF_HANDLE h, INTERFACE_INFO_CMD c) {
+    return Ask("IFGetInfo", &GenTLProducer::IFGetInfo, h, c);
+}
+inline Info DevInfo(DEV_HANDLE h, DEVICE_INFO_CMD c) {
+    return Ask("DevGetInfo", &GenTLProducer::DevGetInfo, h, c);
+}
+inline Info DSInfo(DS_HANDLE h, STREAM_INFO_CMD c) {
+    return Ask("DSGetInfo", &GenTLProducer::DSGetInfo, h, c);
+}
+inline Info PortInfo(void* h, PORT_INFO_CMD c) {
+    return Ask("GCGetPortInfo", &GenTLProducer::GCGetPortInfo, h, c);
+}
+inline Info EventInfo(void* h, EVENT_INFO_CMD c) {
+    return Ask("EventGetInfo", &GenTLProducer::EventGetInfo, h, c);
+}
 inline Info InterfaceInfoOfTL(TL_HANDLE h, const char* id, INTERFACE_INFO_CMD c) {
     return Ask("TLGetInterfaceInfo", &GenTLProducer::TLGetInterfaceInfo, h, id, c);
 }
@@ -142,19 +155,22 @@ struct Outcome {
     }
 };
 inline std::ostream& operator<<(std::ostream& out, const Outcome& o) {
-    return out << "{returned " << o.result << ", stored " << o.storedCode << " \"" << o.text << "\"}";
+    return out << "{returned " << o.result << ", stored " << o.storedCode << " \"" << o.text
+               << "\"}";
 }
 inline Outcome Failure(GC_ERROR result) { return {result, LastErrorCode(), LastErrorText()}; }
 inline Outcome Failed(GC_ERROR code, std::string text) { return {code, code, std::move(text)}; }
 // The port, event-source and event exports return one code for a NULL handle and store another.
 inline Outcome NullHandleRefused() {
-    return {GC_ERR_INVALID_HANDLE, GC_ERR_INVALID_PARAMETER, "Function call on wrong handle or NULL pointer."};
+    return {GC_ERR_INVALID_HANDLE, GC_ERR_INVALID_PARAMETER,
+            "Function call on wrong handle or NULL pointer."};
 }
 
 // The IDs a system lists for its interfaces (TLGetNumInterfaces, TLGetInterfaceID) or an
 // interface for its devices (IFGetNumDevices, IFGetDeviceID).
 template <class Count, class GetId>
-std::vector<std::string> ListedIds(void* parent, Count GenTLProducer::*count, GetId GenTLProducer::*getId) {
+std::vector<std::string> ListedIds(void* parent, Count GenTLProducer::*count,
+                                   GetId GenTLProducer::*getId) {
     uint32_t n = 0;
     EXPECT_EQ((Gentl().*count)(parent, &n), GC_ERR_SUCCESS) << LastErrorText();
     std::vector<std::string> ids;
@@ -176,7 +192,8 @@ inline std::vector<std::string> DeviceIds(IF_HANDLE iface) {
 inline std::string PortUrl(PORT_HANDLE port) {
     char url[1024] = {};
     size_t size = sizeof url;
-    EXPECT_EQ(Gentl().GCGetPortURL(port, url, &size), GC_ERR_SUCCESS) << "GCGetPortURL: " << LastErrorText();
+    EXPECT_EQ(Gentl().GCGetPortURL(port, url, &size), GC_ERR_SUCCESS)
+        << "GCGetPortURL: " << LastErrorText();
     return url;
 }
 
@@ -239,8 +256,10 @@ inline std::chrono::milliseconds TimedOutWait(EVENT_HANDLE event, uint64_t timeo
     unsigned char data[64];
     size_t size = sizeof data;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Gentl().EventGetData(event, data, &size, timeoutMs), GC_ERR_TIMEOUT) << LastErrorText();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(Gentl().EventGetData(event, data, &size, timeoutMs), GC_ERR_TIMEOUT)
+        << LastErrorText();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
 }
 
 // Polls what a consumer would poll, e.g. a counter another thread moves; gives up at the limit.
@@ -291,7 +310,8 @@ protected:
     IF_HANDLE OpenInterface(TL_HANDLE tl, const char* id = kGevInterface) {
         IF_HANDLE iface = nullptr;
         EXPECT_EQ(gentl.TLUpdateInterfaceList(tl, nullptr, 100), GC_ERR_SUCCESS) << LastErrorText();
-        EXPECT_EQ(gentl.TLOpenInterface(tl, id, &iface), GC_ERR_SUCCESS) << id << ": " << LastErrorText();
+        EXPECT_EQ(gentl.TLOpenInterface(tl, id, &iface), GC_ERR_SUCCESS)
+            << id << ": " << LastErrorText();
         return iface;
     }
 
@@ -336,7 +356,8 @@ protected:
 
     BUFFER_HANDLE Alloc(DS_HANDLE ds, size_t size, void* user = nullptr) {
         BUFFER_HANDLE buffer = nullptr;
-        EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(ds, size, user, &buffer), GC_ERR_SUCCESS) << LastErrorText();
+        EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(ds, size, user, &buffer), GC_ERR_SUCCESS)
+            << LastErrorText();
         return buffer;
     }
 

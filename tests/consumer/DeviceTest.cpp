@@ -11,21 +11,29 @@ TEST_F(ConsumerDevice, DeviceInformationListedAndOpen) {
     const IF_HANDLE iface = OpenInterface(OpenSystem(), kU3vInterface);
     ASSERT_EQ(gentl.IFUpdateDeviceList(iface, nullptr, 100), GC_ERR_SUCCESS);
     const std::pair<DEVICE_INFO_CMD, const char*> texts[] = {
-        {DEVICE_INFO_ID, kCam2001}, {DEVICE_INFO_VENDOR, "Kavrin"}, {DEVICE_INFO_MODEL, "SimCam U3V"},
-        {DEVICE_INFO_TLTYPE, "U3V"}, {DEVICE_INFO_DISPLAYNAME, "SimCam U3V (KS2001)"},
-        {DEVICE_INFO_USER_DEFINED_NAME, "Cam2001"}, {DEVICE_INFO_SERIAL_NUMBER, "KS2001"},
+        {DEVICE_INFO_ID, kCam2001},
+        {DEVICE_INFO_VENDOR, "Kavrin"},
+        {DEVICE_INFO_MODEL, "SimCam U3V"},
+        {DEVICE_INFO_TLTYPE, "U3V"},
+        {DEVICE_INFO_DISPLAYNAME, "SimCam U3V (KS2001)"},
+        {DEVICE_INFO_USER_DEFINED_NAME, "Cam2001"},
+        {DEVICE_INFO_SERIAL_NUMBER, "KS2001"},
         {DEVICE_INFO_VERSION, "1.0.0"}};
     auto access = [](const Info& info) { return Value<int32_t>(info, INFO_DATATYPE_INT32); };
     auto frequency = [](const Info& info) { return Value<uint64_t>(info, INFO_DATATYPE_UINT64); };
     for (const auto& [command, expected] : texts) {
         EXPECT_EQ(Text(DeviceInfoOfIF(iface, kCam2001, command)), expected) << command;
     }
-    EXPECT_EQ(access(DeviceInfoOfIF(iface, kCam2001, DEVICE_INFO_ACCESS_STATUS)), DEVICE_ACCESS_STATUS_READWRITE);
-    EXPECT_EQ(frequency(DeviceInfoOfIF(iface, kCam2001, DEVICE_INFO_TIMESTAMP_FREQUENCY)), 1000000000u);
+    EXPECT_EQ(access(DeviceInfoOfIF(iface, kCam2001, DEVICE_INFO_ACCESS_STATUS)),
+              DEVICE_ACCESS_STATUS_READWRITE);
+    EXPECT_EQ(frequency(DeviceInfoOfIF(iface, kCam2001, DEVICE_INFO_TIMESTAMP_FREQUENCY)),
+              1000000000u);
     // The interface also answers the camera library's own device information.
-    const std::pair<DEVICE_INFO_CMD, const char*> custom[] = {
-        {1000, kCam2001}, {1001, "KS2001"}, {1002, "SimU3V0"}, {1003, "sim://SimU3V0/KVR-U3V-2001"},
-        {1004, "Tevold simulator"}};
+    const std::pair<DEVICE_INFO_CMD, const char*> custom[] = {{1000, kCam2001},
+                                                              {1001, "KS2001"},
+                                                              {1002, "SimU3V0"},
+                                                              {1003, "sim://SimU3V0/KVR-U3V-2001"},
+                                                              {1004, "Tevold simulator"}};
     for (const auto& [command, expected] : custom) {
         EXPECT_EQ(Text(DeviceInfoOfIF(iface, kCam2001, command)), expected) << command;
     }
@@ -35,16 +43,20 @@ TEST_F(ConsumerDevice, DeviceInformationListedAndOpen) {
               Failed(GC_ERR_ERROR, "Unable to find device KVR-U3V-9999"));
     INFO_DATATYPE type = 0;
     char text[64];
-    EXPECT_EQ(gentl.IFGetDeviceInfo(iface, kCam2001, DEVICE_INFO_ID, &type, text, nullptr), GC_ERR_INVALID_PARAMETER);
+    EXPECT_EQ(gentl.IFGetDeviceInfo(iface, kCam2001, DEVICE_INFO_ID, &type, text, nullptr),
+              GC_ERR_INVALID_PARAMETER);
 
     // Open, the device answers the same; the interface now lists it as taken.
     const DEV_HANDLE dev = OpenDevice(iface, kCam2001);
     ASSERT_NE(dev, nullptr);
-    for (const auto& [command, expected] : texts) EXPECT_EQ(Text(DevInfo(dev, command)), expected) << command;
+    for (const auto& [command, expected] : texts)
+        EXPECT_EQ(Text(DevInfo(dev, command)), expected) << command;
     EXPECT_EQ(access(DevInfo(dev, DEVICE_INFO_ACCESS_STATUS)), DEVICE_ACCESS_STATUS_READWRITE);
     EXPECT_EQ(frequency(DevInfo(dev, DEVICE_INFO_TIMESTAMP_FREQUENCY)), 1000000000u);
-    EXPECT_EQ(Failure(DevInfo(dev, 1000).result), Failed(GC_ERR_INVALID_PARAMETER, "Invalid device info Id 1000"));
-    EXPECT_EQ(access(DeviceInfoOfIF(iface, kCam2001, DEVICE_INFO_ACCESS_STATUS)), DEVICE_ACCESS_STATUS_NOACCESS);
+    EXPECT_EQ(Failure(DevInfo(dev, 1000).result),
+              Failed(GC_ERR_INVALID_PARAMETER, "Invalid device info Id 1000"));
+    EXPECT_EQ(access(DeviceInfoOfIF(iface, kCam2001, DEVICE_INFO_ACCESS_STATUS)),
+              DEVICE_ACCESS_STATUS_NOACCESS);
 }
 
 TEST_F(ConsumerDevice, StreamsOfADevice) {
@@ -66,8 +78,10 @@ TEST_F(ConsumerDevice, StreamsOfADevice) {
     // A stream the camera cannot open, or one that does not exist, leaves nothing half-open.
     DS_HANDLE ds = nullptr;
     Sim::InjectFault({Sim::Operation::OpenStream, -1001, 1, kCam1001});
-    EXPECT_EQ(Failure(gentl.DevOpenDataStream(cam.dev, "DS0", &ds)), Failed(GC_ERR_ERROR, "Unable to open Stream"));
-    EXPECT_EQ(Failure(gentl.DevOpenDataStream(cam.dev, "DS7", &ds)), Failed(GC_ERR_ERROR, "Unable to open Stream"));
+    EXPECT_EQ(Failure(gentl.DevOpenDataStream(cam.dev, "DS0", &ds)),
+              Failed(GC_ERR_ERROR, "Unable to open Stream"));
+    EXPECT_EQ(Failure(gentl.DevOpenDataStream(cam.dev, "DS7", &ds)),
+              Failed(GC_ERR_ERROR, "Unable to open Stream"));
     EXPECT_EQ(ds, nullptr);
     EXPECT_EQ(gentl.DevOpenDataStream(cam.dev, "DS0", nullptr), GC_ERR_INVALID_PARAMETER);
 
@@ -95,14 +109,16 @@ TEST_F(ConsumerDevice, ClosesRacingOnTwoThreads) {
         const DEV_HANDLE dev = OpenDevice(iface);
         const DS_HANDLE ds = OpenStream(dev);
         const BUFFER_HANDLE buffer = Alloc(ds, PayloadSize(ds));
-        ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+        ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+                  GC_ERR_SUCCESS);
         auto revoke = std::async(std::launch::async, [ds, buffer] {
             return Gentl().DSRevokeBuffer(ds, buffer, nullptr, nullptr);
         });
         const GC_ERROR queued = gentl.DSQueueBuffer(ds, buffer);
         const GC_ERROR revoked = AwaitOrDie(revoke, "DSRevokeBuffer racing DSQueueBuffer");
         // Whichever came first, the buffer is either gone or queued, not both.
-        EXPECT_TRUE(revoked == GC_ERR_SUCCESS || queued == GC_ERR_SUCCESS) << queued << " " << revoked;
+        EXPECT_TRUE(revoked == GC_ERR_SUCCESS || queued == GC_ERR_SUCCESS)
+            << queued << " " << revoked;
         const uint32_t announced = StreamCount(ds, STREAM_INFO_NUM_ANNOUNCED);
         EXPECT_LE(StreamCount(ds, STREAM_INFO_NUM_QUEUED), announced);
 

@@ -18,8 +18,10 @@ TEST_F(ConsumerEvent, EachModuleOffersItsOwnKinds) {
         {cam.tl, EVENT_MODULE, Failed(GC_ERR_NOT_IMPLEMENTED, "Event ID 5 not implemented")},
         {cam.iface, EVENT_MODULE, Failed(GC_ERR_NOT_IMPLEMENTED, "Event ID 5 not implemented")},
         {cam.dev, EVENT_REMOTE_DEVICE, Failed(GC_ERR_INVALID_PARAMETER, "Invalid Event ID 4")},
-        {cam.port, EVENT_NEW_BUFFER, Failed(GC_ERR_INVALID_PARAMETER, "Event ID 1 not implemented")},
-        {ds, EVENT_FEATURE_INVALIDATE, Failed(GC_ERR_INVALID_PARAMETER, "Event ID 2 not implemented")},
+        {cam.port, EVENT_NEW_BUFFER,
+         Failed(GC_ERR_INVALID_PARAMETER, "Event ID 1 not implemented")},
+        {ds, EVENT_FEATURE_INVALIDATE,
+         Failed(GC_ERR_INVALID_PARAMETER, "Event ID 2 not implemented")},
         {buffer, EVENT_NEW_BUFFER, Failed(GC_ERR_NOT_IMPLEMENTED, "Event ID 1 not implemented")},
     };
     for (const auto& [source, type, expected] : refused) {
@@ -28,7 +30,8 @@ TEST_F(ConsumerEvent, EachModuleOffersItsOwnKinds) {
     EXPECT_EQ(gentl.GCRegisterEvent(ds, EVENT_NEW_BUFFER, nullptr), GC_ERR_INVALID_PARAMETER);
 
     const EVENT_HANDLE remote = RegisterEvent(cam.port, EVENT_REMOTE_DEVICE);
-    EXPECT_EQ(Value<int32_t>(EventInfo(remote, EVENT_EVENT_TYPE), INFO_DATATYPE_INT32), EVENT_REMOTE_DEVICE);
+    EXPECT_EQ(Value<int32_t>(EventInfo(remote, EVENT_EVENT_TYPE), INFO_DATATYPE_INT32),
+              EVENT_REMOTE_DEVICE);
 }
 
 // EventKill ends a wait whether it comes before the wait started or during it, also a wait of
@@ -47,7 +50,8 @@ TEST_F(ConsumerEvent, KillEndsWaitsOnEveryEventKind) {
             auto waiter = WaitOnThread(event);
             if (round % 2 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             ASSERT_EQ(gentl.EventKill(event), GC_ERR_SUCCESS);
-            EXPECT_EQ(AwaitOrDie(waiter, "EventGetData after EventKill"), GC_ERR_ABORT) << "round " << round;
+            EXPECT_EQ(AwaitOrDie(waiter, "EventGetData after EventKill"), GC_ERR_ABORT)
+                << "round " << round;
         }
         auto longWait = WaitOnThread(event, uint64_t{1} << 32);
         EXPECT_EQ(longWait.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
@@ -99,7 +103,8 @@ TEST_F(ConsumerEvent, StopThenKillAlwaysReleasesTheWorker) {
         ASSERT_EQ(Stop(), GC_ERR_SUCCESS);
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random) / 3));
         ASSERT_EQ(gentl.EventKill(newBuffer), GC_ERR_SUCCESS);
-        EXPECT_EQ(AwaitOrDie(worker, "worker joined after DSStopAcquisition and EventKill"), GC_ERR_ABORT)
+        EXPECT_EQ(AwaitOrDie(worker, "worker joined after DSStopAcquisition and EventKill"),
+                  GC_ERR_ABORT)
             << "round " << round;
 
         // Back to all buffers queued for the next round.
@@ -126,7 +131,8 @@ TEST_F(ConsumerEvent, ClosingTheStreamReleasesAThreadWaitingForBuffers) {
         if (round % 4 < 2) std::this_thread::sleep_for(std::chrono::milliseconds(2));
         ASSERT_EQ(gentl.DSClose(ds), GC_ERR_SUCCESS);
         EXPECT_EQ(Sim::CountCalls(kCam1001, Sim::CameraCall::CloseStream), size_t(round) + 1);
-        EXPECT_NE(AwaitOrDie(waiter, "EventGetData on a stream being closed"), GC_ERR_SUCCESS) << round;
+        EXPECT_NE(AwaitOrDie(waiter, "EventGetData on a stream being closed"), GC_ERR_SUCCESS)
+            << round;
         EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).acquiring);
     }
 }
@@ -140,13 +146,15 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
             uint64_t n = 0;
             size_t size = sizeof n;
             INFO_DATATYPE type = 0;
-            return gentl.EventGetInfo(event, EVENT_NUM_FIRED, &type, &n, &size) == GC_ERR_SUCCESS && n >= count;
+            return gentl.EventGetInfo(event, EVENT_NUM_FIRED, &type, &n, &size) == GC_ERR_SUCCESS &&
+                   n >= count;
         });
     };
 
     // Timestamps are the steady clock's nanoseconds at the moment the camera raised the event.
     const auto steadyNs = [] {
-        return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch() / std::chrono::nanoseconds(1));
+        return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch() /
+                                     std::chrono::nanoseconds(1));
     };
     const uint64_t before = steadyNs();
     Sim::RaiseDeviceEvent(kCam1001, 0x1234);
@@ -166,10 +174,12 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
     } record{}, last{0, 0, before};
     INFO_DATATYPE type = 0;
     int32_t dataId = 0;
-    for (const uint32_t expectedId : {0x1234u, Sim::kEventAcquisitionStart, Sim::kEventAcquisitionStop}) {
+    for (const uint32_t expectedId :
+         {0x1234u, Sim::kEventAcquisitionStart, Sim::kEventAcquisitionStop}) {
         std::memset(bytes, 0xFF, sizeof bytes);
         size = sizeof bytes;
-        ASSERT_EQ(gentl.EventGetData(event, bytes, &size, kLongWaitMs), GC_ERR_SUCCESS) << LastErrorText();
+        ASSERT_EQ(gentl.EventGetData(event, bytes, &size, kLongWaitMs), GC_ERR_SUCCESS)
+            << LastErrorText();
         std::memcpy(&record, bytes, sizeof record);
         EXPECT_EQ(size, 24u);
         EXPECT_EQ(record.id, expectedId);
@@ -181,11 +191,13 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
         last = record;
         // The event's ID read back out of its data.
         size = sizeof dataId;
-        ASSERT_EQ(gentl.EventGetDataInfo(event, bytes, 24, EVENT_DATA_ID, &type, &dataId, &size), GC_ERR_SUCCESS);
+        ASSERT_EQ(gentl.EventGetDataInfo(event, bytes, 24, EVENT_DATA_ID, &type, &dataId, &size),
+                  GC_ERR_SUCCESS);
         EXPECT_EQ(dataId, static_cast<int32_t>(expectedId));
     }
-    EXPECT_EQ(Failure(gentl.EventGetDataInfo(event, bytes, 24, EVENT_DATA_VALUE, &type, &dataId, &size)),
-              Failed(GC_ERR_INVALID_PARAMETER, "Invalid Event Data Info ID 1"));
+    EXPECT_EQ(
+        Failure(gentl.EventGetDataInfo(event, bytes, 24, EVENT_DATA_VALUE, &type, &dataId, &size)),
+        Failed(GC_ERR_INVALID_PARAMETER, "Invalid Event Data Info ID 1"));
 }
 
 }  // namespace
@@ -222,7 +234,8 @@ TEST_F(ConsumerDeviceEvents, ClosingTheDeviceWhileTheCameraCallsBack) {
         if (round % 2 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ASSERT_EQ(CloseDevice(dev), GC_ERR_SUCCESS) << round;
         EXPECT_NE(AwaitOrDie(reader, "EventGetData on a device being closed"), GC_ERR_SUCCESS);
-        EXPECT_EQ(Failure(gentl.EventGetData(event, nullptr, nullptr, 0)).result, GC_ERR_INVALID_HANDLE);
+        EXPECT_EQ(Failure(gentl.EventGetData(event, nullptr, nullptr, 0)).result,
+                  GC_ERR_INVALID_HANDLE);
     }
     raising = false;
     raiser.join();

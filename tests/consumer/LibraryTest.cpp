@@ -49,7 +49,8 @@ TEST(ConsumerLoadedPath, NameAndPathAsLoadedThroughALink) {
     const std::string link = std::string(directory) + "/Linked.cti";
     ASSERT_EQ(symlink(KAVRIN_CTI_PATH, link.c_str()), 0);
     std::vector<std::string> environment{std::string(kLinkedCtiVariable) + "=" + link};
-    for (char** variable = environ; *variable != nullptr; ++variable) environment.emplace_back(*variable);
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        environment.emplace_back(*variable);
     std::vector<char*> envp;
     for (std::string& variable : environment) envp.push_back(variable.data());
     envp.push_back(nullptr);
@@ -79,21 +80,28 @@ TEST_F(ConsumerLibrary, ExportsRefuseBeforeInitAndOnHandlesThatAreNotTheirs) {
     // Stream exports name the device in their refusal.
     const Outcome badDev = Failed(GC_ERR_INVALID_HANDLE, "Invalid Device Handle");
     const std::vector<Export> exports = {
-        {"TLGetInfo", [&](void* h) { return gentl.TLGetInfo(h, TL_INFO_TLTYPE, &type, text, &size); }, badTL},
+        {"TLGetInfo",
+         [&](void* h) { return gentl.TLGetInfo(h, TL_INFO_TLTYPE, &type, text, &size); }, badTL},
         {"TLGetNumInterfaces", [&](void* h) { return gentl.TLGetNumInterfaces(h, &count); }, badTL},
         {"TLClose", [&](void* h) { return gentl.TLClose(h); }, badTL},
         {"IFGetNumDevices", [&](void* h) { return gentl.IFGetNumDevices(h, &count); }, badIF},
         {"IFClose", [&](void* h) { return gentl.IFClose(h); }, badIF},
         {"DevGetPort", [&](void* h) { return gentl.DevGetPort(h, &handle); }, badDev},
-        {"DevGetInfo", [&](void* h) { return gentl.DevGetInfo(h, DEVICE_INFO_ID, &type, text, &size); }, badDev},
-        {"DSGetInfo", [&](void* h) { return gentl.DSGetInfo(h, STREAM_INFO_ID, &type, text, &size); }, badDev},
+        {"DevGetInfo",
+         [&](void* h) { return gentl.DevGetInfo(h, DEVICE_INFO_ID, &type, text, &size); }, badDev},
+        {"DSGetInfo",
+         [&](void* h) { return gentl.DSGetInfo(h, STREAM_INFO_ID, &type, text, &size); }, badDev},
         {"DSStartAcquisition",
          [&](void* h) { return gentl.DSStartAcquisition(h, ACQ_START_FLAGS_DEFAULT, 1); }, badDev},
-        {"GCReadPort", [&](void* h) { return gentl.GCReadPort(h, 0, text, &size); }, NullHandleRefused()},
-        {"GCGetNumPortURLs", [&](void* h) { return gentl.GCGetNumPortURLs(h, &count); }, NullHandleRefused()},
+        {"GCReadPort", [&](void* h) { return gentl.GCReadPort(h, 0, text, &size); },
+         NullHandleRefused()},
+        {"GCGetNumPortURLs", [&](void* h) { return gentl.GCGetNumPortURLs(h, &count); },
+         NullHandleRefused()},
         {"GCRegisterEvent",
-         [&](void* h) { return gentl.GCRegisterEvent(h, EVENT_NEW_BUFFER, &handle); }, NullHandleRefused()},
-        {"EventGetData", [&](void* h) { return gentl.EventGetData(h, text, &size, 0); }, NullHandleRefused()},
+         [&](void* h) { return gentl.GCRegisterEvent(h, EVENT_NEW_BUFFER, &handle); },
+         NullHandleRefused()},
+        {"EventGetData", [&](void* h) { return gentl.EventGetData(h, text, &size, 0); },
+         NullHandleRefused()},
         {"EventKill", [&](void* h) { return gentl.EventKill(h); }, NullHandleRefused()},
     };
     ASSERT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
@@ -137,17 +145,23 @@ TEST_F(ConsumerLibrary, ExportsRefuseBeforeInitAndOnHandlesThatAreNotTheirs) {
 
 TEST_F(ConsumerLibrary, LibraryInformation) {
     const std::pair<TL_INFO_CMD, const char*> texts[] = {
-        {TL_INFO_ID, "KavrinTL40.cti"}, {TL_INFO_NAME, "KavrinTL40.cti"}, {TL_INFO_VENDOR, "KAVRIN"},
-        {TL_INFO_MODEL, "KavrinTL"}, {TL_INFO_VERSION, "1.0.0.0"}, {TL_INFO_TLTYPE, "Mixed"},
+        {TL_INFO_ID, "KavrinTL40.cti"},
+        {TL_INFO_NAME, "KavrinTL40.cti"},
+        {TL_INFO_VENDOR, "KAVRIN"},
+        {TL_INFO_MODEL, "KavrinTL"},
+        {TL_INFO_VERSION, "1.0.0.0"},
+        {TL_INFO_TLTYPE, "Mixed"},
         {TL_INFO_DISPLAYNAME, "JavrinTL for Kavrin cameras"}};
-    for (const auto& [command, expected] : texts) EXPECT_EQ(Text(GCInfo(command)), expected) << command;
+    for (const auto& [command, expected] : texts)
+        EXPECT_EQ(Text(GCInfo(command)), expected) << command;
 
     // The path names the very file that was loaded.
     const std::string path = Text(GCInfo(TL_INFO_PATHNAME));
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(path.front(), '/');
     EXPECT_EQ(path.substr(path.rfind('/') + 1), "KavrinTL40.cti");
-    struct stat reported {}, loaded {};
+    struct stat reported {
+    }, loaded{};
     ASSERT_EQ(stat(path.c_str(), &reported), 0) << path;
     ASSERT_EQ(stat(KAVRIN_CTI_PATH, &loaded), 0);
     EXPECT_EQ(reported.st_ino, loaded.st_ino);

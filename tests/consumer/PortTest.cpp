@@ -13,8 +13,9 @@ using ConsumerPort = ConsumerTest;
 
 // Why a text is not a well-formed XML document, or "" when it is, as libxml2 sees it.
 std::string XmlProblem(const std::string& xml) {
-    xmlDocPtr document = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "description.xml", nullptr,
-                                       XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlDocPtr document =
+        xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "description.xml", nullptr,
+                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (document == nullptr) {
         const xmlError* error = xmlGetLastError();
         return error != nullptr && error->message != nullptr ? error->message : "not well-formed";
@@ -37,10 +38,13 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
         {cam.tl, "TL0", "TLSystem", "TLPort", "1.0.0.0", "Mixed", "Local:TLRegs.xml;940;0", 0},
         {cam.iface, kGevInterface, "TLInterface", "InterfacePort", "1.0.0.0", "GEV",
          "Local:TevoldSimInterface.xml;1000;", 1},
-        {cam.dev, "TLDEV::KVR-GEV-1001", "TLDevice", "DevicePort", "1.0.0.0", "Mixed", "Local:TLDevRegs.xml;500;0", 0},
+        {cam.dev, "TLDEV::KVR-GEV-1001", "TLDevice", "DevicePort", "1.0.0.0", "Mixed",
+         "Local:TLDevRegs.xml;500;0", 0},
         {cam.port, kCam1001, "Device", "Device", "1.2", "Mixed", "Local:TevoldSimCamera.xml;", 1},
-        {ds, "DS0", "TLDataStream", "StreamPort", "1.0.0.0", "Mixed", "Local:TLDataStreamRegs.xml;200;0", 0},
-        {buffer, "Buffer0", "TLBuffer", "BufferPort", "1.0", "Mixed", "Local:TLBufferRegs.xml;100;0", 0},
+        {ds, "DS0", "TLDataStream", "StreamPort", "1.0.0.0", "Mixed",
+         "Local:TLDataStreamRegs.xml;200;0", 0},
+        {buffer, "Buffer0", "TLBuffer", "BufferPort", "1.0", "Mixed",
+         "Local:TLBufferRegs.xml;100;0", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.module);
@@ -54,9 +58,12 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
         EXPECT_EQ(Text(PortInfo(row.port, PORT_INFO_PORTNAME)), row.portName);
         EXPECT_EQ(Text(PortInfo(row.port, PORT_INFO_VERSION)), row.version);
         EXPECT_EQ(Text(PortInfo(row.port, PORT_INFO_TLTYPE)), row.tlType);
-        for (const auto& [command, expected] :
-             {std::pair{PORT_INFO_LITTLE_ENDIAN, true}, {PORT_INFO_BIG_ENDIAN, false}, {PORT_INFO_ACCESS_READ, true},
-              {PORT_INFO_ACCESS_WRITE, true}, {PORT_INFO_ACCESS_NA, false}, {PORT_INFO_ACCESS_NI, false}}) {
+        for (const auto& [command, expected] : {std::pair{PORT_INFO_LITTLE_ENDIAN, true},
+                                                {PORT_INFO_BIG_ENDIAN, false},
+                                                {PORT_INFO_ACCESS_READ, true},
+                                                {PORT_INFO_ACCESS_WRITE, true},
+                                                {PORT_INFO_ACCESS_NA, false},
+                                                {PORT_INFO_ACCESS_NI, false}}) {
             EXPECT_EQ(Flag(PortInfo(row.port, command)), expected) << command;
         }
         EXPECT_EQ(Failure(PortInfo(row.port, 13).result),
@@ -92,7 +99,8 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
     Sim::InjectFault({Sim::Operation::QueryDescriptionUrl, -1001, 1, kCam1001});
     char url[256] = {};
     size = sizeof url;
-    EXPECT_EQ(Failure(gentl.GCGetPortURL(cam.port, url, &size)), Failed(GC_ERR_INVALID_PARAMETER, "Buffer too small"));
+    EXPECT_EQ(Failure(gentl.GCGetPortURL(cam.port, url, &size)),
+              Failed(GC_ERR_INVALID_PARAMETER, "Buffer too small"));
 }
 
 // The interface's URL comes whole with its terminator into any buffer that holds both, and
@@ -111,7 +119,8 @@ TEST_F(ConsumerPort, InterfaceUrlFitsOrIsRefused) {
     for (const size_t enough : {url.size() + 1, size_t{5806}, size_t{65536}}) {
         std::vector<char> text(enough, 'x');
         size_t size = text.size();
-        ASSERT_EQ(gentl.GCGetPortURL(iface, text.data(), &size), GC_ERR_SUCCESS) << enough << ": " << LastErrorText();
+        ASSERT_EQ(gentl.GCGetPortURL(iface, text.data(), &size), GC_ERR_SUCCESS)
+            << enough << ": " << LastErrorText();
         EXPECT_EQ(size, url.size() + 1);
         EXPECT_EQ(std::string(text.data()), url);
     }
@@ -143,7 +152,8 @@ TEST_F(ConsumerPort, RegistersBehindTheRemoteAndInterfacePorts) {
     // The interface's registers pass through to the camera library in the same way.
     char text[32] = {};
     size = sizeof text;
-    ASSERT_EQ(gentl.GCReadPort(cam.iface, Sim::InterfaceRegister::kInterfaceId, text, &size), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.GCReadPort(cam.iface, Sim::InterfaceRegister::kInterfaceId, text, &size),
+              GC_ERR_SUCCESS);
     EXPECT_STREQ(text, "SimGEV0");
     Sim::InjectFault({Sim::Operation::InterfaceReadRegister, -1010, 1, "SimGEV0"});
     EXPECT_EQ(Failure(gentl.GCReadPort(cam.iface, 0xab, text, &size)),
@@ -158,8 +168,9 @@ TEST_F(ConsumerPort, RegistersBehindTheRemoteAndInterfacePorts) {
 TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
     const Camera cam = OpenCamera();
     ASSERT_TRUE(cam);
-    for (const auto& [port, fileName] : {std::pair<PORT_HANDLE, std::string>{cam.port, "TevoldSimCamera.xml"},
-                                         {cam.iface, "TevoldSimInterface.xml"}}) {
+    for (const auto& [port, fileName] :
+         {std::pair<PORT_HANDLE, std::string>{cam.port, "TevoldSimCamera.xml"},
+          {cam.iface, "TevoldSimInterface.xml"}}) {
         SCOPED_TRACE(fileName);
         uint32_t count = 0;
         ASSERT_EQ(gentl.GCGetNumPortURLs(port, &count), GC_ERR_SUCCESS);
@@ -169,23 +180,31 @@ TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
         char name[128] = {};
         unsigned long long address = 0;
         unsigned long long length = 0;
-        ASSERT_EQ(std::sscanf(url.c_str(), "Local:%127[^;];%llx;%llx", name, &address, &length), 3) << url;
+        ASSERT_EQ(std::sscanf(url.c_str(), "Local:%127[^;];%llx;%llx", name, &address, &length), 3)
+            << url;
         EXPECT_EQ(name, fileName);
-        EXPECT_EQ(Value<int32_t>(UrlInfo(port, 0, URL_INFO_SCHEME), INFO_DATATYPE_INT32), URL_SCHEME_LOCAL);
+        EXPECT_EQ(Value<int32_t>(UrlInfo(port, 0, URL_INFO_SCHEME), INFO_DATATYPE_INT32),
+                  URL_SCHEME_LOCAL);
         EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), fileName);
-        EXPECT_EQ(Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64), address);
-        EXPECT_EQ(Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64), length);
+        EXPECT_EQ(
+            Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64),
+            address);
+        EXPECT_EQ(Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64),
+                  length);
         EXPECT_EQ(UrlInfo(port, 1, URL_INFO_URL).result, GC_ERR_INVALID_INDEX);
 
         std::string xml(length, '\0');
         size_t size = xml.size();
-        ASSERT_EQ(gentl.GCReadPort(port, address, xml.data(), &size), GC_ERR_SUCCESS) << LastErrorText();
+        ASSERT_EQ(gentl.GCReadPort(port, address, xml.data(), &size), GC_ERR_SUCCESS)
+            << LastErrorText();
         EXPECT_EQ(size, xml.size());
-        while (!xml.empty() && (xml.back() == '\0' || std::isspace(static_cast<unsigned char>(xml.back())))) {
+        while (!xml.empty() &&
+               (xml.back() == '\0' || std::isspace(static_cast<unsigned char>(xml.back())))) {
             xml.pop_back();
         }
         EXPECT_EQ(XmlProblem(xml), "");
-        EXPECT_EQ(xml.rfind("</RegisterDescription>"), xml.size() - std::strlen("</RegisterDescription>"));
+        EXPECT_EQ(xml.rfind("</RegisterDescription>"),
+                  xml.size() - std::strlen("</RegisterDescription>"));
         if (port != cam.port) continue;
         // The camera's: where the simulator keeps it, its schema version, and its port connected
         // by the name the port reports. Its features are checked against the registers by aravis.
@@ -194,8 +213,10 @@ TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
         EXPECT_NE(xml.find("<Port Name=\"" + portName + "\""), std::string::npos) << portName;
         EXPECT_NE(url.find("?SchemaVersion=1.1.0"), std::string::npos) << url;
     }
-    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MAJOR), INFO_DATATYPE_INT32), 1);
-    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MINOR), INFO_DATATYPE_INT32), 1);
+    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MAJOR), INFO_DATATYPE_INT32),
+              1);
+    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MINOR), INFO_DATATYPE_INT32),
+              1);
     EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_VER_MAJOR).result, GC_ERR_NOT_AVAILABLE);
     EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_SHA1_HASH).result, GC_ERR_NOT_AVAILABLE);
     EXPECT_EQ(UrlInfo(cam.port, 0, 999).result, GC_ERR_INVALID_PARAMETER);

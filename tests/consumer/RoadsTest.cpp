@@ -13,15 +13,18 @@ using ConsumerRoads = ConsumerTest;
 TEST_F(ConsumerRoads, CautiousConsumerProbesLocksAndClosesOutOfOrder) {
     const TL_HANDLE tl = OpenSystem();
     std::vector<DEV_HANDLE> devices;
-    for (const auto& [interfaceId, deviceId] : {std::pair{kGevInterface, kCam1001}, std::pair{kU3vInterface, kCam2001},
-                                                std::pair{kGevInterface, kCam1002}}) {
+    for (const auto& [interfaceId, deviceId] :
+         {std::pair{kGevInterface, kCam1001}, std::pair{kU3vInterface, kCam2001},
+          std::pair{kGevInterface, kCam1002}}) {
         SCOPED_TRACE(deviceId);
         ASSERT_EQ(gentl.TLUpdateInterfaceList(tl, nullptr, 1000), GC_ERR_SUCCESS);
         IF_HANDLE iface = nullptr;
-        ASSERT_EQ(gentl.TLOpenInterface(tl, interfaceId, &iface), GC_ERR_SUCCESS) << LastErrorText();
+        ASSERT_EQ(gentl.TLOpenInterface(tl, interfaceId, &iface), GC_ERR_SUCCESS)
+            << LastErrorText();
         DEV_HANDLE dev = nullptr;
         GC_ERROR opened = GC_ERR_NOT_IMPLEMENTED;
-        for (const DEVICE_ACCESS_FLAGS access : {DEVICE_ACCESS_READONLY, DEVICE_ACCESS_CONTROL, DEVICE_ACCESS_EXCLUSIVE}) {
+        for (const DEVICE_ACCESS_FLAGS access :
+             {DEVICE_ACCESS_READONLY, DEVICE_ACCESS_CONTROL, DEVICE_ACCESS_EXCLUSIVE}) {
             opened = gentl.IFOpenDevice(iface, deviceId, access, &dev);
             if (opened != GC_ERR_NOT_IMPLEMENTED) break;
         }
@@ -38,7 +41,8 @@ TEST_F(ConsumerRoads, CautiousConsumerProbesLocksAndClosesOutOfOrder) {
     EVENT_HANDLE event = nullptr;
     ASSERT_EQ(gentl.GCRegisterEvent(ds, EVENT_NEW_BUFFER, &event), GC_ERR_SUCCESS);
     WriteRegister<uint32_t>(port, Reg::kTLParamsLocked, 1);
-    ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+              GC_ERR_SUCCESS);
     WriteRegister<uint32_t>(port, Reg::kAcquisitionStart, Sim::kCommandValue);
     for (int frame = 0; frame < 10; ++frame) {
         const Delivery delivery = NextBuffer(event, 3000);

@@ -33,32 +33,32 @@ template <class... Args>
 using StandardFunction = GC_ERROR(STANDARD_GC_CALLTYPE*)(Args...);
 
 // Every export the consumer takes, with its parameter types.
-#define STANDARD_CONSUMER_FUNCTIONS(X) \
-    X(GCInitLib, ) \
-    X(GCCloseLib, ) \
-    X(TLOpen, TL_HANDLE*) \
-    X(TLClose, TL_HANDLE) \
-    X(TLUpdateInterfaceList, TL_HANDLE, bool8_t*, uint64_t) \
-    X(TLGetInterfaceID, TL_HANDLE, uint32_t, char*, size_t*) \
-    X(TLOpenInterface, TL_HANDLE, const char*, IF_HANDLE*) \
-    X(IFClose, IF_HANDLE) \
-    X(IFUpdateDeviceList, IF_HANDLE, bool8_t*, uint64_t) \
-    X(IFGetDeviceID, IF_HANDLE, uint32_t, char*, size_t*) \
-    X(IFOpenDevice, IF_HANDLE, const char*, DEVICE_ACCESS_FLAGS, DEV_HANDLE*) \
-    X(DevClose, DEV_HANDLE) \
-    X(DevGetDataStreamID, DEV_HANDLE, uint32_t, char*, size_t*) \
-    X(DevOpenDataStream, DEV_HANDLE, const char*, DS_HANDLE*) \
-    X(DSClose, DS_HANDLE) \
-    X(DSGetInfo, DS_HANDLE, STREAM_INFO_CMD, INFO_DATATYPE*, void*, size_t*) \
-    X(DSAllocAndAnnounceBuffer, DS_HANDLE, size_t, void*, BUFFER_HANDLE*) \
-    X(DSQueueBuffer, DS_HANDLE, BUFFER_HANDLE) \
-    X(DSRevokeBuffer, DS_HANDLE, BUFFER_HANDLE, void**, void**) \
-    X(DSFlushQueue, DS_HANDLE, ACQ_QUEUE_TYPE) \
-    X(DSStartAcquisition, DS_HANDLE, ACQ_START_FLAGS, uint64_t) \
-    X(DSStopAcquisition, DS_HANDLE, ACQ_STOP_FLAGS) \
+#define STANDARD_CONSUMER_FUNCTIONS(X)                                                            \
+    X(GCInitLib, )                                                                                \
+    X(GCCloseLib, )                                                                               \
+    X(TLOpen, TL_HANDLE*)                                                                         \
+    X(TLClose, TL_HANDLE)                                                                         \
+    X(TLUpdateInterfaceList, TL_HANDLE, bool8_t*, uint64_t)                                       \
+    X(TLGetInterfaceID, TL_HANDLE, uint32_t, char*, size_t*)                                      \
+    X(TLOpenInterface, TL_HANDLE, const char*, IF_HANDLE*)                                        \
+    X(IFClose, IF_HANDLE)                                                                         \
+    X(IFUpdateDeviceList, IF_HANDLE, bool8_t*, uint64_t)                                          \
+    X(IFGetDeviceID, IF_HANDLE, uint32_t, char*, size_t*)                                         \
+    X(IFOpenDevice, IF_HANDLE, const char*, DEVICE_ACCESS_FLAGS, DEV_HANDLE*)                     \
+    X(DevClose, DEV_HANDLE)                                                                       \
+    X(DevGetDataStreamID, DEV_HANDLE, uint32_t, char*, size_t*)                                   \
+    X(DevOpenDataStream, DEV_HANDLE, const char*, DS_HANDLE*)                                     \
+    X(DSClose, DS_HANDLE)                                                                         \
+    X(DSGetInfo, DS_HANDLE, STREAM_INFO_CMD, INFO_DATATYPE*, void*, size_t*)                      \
+    X(DSAllocAndAnnounceBuffer, DS_HANDLE, size_t, void*, BUFFER_HANDLE*)                         \
+    X(DSQueueBuffer, DS_HANDLE, BUFFER_HANDLE)                                                    \
+    X(DSRevokeBuffer, DS_HANDLE, BUFFER_HANDLE, void**, void**)                                   \
+    X(DSFlushQueue, DS_HANDLE, ACQ_QUEUE_TYPE)                                                    \
+    X(DSStartAcquisition, DS_HANDLE, ACQ_START_FLAGS, uint64_t)                                   \
+    X(DSStopAcquisition, DS_HANDLE, ACQ_STOP_FLAGS)                                               \
     X(DSGetBufferInfo, DS_HANDLE, BUFFER_HANDLE, BUFFER_INFO_CMD, INFO_DATATYPE*, void*, size_t*) \
-    X(GCRegisterEvent, EVENTSRC_HANDLE, EVENT_TYPE, EVENT_HANDLE*) \
-    X(GCUnregisterEvent, EVENTSRC_HANDLE, EVENT_TYPE) \
+    X(GCRegisterEvent, EVENTSRC_HANDLE, EVENT_TYPE, EVENT_HANDLE*)                                \
+    X(GCUnregisterEvent, EVENTSRC_HANDLE, EVENT_TYPE)                                             \
     X(EventGetData, EVENT_HANDLE, void*, size_t*, uint64_t)
 
 struct StandardConsumer {
@@ -68,8 +68,8 @@ struct StandardConsumer {
 };
 
 // Our header declares every one of them with the standard call type.
-#define KAVRIN_SAME_CALL_TYPE(name, ...)                                                             \
-    static_assert(std::is_same_v<decltype(&GenTL::name), decltype(StandardConsumer::name)>,      \
+#define KAVRIN_SAME_CALL_TYPE(name, ...)                                                    \
+    static_assert(std::is_same_v<decltype(&GenTL::name), decltype(StandardConsumer::name)>, \
                   #name " must have the standard call type");
 STANDARD_CONSUMER_FUNCTIONS(KAVRIN_SAME_CALL_TYPE)
 #undef KAVRIN_SAME_CALL_TYPE
@@ -101,7 +101,8 @@ void* CallBufferInfoRepeatedly(void* argument) {
         size_t value = 0;
         size_t size = sizeof value;
         INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
-        if (calls.getBufferInfo(calls.stream, calls.buffer, BUFFER_INFO_SIZE, &type, &value, &size) == GC_ERR_SUCCESS)
+        if (calls.getBufferInfo(calls.stream, calls.buffer, BUFFER_INFO_SIZE, &type, &value,
+                                &size) == GC_ERR_SUCCESS)
             ++calls.succeeded;
     }
     return nullptr;
@@ -130,7 +131,7 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
     void* const library = dlopen(KAVRIN_CTI_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
     StandardConsumer gentl{};
-#define KAVRIN_RESOLVE(name, ...)                                             \
+#define KAVRIN_RESOLVE(name, ...)                                               \
     gentl.name = reinterpret_cast<decltype(gentl.name)>(dlsym(library, #name)); \
     ASSERT_NE(gentl.name, nullptr) << #name;
     STANDARD_CONSUMER_FUNCTIONS(KAVRIN_RESOLVE)
@@ -142,15 +143,17 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
     bool8_t changed = false;
     ASSERT_EQ(gentl.TLUpdateInterfaceList(tl, &changed, 1000), GC_ERR_SUCCESS);
     IF_HANDLE iface = nullptr;
-    ASSERT_EQ(gentl.TLOpenInterface(tl, FirstId(gentl.TLGetInterfaceID, tl).c_str(), &iface), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.TLOpenInterface(tl, FirstId(gentl.TLGetInterfaceID, tl).c_str(), &iface),
+              GC_ERR_SUCCESS);
     ASSERT_EQ(gentl.IFUpdateDeviceList(iface, &changed, 1000), GC_ERR_SUCCESS);
     DEV_HANDLE device = nullptr;
-    ASSERT_EQ(gentl.IFOpenDevice(iface, FirstId(gentl.IFGetDeviceID, iface).c_str(), DEVICE_ACCESS_CONTROL,
-                                 &device),
+    ASSERT_EQ(gentl.IFOpenDevice(iface, FirstId(gentl.IFGetDeviceID, iface).c_str(),
+                                 DEVICE_ACCESS_CONTROL, &device),
               GC_ERR_SUCCESS);
     DS_HANDLE stream = nullptr;
-    ASSERT_EQ(gentl.DevOpenDataStream(device, FirstId(gentl.DevGetDataStreamID, device).c_str(), &stream),
-              GC_ERR_SUCCESS);
+    ASSERT_EQ(
+        gentl.DevOpenDataStream(device, FirstId(gentl.DevGetDataStreamID, device).c_str(), &stream),
+        GC_ERR_SUCCESS);
 
     // The camera library's payload size (stream command 1001) is 64-bit on every target.
     uint64_t payloadSize = 0;
@@ -164,19 +167,22 @@ TEST(StandardCallConsumer, OpensACameraAndStreamsHundredFrames) {
     std::vector<BUFFER_HANDLE> buffers(kBuffers);
     std::vector<int> tags(kBuffers);
     for (size_t i = 0; i < kBuffers; ++i) {
-        ASSERT_EQ(gentl.DSAllocAndAnnounceBuffer(stream, payload, &tags[i], &buffers[i]), GC_ERR_SUCCESS);
+        ASSERT_EQ(gentl.DSAllocAndAnnounceBuffer(stream, payload, &tags[i], &buffers[i]),
+                  GC_ERR_SUCCESS);
         ASSERT_EQ(gentl.DSQueueBuffer(stream, buffers[i]), GC_ERR_SUCCESS);
     }
     EXPECT_EQ(SucceededOnSmallStack({gentl.DSGetBufferInfo, stream, buffers[0]}), kStackCalls);
 
     EVENT_HANDLE newBuffer = nullptr;
     ASSERT_EQ(gentl.GCRegisterEvent(stream, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
-    ASSERT_EQ(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.DSStartAcquisition(stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+              GC_ERR_SUCCESS);
 
     for (uint64_t frame = 0; frame < kFrames; ++frame) {
         EVENT_NEW_BUFFER_DATA data{};
         size = sizeof data;
-        ASSERT_EQ(gentl.EventGetData(newBuffer, &data, &size, kWaitMs), GC_ERR_SUCCESS) << "frame " << frame;
+        ASSERT_EQ(gentl.EventGetData(newBuffer, &data, &size, kWaitMs), GC_ERR_SUCCESS)
+            << "frame " << frame;
         ASSERT_EQ(size, 2 * sizeof(void*));
         const auto found = std::find(buffers.begin(), buffers.end(), data.BufferHandle);
         ASSERT_NE(found, buffers.end()) << "frame " << frame;

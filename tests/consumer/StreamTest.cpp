@@ -12,18 +12,20 @@ TEST_F(ConsumerStream, StreamInformationWithItsTypesAndSizes) {
     EXPECT_EQ(Text(DSInfo(ds, STREAM_INFO_TLTYPE)), "Mixed");
     EXPECT_FALSE(Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)));
     EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), 0);
-    for (const STREAM_INFO_CMD command : {STREAM_INFO_NUM_DELIVERED, STREAM_INFO_NUM_UNDERRUN,
-                                          STREAM_INFO_DEFINES_PAYLOADSIZE}) {
+    for (const STREAM_INFO_CMD command :
+         {STREAM_INFO_NUM_DELIVERED, STREAM_INFO_NUM_UNDERRUN, STREAM_INFO_DEFINES_PAYLOADSIZE}) {
         EXPECT_EQ(Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64), 0u) << command;
     }
-    for (const STREAM_INFO_CMD command : {STREAM_INFO_NUM_ANNOUNCED, STREAM_INFO_NUM_QUEUED,
-                                          STREAM_INFO_NUM_AWAIT_DELIVERY}) {
+    for (const STREAM_INFO_CMD command :
+         {STREAM_INFO_NUM_ANNOUNCED, STREAM_INFO_NUM_QUEUED, STREAM_INFO_NUM_AWAIT_DELIVERY}) {
         EXPECT_EQ(StreamCount(ds, command), 0u) << command;
     }
-    const STREAM_INFO_CMD refusedCommands[] = {STREAM_INFO_PAYLOAD_SIZE, STREAM_INFO_BUF_ANNOUNCE_MIN, 1000, -1};
+    const STREAM_INFO_CMD refusedCommands[] = {STREAM_INFO_PAYLOAD_SIZE,
+                                               STREAM_INFO_BUF_ANNOUNCE_MIN, 1000, -1};
     for (const STREAM_INFO_CMD refused : refusedCommands) {
         EXPECT_EQ(Failure(DSInfo(ds, refused).result),
-                  Failed(GC_ERR_INVALID_PARAMETER, "Invalid stream info command " + std::to_string(refused)));
+                  Failed(GC_ERR_INVALID_PARAMETER,
+                         "Invalid stream info command " + std::to_string(refused)));
     }
 
     // The custom commands (payload, pixel format, width, height) follow the camera's settings.
@@ -33,36 +35,42 @@ TEST_F(ConsumerStream, StreamInformationWithItsTypesAndSizes) {
                                      Value<uint32_t>(DSInfo(ds, 1003), INFO_DATATYPE_UINT32),
                                      Value<uint32_t>(DSInfo(ds, 1004), INFO_DATATYPE_UINT32)};
     };
-    EXPECT_EQ(custom(), (std::vector<uint64_t>{Sim::kDefaultWidth * Sim::kDefaultHeight, Sim::PixelFormat::kMono8,
-                                                Sim::kDefaultWidth, Sim::kDefaultHeight}));
+    EXPECT_EQ(custom(), (std::vector<uint64_t>{Sim::kDefaultWidth * Sim::kDefaultHeight,
+                                               Sim::PixelFormat::kMono8, Sim::kDefaultWidth,
+                                               Sim::kDefaultHeight}));
     WriteRegister<uint32_t>(cam.port, Reg::kWidth, 320);
     WriteRegister<uint32_t>(cam.port, Reg::kPixelFormat, Sim::PixelFormat::kRGB8);
-    EXPECT_EQ(custom(), (std::vector<uint64_t>{320u * Sim::kDefaultHeight * 3, Sim::PixelFormat::kRGB8, 320u,
-                                                Sim::kDefaultHeight}));
+    EXPECT_EQ(custom(),
+              (std::vector<uint64_t>{320u * Sim::kDefaultHeight * 3, Sim::PixelFormat::kRGB8, 320u,
+                                     Sim::kDefaultHeight}));
 }
 
 TEST_F(ConsumerStream, AnnounceQueueAndRevoke) {
     std::vector<unsigned char> memory(4096);
     int userTag = 0;
     BUFFER_HANDLE own = nullptr;
-    ASSERT_EQ(gentl.DSAnnounceBuffer(ds, memory.data(), memory.size(), &userTag, &own), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.DSAnnounceBuffer(ds, memory.data(), memory.size(), &userTag, &own),
+              GC_ERR_SUCCESS);
     const BUFFER_HANDLE allocated = Alloc(ds, 1024, reinterpret_cast<void*>(0x42));
     ASSERT_NE(allocated, nullptr);
     EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_ANNOUNCED), 2u);
     EXPECT_EQ(Value<void*>(BufInfo(ds, own, BUFFER_INFO_BASE), INFO_DATATYPE_PTR), memory.data());
-    EXPECT_EQ(Value<size_t>(BufInfo(ds, own, BUFFER_INFO_SIZE), INFO_DATATYPE_SIZET), memory.size());
+    EXPECT_EQ(Value<size_t>(BufInfo(ds, own, BUFFER_INFO_SIZE), INFO_DATATYPE_SIZET),
+              memory.size());
     EXPECT_EQ(Value<void*>(BufInfo(ds, own, BUFFER_INFO_USER_PTR), INFO_DATATYPE_PTR), &userTag);
     void* const base = Value<void*>(BufInfo(ds, allocated, BUFFER_INFO_BASE), INFO_DATATYPE_PTR);
     ASSERT_NE(base, nullptr);
     EXPECT_EQ(Value<size_t>(BufInfo(ds, allocated, BUFFER_INFO_SIZE), INFO_DATATYPE_SIZET), 1024u);
     std::memset(base, 0xEE, 1024);  // the library's memory is the application's to write
     EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(ds, 64, nullptr, nullptr), GC_ERR_INVALID_PARAMETER);
-    EXPECT_EQ(gentl.DSAnnounceBuffer(ds, memory.data(), memory.size(), nullptr, nullptr), GC_ERR_INVALID_PARAMETER);
+    EXPECT_EQ(gentl.DSAnnounceBuffer(ds, memory.data(), memory.size(), nullptr, nullptr),
+              GC_ERR_INVALID_PARAMETER);
 
     BUFFER_HANDLE found = nullptr;
     ASSERT_EQ(gentl.DSGetBufferID(ds, 1, &found), GC_ERR_SUCCESS);
     EXPECT_EQ(found, allocated);
-    EXPECT_EQ(Failure(gentl.DSGetBufferID(ds, 2, &found)), Failed(GC_ERR_INVALID_ID, "Invalid Buffer Index 2"));
+    EXPECT_EQ(Failure(gentl.DSGetBufferID(ds, 2, &found)),
+              Failed(GC_ERR_INVALID_ID, "Invalid Buffer Index 2"));
     EXPECT_EQ(gentl.DSGetBufferID(ds, 0, nullptr), GC_ERR_INVALID_PARAMETER);
 
     // Handles that are not buffers of this stream are refused.
@@ -75,7 +83,8 @@ TEST_F(ConsumerStream, AnnounceQueueAndRevoke) {
     const BUFFER_HANDLE foreign = AllocAndQueue(otherDs, 1, 64)[0];
     for (const BUFFER_HANDLE stranger : {foreign, ds, BUFFER_HANDLE{}, kGarbage}) {
         EXPECT_EQ(gentl.DSQueueBuffer(ds, stranger), GC_ERR_INVALID_HANDLE) << stranger;
-        EXPECT_EQ(BufInfo(ds, stranger, BUFFER_INFO_SIZE).result, GC_ERR_INVALID_HANDLE) << stranger;
+        EXPECT_EQ(BufInfo(ds, stranger, BUFFER_INFO_SIZE).result, GC_ERR_INVALID_HANDLE)
+            << stranger;
     }
     EXPECT_EQ(gentl.DSRevokeBuffer(ds, foreign, nullptr, nullptr), GC_ERR_INVALID_HANDLE);
     EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_QUEUED), 1u);
@@ -92,7 +101,8 @@ TEST_F(ConsumerStream, AnnounceQueueAndRevoke) {
     EXPECT_EQ(gentl.DSRevokeBuffer(ds, own, nullptr, nullptr), GC_ERR_INVALID_HANDLE);
     EXPECT_EQ(BufInfo(ds, own, BUFFER_INFO_SIZE).result, GC_ERR_INVALID_HANDLE);
     // A queued buffer stays until the queues let it go.
-    EXPECT_EQ(Failure(gentl.DSRevokeBuffer(ds, allocated, nullptr, nullptr)), Failed(GC_ERR_ERROR, "Buffer queued"));
+    EXPECT_EQ(Failure(gentl.DSRevokeBuffer(ds, allocated, nullptr, nullptr)),
+              Failed(GC_ERR_ERROR, "Buffer queued"));
     ASSERT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     EXPECT_EQ(gentl.DSRevokeBuffer(ds, allocated, nullptr, nullptr), GC_ERR_SUCCESS);
     EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_ANNOUNCED), 0u);
@@ -103,7 +113,8 @@ TEST_F(ConsumerStream, AnnounceQueueAndRevoke) {
 // the new-buffer event's own answers reach them through the C interface.
 TEST_F(ConsumerStream, FlushesAndTheNewBufferEvent) {
     std::vector<BUFFER_HANDLE> buffers;
-    for (int i = 0; i < 3; ++i) buffers.push_back(Alloc(ds, 64, reinterpret_cast<void*>(0x100 + i)));
+    for (int i = 0; i < 3; ++i)
+        buffers.push_back(Alloc(ds, 64, reinterpret_cast<void*>(0x100 + i)));
     for (const BUFFER_HANDLE b : buffers) ASSERT_EQ(gentl.DSQueueBuffer(ds, b), GC_ERR_SUCCESS);
     EXPECT_EQ(Failure(NextBuffer(newBuffer, 0).result), Failed(GC_ERR_TIMEOUT, "Timeout"));
 
@@ -145,8 +156,9 @@ TEST_F(ConsumerStream, BufferThatWasNeverFilledAndWhatIsNotOffered) {
     const BUFFER_HANDLE buffer = Alloc(ds, PayloadSize(ds));
     EXPECT_EQ(Value<size_t>(BufInfo(ds, buffer, BUFFER_INFO_SIZE_FILLED), INFO_DATATYPE_SIZET), 0u);
     EXPECT_TRUE(Flag(BufInfo(ds, buffer, BUFFER_INFO_IS_INCOMPLETE)));
-    for (const BUFFER_INFO_CMD command : {BUFFER_INFO_IMAGEPRESENT, BUFFER_INFO_NEW_DATA, BUFFER_INFO_IS_QUEUED,
-                                          BUFFER_INFO_IS_ACQUIRING, BUFFER_INFO_CONTAINS_CHUNKDATA}) {
+    for (const BUFFER_INFO_CMD command :
+         {BUFFER_INFO_IMAGEPRESENT, BUFFER_INFO_NEW_DATA, BUFFER_INFO_IS_QUEUED,
+          BUFFER_INFO_IS_ACQUIRING, BUFFER_INFO_CONTAINS_CHUNKDATA}) {
         EXPECT_FALSE(Flag(BufInfo(ds, buffer, command))) << command;
     }
     EXPECT_EQ(Text(BufInfo(ds, buffer, BUFFER_INFO_TLTYPE)), "Mixed");
@@ -165,17 +177,26 @@ TEST_F(ConsumerStream, BufferThatWasNeverFilledAndWhatIsNotOffered) {
     PORT_REGISTER_STACK_ENTRY entry{Reg::kWidth, &value, sizeof value};
     size_t entries = 1;
     const std::pair<const char*, std::function<GC_ERROR()>> notOffered[] = {
-        {"DSGetBufferChunkData", [&] { return gentl.DSGetBufferChunkData(ds, buffer, &chunk, &chunks); }},
+        {"DSGetBufferChunkData",
+         [&] { return gentl.DSGetBufferChunkData(ds, buffer, &chunk, &chunks); }},
         {"DSGetNumBufferParts", [&] { return gentl.DSGetNumBufferParts(ds, buffer, &count); }},
         {"DSGetBufferPartInfo",
-         [&] { return gentl.DSGetBufferPartInfo(ds, buffer, 0, BUFFER_PART_INFO_BASE, &type, &value, &size); }},
+         [&] {
+             return gentl.DSGetBufferPartInfo(ds, buffer, 0, BUFFER_PART_INFO_BASE, &type, &value,
+                                              &size);
+         }},
         {"DSGetNumFlows", [&] { return gentl.DSGetNumFlows(ds, &count); }},
-        {"DSGetNumBufferSegments", [&] { return gentl.DSGetNumBufferSegments(ds, buffer, &count); }},
-        {"DSGetBufferInfoStacked", [&] { return gentl.DSGetBufferInfoStacked(ds, buffer, &stacked, 1); }},
+        {"DSGetNumBufferSegments",
+         [&] { return gentl.DSGetNumBufferSegments(ds, buffer, &count); }},
+        {"DSGetBufferInfoStacked",
+         [&] { return gentl.DSGetBufferInfoStacked(ds, buffer, &stacked, 1); }},
         {"GCReadPortStacked", [&] { return gentl.GCReadPortStacked(cam.port, &entry, &entries); }},
-        {"GCWritePortStacked", [&] { return gentl.GCWritePortStacked(cam.port, &entry, &entries); }},
+        {"GCWritePortStacked",
+         [&] { return gentl.GCWritePortStacked(cam.port, &entry, &entries); }},
         {"DSAnnounceCompositeBuffer",
-         [&] { return gentl.DSAnnounceCompositeBuffer(ds, 1, &segment, &size, nullptr, &composite); }},
+         [&] {
+             return gentl.DSAnnounceCompositeBuffer(ds, 1, &segment, &size, nullptr, &composite);
+         }},
     };
     for (const auto& [name, call] : notOffered) EXPECT_EQ(call(), GC_ERR_NOT_IMPLEMENTED) << name;
 }

@@ -29,7 +29,8 @@ TEST_F(ConsumerSystem, InterfaceListFollowsTheHardwareOnUpdate) {
     EXPECT_EQ(InterfaceIds(tl).size(), 2u);
     ASSERT_EQ(gentl.TLUpdateInterfaceList(tl, &changed, 100), GC_ERR_SUCCESS);
     EXPECT_TRUE(changed);
-    EXPECT_EQ(InterfaceIds(tl), (std::vector<std::string>{kGevInterface, kU3vInterface, "CXP::SimCXP9"}));
+    EXPECT_EQ(InterfaceIds(tl),
+              (std::vector<std::string>{kGevInterface, kU3vInterface, "CXP::SimCXP9"}));
     EXPECT_EQ(Text(InterfaceInfoOfTL(tl, "CXP::SimCXP9", INTERFACE_INFO_TLTYPE)), "CXP");
 
     // An interface that vanishes leaves the list; one already opened on it stays usable.
@@ -56,7 +57,8 @@ TEST_F(ConsumerSystem, InterfaceInformationAndOpeningByIdOrName) {
 
     // The system and the open interface answer alike.
     const std::tuple<IF_HANDLE, const char*, const char*, const char*> interfaces[] = {
-        {byId, kGevInterface, "Interface(SimGEV0)", "GEV"}, {byName, kU3vInterface, "Interface(SimU3V0)", "U3V"}};
+        {byId, kGevInterface, "Interface(SimGEV0)", "GEV"},
+        {byName, kU3vInterface, "Interface(SimU3V0)", "U3V"}};
     for (const auto& [iface, id, displayName, tlType] : interfaces) {
         EXPECT_EQ(Text(IFInfo(iface, INTERFACE_INFO_ID)), id);
         EXPECT_EQ(Text(IFInfo(iface, INTERFACE_INFO_DISPLAYNAME)), displayName);
@@ -76,7 +78,8 @@ TEST_F(ConsumerSystem, InterfaceInformationAndOpeningByIdOrName) {
         EXPECT_EQ(Failure(gentl.TLOpenInterface(tl, name, &none)),
                   Failed(GC_ERR_INVALID_ID, std::string("Invalid interface name ") + name));
     }
-    EXPECT_EQ(Failure(gentl.TLOpenInterface(tl, "", &none)), Failed(GC_ERR_ERROR, "Invalid Device Name"));
+    EXPECT_EQ(Failure(gentl.TLOpenInterface(tl, "", &none)),
+              Failed(GC_ERR_ERROR, "Invalid Device Name"));
     EXPECT_EQ(gentl.TLOpenInterface(tl, kGevInterface, nullptr), GC_ERR_INVALID_PARAMETER);
     EXPECT_EQ(gentl.TLOpenInterface(tl, nullptr, &none), GC_ERR_INVALID_PARAMETER);
     EXPECT_EQ(none, nullptr);
@@ -87,10 +90,12 @@ TEST_F(ConsumerSystem, SystemInformation) {
     EXPECT_EQ(Text(TLInfo(tl, TL_INFO_DISPLAYNAME)), "Kavrin GenTL");
     EXPECT_EQ(Text(TLInfo(tl, TL_INFO_NAME)), "KavrinTL40.cti");
     EXPECT_EQ(Text(TLInfo(tl, TL_INFO_TLTYPE)), "Mixed");
-    EXPECT_EQ(Failure(TLInfo(tl, 8).result), Failed(GC_ERR_INVALID_PARAMETER, "Invalid TL info command 8"));
+    EXPECT_EQ(Failure(TLInfo(tl, 8).result),
+              Failed(GC_ERR_INVALID_PARAMETER, "Invalid TL info command 8"));
     // The library's own texts come whatever the handle; the system's do not.
     EXPECT_EQ(Text(TLInfo(nullptr, TL_INFO_VENDOR)), "KAVRIN");
-    EXPECT_EQ(Failure(TLInfo(nullptr, TL_INFO_TLTYPE).result), Failed(GC_ERR_INVALID_HANDLE, " Invalid TL handle"));
+    EXPECT_EQ(Failure(TLInfo(nullptr, TL_INFO_TLTYPE).result),
+              Failed(GC_ERR_INVALID_HANDLE, " Invalid TL handle"));
     EXPECT_EQ(gentl.TLOpen(nullptr), GC_ERR_INVALID_PARAMETER);
 }
 

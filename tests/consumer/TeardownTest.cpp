@@ -47,7 +47,8 @@ TEST_F(ConsumerTeardown, AStaleHandleNeverReachesTheNextObject) {
         EXPECT_NE(ds, old);
         BUFFER_HANDLE refused = nullptr;
         EXPECT_EQ(gentl.DSClose(old), GC_ERR_INVALID_HANDLE);
-        EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(old, 64, nullptr, &refused), GC_ERR_INVALID_HANDLE);
+        EXPECT_EQ(gentl.DSAllocAndAnnounceBuffer(old, 64, nullptr, &refused),
+                  GC_ERR_INVALID_HANDLE);
         EXPECT_EQ(gentl.DSRevokeBuffer(old, oldBuffer, nullptr, nullptr), GC_ERR_INVALID_HANDLE);
         const BUFFER_HANDLE fresh = Alloc(ds, 64);
         EXPECT_NE(fresh, oldBuffer);
@@ -61,7 +62,8 @@ TEST_F(ConsumerTeardown, AStaleHandleNeverReachesTheNextObject) {
     const DEV_HANDLE second = OpenDevice(cam.iface, kCam1002);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(first, second);
-    EXPECT_EQ(Failure(DevInfo(first, DEVICE_INFO_ID).result), Failed(GC_ERR_INVALID_HANDLE, "Invalid Device Handle"));
+    EXPECT_EQ(Failure(DevInfo(first, DEVICE_INFO_ID).result),
+              Failed(GC_ERR_INVALID_HANDLE, "Invalid Device Handle"));
     EXPECT_EQ(Text(DevInfo(second, DEVICE_INFO_ID)), kCam1002);
 }
 
@@ -79,7 +81,8 @@ TEST_F(ConsumerTeardown, SystemCloseThenCloseLibWithEverythingOpen) {
     ASSERT_TRUE(other);
     const DS_HANDLE otherDs = OpenStream(other.dev);
     AllocAndQueue(otherDs, 2, PayloadSize(otherDs));
-    ASSERT_EQ(gentl.DSStartAcquisition(otherDs, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.DSStartAcquisition(otherDs, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+              GC_ERR_SUCCESS);
     const EVENT_HANDLE otherError = RegisterEvent(other.dev, EVENT_ERROR);
     auto otherWaiter = WaitOnThread(otherError);
     TL_HANDLE emptySystem = nullptr;
@@ -103,12 +106,14 @@ TEST_F(ConsumerTeardown, SystemCloseThenCloseLibWithEverythingOpen) {
     EXPECT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
     TL_HANDLE closed = nullptr;
     EXPECT_EQ(gentl.TLOpen(&closed), GC_ERR_NOT_INITIALIZED);
-    EXPECT_EQ(AwaitOrDie(otherWaiter, "EventGetData on the other device's error event"), GC_ERR_ABORT);
+    EXPECT_EQ(AwaitOrDie(otherWaiter, "EventGetData on the other device's error event"),
+              GC_ERR_ABORT);
     EXPECT_FALSE(Sim::GetCameraStatus(kCam2001).acquiring);
     EXPECT_FALSE(Sim::GetCameraStatus(kCam2001).connected);
 
     ASSERT_EQ(gentl.GCInitLib(), GC_ERR_SUCCESS);
-    for (void* handle : {other.tl, other.iface, other.dev, other.port, otherDs, otherError, emptySystem})
+    for (void* handle :
+         {other.tl, other.iface, other.dev, other.port, otherDs, otherError, emptySystem})
         ExpectDead(handle);
     ExpectCameraOpensAgain();
 }
@@ -154,7 +159,8 @@ TEST_F(ConsumerTeardown, DeviceCloseWithAnAcquiringStreamWakesItsWaiterAndReleas
     const auto log = Sim::CallLog(kCam1001);
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(std::vector<Sim::CameraCall>(log.end() - 3, log.end()),
-              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream, Sim::CameraCall::QueryPrepareClose,
+              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream,
+                                            Sim::CameraCall::QueryPrepareClose,
                                             Sim::CameraCall::CloseDevice}));
 
     for (void* handle : {cam.dev, cam.port, ds, buffers[0], newBuffer}) ExpectDead(handle);

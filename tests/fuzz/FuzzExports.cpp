@@ -27,10 +27,14 @@ public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Done() const { return offset_ >= size_; }
     uint8_t Byte() { return offset_ < size_ ? data_[offset_++] : 0; }
-    uint32_t U32() { return Byte() | uint32_t{Byte()} << 8 | uint32_t{Byte()} << 16 | uint32_t{Byte()} << 24; }
+    uint32_t U32() {
+        return Byte() | uint32_t{Byte()} << 8 | uint32_t{Byte()} << 16 | uint32_t{Byte()} << 24;
+    }
     uint64_t U64() { return U32() | uint64_t{U32()} << 32; }
     template <class T>
-    const T& Choose(const std::vector<T>& values) { return values[Byte() % values.size()]; }
+    const T& Choose(const std::vector<T>& values) {
+        return values[Byte() % values.size()];
+    }
 
 private:
     const uint8_t* data_;
@@ -55,14 +59,19 @@ public:
 private:
     void* Handle() {
         switch (in_.Byte() % 8) {
-            case 0: return nullptr;
-            case 1: return reinterpret_cast<void*>(static_cast<uintptr_t>(in_.U64()));
-            case 2: return scratch_.data();
+            case 0:
+                return nullptr;
+            case 1:
+                return reinterpret_cast<void*>(static_cast<uintptr_t>(in_.U64()));
+            case 2:
+                return scratch_.data();
             case 3: {
                 void* known = pool_[in_.Byte() % kPoolSize];
-                return reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(known) + (in_.Byte() % 3) - 1);
+                return reinterpret_cast<void*>(reinterpret_cast<uintptr_t>(known) +
+                                               (in_.Byte() % 3) - 1);
             }
-            default: return pool_[in_.Byte() % kPoolSize];
+            default:
+                return pool_[in_.Byte() % kPoolSize];
         }
     }
 
@@ -84,10 +93,20 @@ private:
         return pick % 2 == 0 ? pick % 48 : 1000 + pick % 6;
     }
     const char* Text() {
-        static const std::vector<const char*> texts = {
-            "SimGEV0",        "GEV::SimGEV0", "simu3v0",   "KVR-GEV-1001", "KVR-GEV-1002", "KVR-U3V-2001",
-            "SN->KS1001",     "USERNAME->",   "::",        "",             "DS0",          "DS1",
-            "GEV::KVR-GEV-1001::x", nullptr};
+        static const std::vector<const char*> texts = {"SimGEV0",
+                                                       "GEV::SimGEV0",
+                                                       "simu3v0",
+                                                       "KVR-GEV-1001",
+                                                       "KVR-GEV-1002",
+                                                       "KVR-U3V-2001",
+                                                       "SN->KS1001",
+                                                       "USERNAME->",
+                                                       "::",
+                                                       "",
+                                                       "DS0",
+                                                       "DS1",
+                                                       "GEV::KVR-GEV-1001::x",
+                                                       nullptr};
         return in_.Choose(texts);
     }
     uint64_t Timeout() { return in_.Byte() % 4; }
@@ -96,7 +115,8 @@ private:
         if (in_.Byte() % 3 == 0) return Sim::ClearFaults();
         Sim::Fault fault;
         fault.operation = static_cast<Sim::Operation>(in_.Byte() % 12);
-        static const std::vector<Tevold::CamResult> results = {-1001, -1002, -1005, -1010, -1011, -1014, 0};
+        static const std::vector<Tevold::CamResult> results = {-1001, -1002, -1005, -1010,
+                                                               -1011, -1014, 0};
         fault.result = in_.Choose(results);
         fault.times = in_.Byte() % 4 == 0 ? Sim::kUntilCleared : 1 + in_.Byte() % 3;
         Sim::InjectFault(fault);
@@ -107,59 +127,130 @@ private:
         bool8_t changed = 0;
         uint32_t count = 0;
         switch (in_.Byte() % 44) {
-            case 0: GCInitLib(); break;
-            case 1: GCCloseLib(); break;
-            case 2: GCGetInfo(Command(), Type(), Buffer(), Size()); break;
+            case 0:
+                GCInitLib();
+                break;
+            case 1:
+                GCCloseLib();
+                break;
+            case 2:
+                GCGetInfo(Command(), Type(), Buffer(), Size());
+                break;
             case 3: {
                 GC_ERROR code = 0;
-                GCGetLastError(in_.Byte() % 2 ? &code : nullptr, static_cast<char*>(Buffer()), Size());
+                GCGetLastError(in_.Byte() % 2 ? &code : nullptr, static_cast<char*>(Buffer()),
+                               Size());
                 break;
             }
-            case 4: if (TLOpen(in_.Byte() % 8 ? reinterpret_cast<TL_HANDLE*>(&out) : nullptr) == 0) Keep(out); break;
-            case 5: TLClose(Handle()); break;
-            case 6: TLGetInfo(Handle(), Command(), Type(), Buffer(), Size()); break;
-            case 7: TLGetNumInterfaces(Handle(), in_.Byte() % 8 ? &count : nullptr); break;
-            case 8: TLGetInterfaceID(Handle(), in_.Byte() % 4, static_cast<char*>(Buffer()), Size()); break;
-            case 9: TLGetInterfaceInfo(Handle(), Text(), Command(), Type(), Buffer(), Size()); break;
-            case 10: if (TLOpenInterface(Handle(), Text(), &out) == 0) Keep(out); break;
-            case 11: TLUpdateInterfaceList(Handle(), in_.Byte() % 2 ? &changed : nullptr, Timeout()); break;
-            case 12: IFClose(Handle()); break;
-            case 13: IFGetInfo(Handle(), Command(), Type(), Buffer(), Size()); break;
-            case 14: IFGetNumDevices(Handle(), in_.Byte() % 8 ? &count : nullptr); break;
-            case 15: IFGetDeviceID(Handle(), in_.Byte() % 4, static_cast<char*>(Buffer()), Size()); break;
-            case 16: IFUpdateDeviceList(Handle(), in_.Byte() % 2 ? &changed : nullptr, Timeout()); break;
-            case 17: IFGetDeviceInfo(Handle(), Text(), Command(), Type(), Buffer(), Size()); break;
-            case 18: if (IFOpenDevice(Handle(), Text(), in_.Byte() % 8, &out) == 0) Keep(out); break;
-            case 19: if (DevGetPort(Handle(), &out) == 0) Keep(out); break;
-            case 20: DevGetNumDataStreams(Handle(), in_.Byte() % 8 ? &count : nullptr); break;
-            case 21: DevGetDataStreamID(Handle(), in_.Byte() % 3, static_cast<char*>(Buffer()), Size()); break;
-            case 22: if (DevOpenDataStream(Handle(), Text(), &out) == 0) Keep(out); break;
-            case 23: DevGetInfo(Handle(), Command(), Type(), Buffer(), Size()); break;
-            case 24: DevClose(Handle()); break;
+            case 4:
+                if (TLOpen(in_.Byte() % 8 ? reinterpret_cast<TL_HANDLE*>(&out) : nullptr) == 0)
+                    Keep(out);
+                break;
+            case 5:
+                TLClose(Handle());
+                break;
+            case 6:
+                TLGetInfo(Handle(), Command(), Type(), Buffer(), Size());
+                break;
+            case 7:
+                TLGetNumInterfaces(Handle(), in_.Byte() % 8 ? &count : nullptr);
+                break;
+            case 8:
+                TLGetInterfaceID(Handle(), in_.Byte() % 4, static_cast<char*>(Buffer()), Size());
+                break;
+            case 9:
+                TLGetInterfaceInfo(Handle(), Text(), Command(), Type(), Buffer(), Size());
+                break;
+            case 10:
+                if (TLOpenInterface(Handle(), Text(), &out) == 0) Keep(out);
+                break;
+            case 11:
+                TLUpdateInterfaceList(Handle(), in_.Byte() % 2 ? &changed : nullptr, Timeout());
+                break;
+            case 12:
+                IFClose(Handle());
+                break;
+            case 13:
+                IFGetInfo(Handle(), Command(), Type(), Buffer(), Size());
+                break;
+            case 14:
+                IFGetNumDevices(Handle(), in_.Byte() % 8 ? &count : nullptr);
+                break;
+            case 15:
+                IFGetDeviceID(Handle(), in_.Byte() % 4, static_cast<char*>(Buffer()), Size());
+                break;
+            case 16:
+                IFUpdateDeviceList(Handle(), in_.Byte() % 2 ? &changed : nullptr, Timeout());
+                break;
+            case 17:
+                IFGetDeviceInfo(Handle(), Text(), Command(), Type(), Buffer(), Size());
+                break;
+            case 18:
+                if (IFOpenDevice(Handle(), Text(), in_.Byte() % 8, &out) == 0) Keep(out);
+                break;
+            case 19:
+                if (DevGetPort(Handle(), &out) == 0) Keep(out);
+                break;
+            case 20:
+                DevGetNumDataStreams(Handle(), in_.Byte() % 8 ? &count : nullptr);
+                break;
+            case 21:
+                DevGetDataStreamID(Handle(), in_.Byte() % 3, static_cast<char*>(Buffer()), Size());
+                break;
+            case 22:
+                if (DevOpenDataStream(Handle(), Text(), &out) == 0) Keep(out);
+                break;
+            case 23:
+                DevGetInfo(Handle(), Command(), Type(), Buffer(), Size());
+                break;
+            case 24:
+                DevClose(Handle());
+                break;
             case 25: {
                 uint8_t* memory = in_.Byte() % 8 == 0 ? nullptr : userMemory[in_.Byte() % 4];
-                if (DSAnnounceBuffer(Handle(), memory, memory ? in_.U32() % sizeof userMemory[0] : in_.Byte(),
+                if (DSAnnounceBuffer(Handle(), memory,
+                                     memory ? in_.U32() % sizeof userMemory[0] : in_.Byte(),
                                      nullptr, &out) == 0)
                     Keep(out);
                 break;
             }
             case 26:
-                if (DSAllocAndAnnounceBuffer(Handle(), in_.U32() % kMaxAllocation, nullptr, &out) == 0) Keep(out);
+                if (DSAllocAndAnnounceBuffer(Handle(), in_.U32() % kMaxAllocation, nullptr, &out) ==
+                    0)
+                    Keep(out);
                 break;
-            case 27: DSFlushQueue(Handle(), in_.Byte() % 7); break;
-            case 28: DSStartAcquisition(Handle(), in_.Byte() % 2, in_.Byte() % 2 ? GENTL_INFINITE : in_.Byte()); break;
-            case 29: DSStopAcquisition(Handle(), in_.Byte() % 2); break;
-            case 30: DSGetInfo(Handle(), Command(), Type(), Buffer(), Size()); break;
-            case 31: if (DSGetBufferID(Handle(), in_.Byte() % 6, &out) == 0) Keep(out); break;
-            case 32: DSClose(Handle()); break;
+            case 27:
+                DSFlushQueue(Handle(), in_.Byte() % 7);
+                break;
+            case 28:
+                DSStartAcquisition(Handle(), in_.Byte() % 2,
+                                   in_.Byte() % 2 ? GENTL_INFINITE : in_.Byte());
+                break;
+            case 29:
+                DSStopAcquisition(Handle(), in_.Byte() % 2);
+                break;
+            case 30:
+                DSGetInfo(Handle(), Command(), Type(), Buffer(), Size());
+                break;
+            case 31:
+                if (DSGetBufferID(Handle(), in_.Byte() % 6, &out) == 0) Keep(out);
+                break;
+            case 32:
+                DSClose(Handle());
+                break;
             case 33: {
                 void* base = nullptr;
                 void* user = nullptr;
-                DSRevokeBuffer(Handle(), Handle(), in_.Byte() % 2 ? &base : nullptr, in_.Byte() % 2 ? &user : nullptr);
+                DSRevokeBuffer(Handle(), Handle(), in_.Byte() % 2 ? &base : nullptr,
+                               in_.Byte() % 2 ? &user : nullptr);
                 break;
             }
-            case 34: DSQueueBuffer(Handle(), Handle()); break;
-            case 35: DSGetBufferInfo(Handle(), Handle(), Command(), Type(), Buffer(), Size()); break;
+            case 34:
+                DSQueueBuffer(Handle(), Handle());
+                break;
+            case 35:
+                DSGetBufferInfo(Handle(), Handle(), Command(), Type(), Buffer(), Size());
+                break;
             case 36: {
                 void* port = Handle();
                 const uint64_t address = in_.Byte() % 2 ? in_.U64() : in_.Byte() * 4u;
@@ -172,39 +263,67 @@ private:
             case 37: {
                 void* port = Handle();
                 switch (in_.Byte() % 4) {
-                    case 0: GCGetPortURL(port, static_cast<char*>(Buffer()), Size()); break;
-                    case 1: GCGetPortInfo(port, Command(), Type(), Buffer(), Size()); break;
-                    case 2: GCGetNumPortURLs(port, in_.Byte() % 8 ? &count : nullptr); break;
-                    default: GCGetPortURLInfo(port, in_.Byte() % 2, Command(), Type(), Buffer(), Size()); break;
+                    case 0:
+                        GCGetPortURL(port, static_cast<char*>(Buffer()), Size());
+                        break;
+                    case 1:
+                        GCGetPortInfo(port, Command(), Type(), Buffer(), Size());
+                        break;
+                    case 2:
+                        GCGetNumPortURLs(port, in_.Byte() % 8 ? &count : nullptr);
+                        break;
+                    default:
+                        GCGetPortURLInfo(port, in_.Byte() % 2, Command(), Type(), Buffer(), Size());
+                        break;
                 }
                 break;
             }
-            case 38: if (GCRegisterEvent(Handle(), in_.Byte() % 8, &out) == 0) Keep(out); break;
-            case 39: GCUnregisterEvent(Handle(), in_.Byte() % 8); break;
-            case 40: EventGetData(Handle(), Buffer(), Size(), Timeout()); break;
+            case 38:
+                if (GCRegisterEvent(Handle(), in_.Byte() % 8, &out) == 0) Keep(out);
+                break;
+            case 39:
+                GCUnregisterEvent(Handle(), in_.Byte() % 8);
+                break;
+            case 40:
+                EventGetData(Handle(), Buffer(), Size(), Timeout());
+                break;
             case 41: {
                 void* event = Handle();
                 switch (in_.Byte() % 4) {
-                    case 0: EventGetInfo(event, Command(), Type(), Buffer(), Size()); break;
-                    case 1:
-                        EventGetDataInfo(event, in_.Byte() % 4 ? inScratch_.data() : nullptr, in_.Byte() % 64,
-                                         Command(), Type(), Buffer(), Size());
+                    case 0:
+                        EventGetInfo(event, Command(), Type(), Buffer(), Size());
                         break;
-                    case 2: EventFlush(event); break;
-                    default: EventKill(event); break;
+                    case 1:
+                        EventGetDataInfo(event, in_.Byte() % 4 ? inScratch_.data() : nullptr,
+                                         in_.Byte() % 64, Command(), Type(), Buffer(), Size());
+                        break;
+                    case 2:
+                        EventFlush(event);
+                        break;
+                    default:
+                        EventKill(event);
+                        break;
                 }
                 break;
             }
             case 42: {
                 void* child = Handle();
                 switch (in_.Byte() % 3) {
-                    case 0: if (IFGetParentTL(child, &out) == 0) Keep(out); break;
-                    case 1: if (DevGetParentIF(child, &out) == 0) Keep(out); break;
-                    default: if (DSGetParentDev(child, &out) == 0) Keep(out); break;
+                    case 0:
+                        if (IFGetParentTL(child, &out) == 0) Keep(out);
+                        break;
+                    case 1:
+                        if (DevGetParentIF(child, &out) == 0) Keep(out);
+                        break;
+                    default:
+                        if (DSGetParentDev(child, &out) == 0) Keep(out);
+                        break;
                 }
                 break;
             }
-            default: InjectFault(); break;
+            default:
+                InjectFault();
+                break;
         }
     }
 

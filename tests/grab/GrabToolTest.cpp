@@ -28,21 +28,20 @@ constexpr int kInterruptedExit = 130;
 // A fresh folder for one test's frames, removed afterwards.
 class FrameFolder {
 public:
-    FrameFolder()
-    {
+    FrameFolder() {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() / ("kavrin-grab-" + std::string(test->name()) + "-" +
-                                             std::to_string(::getpid()));
+        path_ = fs::temp_directory_path() /
+                ("kavrin-grab-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
         fs::remove_all(path_);
     }
     ~FrameFolder() { fs::remove_all(path_); }
 
     std::string Path() const { return path_.string(); }
-    std::vector<std::string> Files() const
-    {
+    std::vector<std::string> Files() const {
         std::vector<std::string> files;
         if (!fs::exists(path_)) return files;
-        for (const auto& entry : fs::directory_iterator(path_)) files.push_back(entry.path().string());
+        for (const auto& entry : fs::directory_iterator(path_))
+            files.push_back(entry.path().string());
         std::sort(files.begin(), files.end());
         return files;
     }
@@ -51,14 +50,13 @@ private:
     fs::path path_;
 };
 
-std::string Describe(const ToolResult& result)
-{
-    return "exit " + std::to_string(result.exitCode) + "\nstdout:\n" + result.out + "\nstderr:\n" + result.err;
+std::string Describe(const ToolResult& result) {
+    return "exit " + std::to_string(result.exitCode) + "\nstdout:\n" + result.out + "\nstderr:\n" +
+           result.err;
 }
 
 // A sanitizer build's tool reports what it finds on stderr; no run may have anything to report.
-ToolResult Tool(const ToolRun& run)
-{
+ToolResult Tool(const ToolRun& run) {
     ToolResult result = RunTool(run);
     EXPECT_THAT(result.err, Not(HasSubstr("Sanitizer"))) << result.err;
     EXPECT_THAT(result.err, Not(HasSubstr("runtime error"))) << result.err;
@@ -67,8 +65,7 @@ ToolResult Tool(const ToolRun& run)
 
 // Every .cti of every folder the environment lists is loaded, each once; other files and missing
 // folders are passed over. Every camera is listed with its details.
-TEST(GrabToolList, FindsProducersThroughTheEnvironmentAndShowsEveryCamera)
-{
+TEST(GrabToolList, FindsProducersThroughTheEnvironmentAndShowsEveryCamera) {
     const std::string folder = fs::path(KAVRIN_CTI_PATH).parent_path().string();
     const char* variable = sizeof(void*) == 4 ? "GENICAM_GENTL32_PATH" : "GENICAM_GENTL64_PATH";
     ToolRun run{{"list"}, {{variable, "/nonexistent:" + folder + ":" + folder}}, {}};
@@ -77,18 +74,20 @@ TEST(GrabToolList, FindsProducersThroughTheEnvironmentAndShowsEveryCamera)
     ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
     EXPECT_THAT(result.out, HasSubstr("KavrinTL40.cti"));
     EXPECT_EQ(result.out.find("KavrinTL40.cti"), result.out.rfind("KavrinTL40.cti")) << result.out;
-    for (const char* line : {"GEV::SimGEV0", "U3V::SimU3V0"}) EXPECT_THAT(result.out, HasSubstr(line));
+    for (const char* line : {"GEV::SimGEV0", "U3V::SimU3V0"})
+        EXPECT_THAT(result.out, HasSubstr(line));
     for (const char* number : {"1001", "1002", "2001", "2002"}) {
-        EXPECT_THAT(result.out, AllOf(HasSubstr(std::string("KS") + number), HasSubstr(std::string("Cam") + number)));
+        EXPECT_THAT(result.out, AllOf(HasSubstr(std::string("KS") + number),
+                                      HasSubstr(std::string("Cam") + number)));
     }
     for (const char* id : {"KVR-GEV-1001", "KVR-GEV-1002", "KVR-U3V-2001", "KVR-U3V-2002"}) {
         EXPECT_THAT(result.out, HasSubstr(id));
     }
-    EXPECT_THAT(result.out, AllOf(HasSubstr("Kavrin"), HasSubstr("SimCam GEV"), HasSubstr("ReadWrite")));
+    EXPECT_THAT(result.out,
+                AllOf(HasSubstr("Kavrin"), HasSubstr("SimCam GEV"), HasSubstr("ReadWrite")));
 }
 
-TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine)
-{
+TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine) {
     FrameFolder folder;
     fs::create_directories(folder.Path());
     const std::string xml = folder.Path() + "/camera.xml";
@@ -98,14 +97,16 @@ TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine)
     ASSERT_TRUE(fs::exists(xml));
     EXPECT_GT(fs::file_size(xml), 1000u);
 
-    const ToolResult features = Tool({{"features", "USERNAME->Cam1002", "DeviceUserID", "PixelFormat"}, {}, {}});
+    const ToolResult features =
+        Tool({{"features", "USERNAME->Cam1002", "DeviceUserID", "PixelFormat"}, {}, {}});
     ASSERT_TRUE(features.exited && features.exitCode == 0) << Describe(features);
-    EXPECT_THAT(features.out, AllOf(HasSubstr("Cam1002"), HasSubstr("Enumeration"), HasSubstr("Mono8, Mono16, RGB8")));
+    EXPECT_THAT(features.out, AllOf(HasSubstr("Cam1002"), HasSubstr("Enumeration"),
+                                    HasSubstr("Mono8, Mono16, RGB8")));
 
     const ToolResult tree = Tool({{"features"}, {}, {}});
     ASSERT_TRUE(tree.exited && tree.exitCode == 0) << Describe(tree);
-    EXPECT_THAT(tree.out, AllOf(HasSubstr("ImageFormatControl\n"), HasSubstr("AcquisitionFrameRate"),
-                                HasSubstr("KS1001")));
+    EXPECT_THAT(tree.out, AllOf(HasSubstr("ImageFormatControl\n"),
+                                HasSubstr("AcquisitionFrameRate"), HasSubstr("KS1001")));
 }
 
 struct FormatCase {
@@ -122,8 +123,7 @@ class GrabToolFrames : public ::testing::TestWithParam<FormatCase> {};
 
 // Every frame is a PNG of the camera's current format whose first bytes still carry the frame
 // ID the camera wrote there; frame IDs only go up.
-TEST_P(GrabToolFrames, WritesOnePngPerFrameInTheCamerasFormat)
-{
+TEST_P(GrabToolFrames, WritesOnePngPerFrameInTheCamerasFormat) {
     const FormatCase& format = GetParam();
     FrameFolder folder;
     std::vector<std::string> args{"grab", "-n", "20", "-o", folder.Path()};
@@ -152,16 +152,20 @@ TEST_P(GrabToolFrames, WritesOnePngPerFrameInTheCamerasFormat)
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, GrabToolFrames,
-    ::testing::Values(FormatCase{"Mono8", {}, 640, 8, PNG_COLOR_TYPE_GRAY},
-                      FormatCase{"Mono16Width320", {"Width=320", "PixelFormat=Mono16"}, 320, 16, PNG_COLOR_TYPE_GRAY},
-                      FormatCase{"RGB8", {"KVR-U3V-2001", "PixelFormat=RGB8", "AcquisitionFrameRate=100"}, 640, 8,
-                                 PNG_COLOR_TYPE_RGB}),
+    ::testing::Values(
+        FormatCase{"Mono8", {}, 640, 8, PNG_COLOR_TYPE_GRAY},
+        FormatCase{
+            "Mono16Width320", {"Width=320", "PixelFormat=Mono16"}, 320, 16, PNG_COLOR_TYPE_GRAY},
+        FormatCase{"RGB8",
+                   {"KVR-U3V-2001", "PixelFormat=RGB8", "AcquisitionFrameRate=100"},
+                   640,
+                   8,
+                   PNG_COLOR_TYPE_RGB}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
 
 // A wrong setting or device says which and lists the valid ones; a command line the parser
 // refuses (its own test says which) ends with the usage.
-TEST(GrabToolSettings, WrongSettingsDevicesAndCommandLinesAreRefused)
-{
+TEST(GrabToolSettings, WrongSettingsDevicesAndCommandLinesAreRefused) {
     const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> refused = {
         {{"grab", "Widht=320", "-n", "1"}, {"unknown feature \"Widht\"", "Width", "PixelFormat"}},
         {{"grab", "PixelFormat=Mono9", "-n", "1"}, {"Mono9", "Mono8, Mono16, RGB8"}},
@@ -171,18 +175,19 @@ TEST(GrabToolSettings, WrongSettingsDevicesAndCommandLinesAreRefused)
     for (const auto& [args, texts] : refused) {
         const ToolResult result = Tool({args, {}, {}});
         ASSERT_TRUE(result.exited) << Describe(result);
-        EXPECT_EQ(result.exitCode, texts.back().rfind("usage:", 0) == 0 ? 2 : 1) << Describe(result);
+        EXPECT_EQ(result.exitCode, texts.back().rfind("usage:", 0) == 0 ? 2 : 1)
+            << Describe(result);
         for (const std::string& text : texts) EXPECT_THAT(result.err, HasSubstr(text));
         EXPECT_THAT(result.out, Not(HasSubstr("Grabbing")));
     }
 }
 
-TEST(GrabToolStop, SigintMidGrabStopsCleanlyAndStillSummarises)
-{
+TEST(GrabToolStop, SigintMidGrabStopsCleanlyAndStillSummarises) {
     FrameFolder folder;
-    const ToolResult result = Tool({{"grab", "-n", "1000000", "-o", folder.Path()},
-                                       {},
-                                       [](const std::string& out) { return out.find(" frames, ") != std::string::npos; }});
+    const ToolResult result =
+        Tool({{"grab", "-n", "1000000", "-o", folder.Path()}, {}, [](const std::string& out) {
+                  return out.find(" frames, ") != std::string::npos;
+              }});
     ASSERT_TRUE(result.exited) << Describe(result);
     EXPECT_EQ(result.exitCode, kInterruptedExit) << Describe(result);
     EXPECT_THAT(result.out, HasSubstr("Interrupted after "));
@@ -191,19 +196,19 @@ TEST(GrabToolStop, SigintMidGrabStopsCleanlyAndStillSummarises)
     EXPECT_FALSE(folder.Files().empty());
 }
 
-TEST(GrabToolStop, AnUnpluggedCameraEndsTheGrabWithTheErrorNamed)
-{
-    const ToolResult result = Tool({{"grab", "KVR-GEV-1002", "-n", "1000000", "AcquisitionFrameRate=200",
-                                        "--timeout", "2000"},
-                                       {{"LD_PRELOAD", SIM_UNPLUG_AGENT_PATH},
-                                        {"KAVRIN_UNPLUG_CAMERA", "KVR-GEV-1002"},
-                                        {"KAVRIN_UNPLUG_AFTER_FRAME", "5"},
-                                        // The agent comes before the sanitizer runtime in the load order.
-                                        {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1"}},
-                                       {}});
+TEST(GrabToolStop, AnUnpluggedCameraEndsTheGrabWithTheErrorNamed) {
+    const ToolResult result = Tool(
+        {{"grab", "KVR-GEV-1002", "-n", "1000000", "AcquisitionFrameRate=200", "--timeout", "2000"},
+         {{"LD_PRELOAD", SIM_UNPLUG_AGENT_PATH},
+          {"KAVRIN_UNPLUG_CAMERA", "KVR-GEV-1002"},
+          {"KAVRIN_UNPLUG_AFTER_FRAME", "5"},
+          // The agent comes before the sanitizer runtime in the load order.
+          {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1"}},
+         {}});
     ASSERT_TRUE(result.exited) << Describe(result);
     EXPECT_EQ(result.exitCode, 1) << Describe(result);
-    EXPECT_THAT(result.err, AllOf(HasSubstr("EventGetData failed: GC_ERR_"), Not(HasSubstr("GC_ERR_TIMEOUT"))));
+    EXPECT_THAT(result.err,
+                AllOf(HasSubstr("EventGetData failed: GC_ERR_"), Not(HasSubstr("GC_ERR_TIMEOUT"))));
     EXPECT_THAT(result.out, HasSubstr("frame-ID gaps"));
 }
 

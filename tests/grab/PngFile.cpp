@@ -13,8 +13,7 @@ struct FileClose {
 };
 
 // libpng reports errors by longjmp, so nothing here owns memory that would need unwinding.
-bool ReadRows(std::FILE* file, PngImage& image)
-{
+bool ReadRows(std::FILE* file, PngImage& image) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
@@ -41,8 +40,7 @@ bool ReadRows(std::FILE* file, PngImage& image)
 
 }  // namespace
 
-PngImage ReadPng(const std::string& path)
-{
+PngImage ReadPng(const std::string& path) {
     PngImage image;
     std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -54,13 +52,13 @@ PngImage ReadPng(const std::string& path)
     return image;
 }
 
-uint64_t FrameIdOf(const PngImage& image)
-{
+uint64_t FrameIdOf(const PngImage& image) {
     if (image.rows.empty() || image.rows[0].size() < 8) return 0;
     const auto& row = image.rows[0];
     uint64_t id = 0;
     for (int i = 7; i >= 0; --i) {
-        const size_t stored = image.bitDepth == 16 ? static_cast<size_t>(i ^ 1) : static_cast<size_t>(i);
+        const size_t stored =
+            image.bitDepth == 16 ? static_cast<size_t>(i ^ 1) : static_cast<size_t>(i);
         id = id << 8 | row[stored];
     }
     return id;

@@ -15,25 +15,21 @@ namespace {
 
 class UnplugAgent {
 public:
-    UnplugAgent()
-    {
+    UnplugAgent() {
         const char* camera = std::getenv("KAVRIN_UNPLUG_CAMERA");
         const char* frame = std::getenv("KAVRIN_UNPLUG_AFTER_FRAME");
         if (camera == nullptr || frame == nullptr) return;
-        thread_ = std::thread([this, id = std::string(camera), after = std::strtoull(frame, nullptr, 10)] {
-            Watch(id, after);
-        });
+        thread_ = std::thread([this, id = std::string(camera),
+                               after = std::strtoull(frame, nullptr, 10)] { Watch(id, after); });
     }
 
-    ~UnplugAgent()
-    {
+    ~UnplugAgent() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
 
 private:
-    void Watch(const std::string& camera, uint64_t afterFrame)
-    {
+    void Watch(const std::string& camera, uint64_t afterFrame) {
         while (!stop_) {
             if (Tevold::Sim::GetCameraStatus(camera).lastFrameId >= afterFrame) {
                 Tevold::Sim::RemoveCamera(camera);

@@ -20,8 +20,7 @@ using ::testing::HasSubstr;
 
 // Gaps count jumps and lost counts the missing frame IDs; a counter that restarts is a gap
 // without loss, and ID 0 is no ID.
-TEST(GrabStatistics, GapsAndLostFrames)
-{
+TEST(GrabStatistics, GapsAndLostFrames) {
     GrabStatistics jumps;
     jumps.Start();
     for (uint64_t id : {1, 2, 5, 6, 10}) jumps.Count(id, 100, false);
@@ -38,17 +37,15 @@ TEST(GrabStatistics, GapsAndLostFrames)
     EXPECT_THAT(restart.Summary(), HasSubstr("5 frames in"));
 }
 
-CommandLine Parse(std::vector<const char*> words)
-{
+CommandLine Parse(std::vector<const char*> words) {
     words.insert(words.begin(), "kavrin-grab");
     return ParseCommandLine(static_cast<int>(words.size()), words.data());
 }
 
-TEST(CommandLine, OptionsMayStandAnywhereAmongTheWords)
-{
+TEST(CommandLine, OptionsMayStandAnywhereAmongTheWords) {
     const CommandLine line =
-        Parse({"--cti", "x.cti", "grab", "SN->KS1", "-n", "100", "Width=320", "-o", "frames", "--format", "raw",
-               "--buffers", "4", "--timeout", "250"});
+        Parse({"--cti", "x.cti", "grab", "SN->KS1", "-n", "100", "Width=320", "-o", "frames",
+               "--format", "raw", "--buffers", "4", "--timeout", "250"});
     EXPECT_EQ(line.command, "grab");
     EXPECT_EQ(line.cti, "x.cti");
     EXPECT_EQ(line.words, (std::vector<std::string>{"SN->KS1", "Width=320"}));
@@ -59,11 +56,17 @@ TEST(CommandLine, OptionsMayStandAnywhereAmongTheWords)
     EXPECT_EQ(line.timeoutMs, 250u);
 }
 
-TEST(CommandLine, RefusesWhatItCannotRead)
-{
-    for (const auto& words : std::vector<std::vector<const char*>>{
-             {}, {"snap"}, {"grab", "-n"}, {"grab", "-n", "0"}, {"grab", "-n", "-5"}, {"grab", "-n", "99999999999999999999999"},
-             {"grab", "--buffers", "0"}, {"grab", "--format", "tiff"}, {"list", "--verbose"}}) {
+TEST(CommandLine, RefusesWhatItCannotRead) {
+    for (const auto& words :
+         std::vector<std::vector<const char*>>{{},
+                                               {"snap"},
+                                               {"grab", "-n"},
+                                               {"grab", "-n", "0"},
+                                               {"grab", "-n", "-5"},
+                                               {"grab", "-n", "99999999999999999999999"},
+                                               {"grab", "--buffers", "0"},
+                                               {"grab", "--format", "tiff"},
+                                               {"list", "--verbose"}}) {
         EXPECT_THROW(Parse(words), UsageError) << (words.empty() ? "" : words.back());
     }
     EXPECT_EQ(Parse({"grab", "--help"}).command, "help");
@@ -71,15 +74,15 @@ TEST(CommandLine, RefusesWhatItCannotRead)
 
 class FrameSaverTest : public ::testing::Test {
 protected:
-    FrameSaverTest() : folder_(std::filesystem::temp_directory_path() / ("kavrin-saver-" + std::to_string(getpid())))
-    {
+    FrameSaverTest()
+        : folder_(std::filesystem::temp_directory_path() /
+                  ("kavrin-saver-" + std::to_string(getpid()))) {
         std::filesystem::remove_all(folder_);
     }
     ~FrameSaverTest() override { std::filesystem::remove_all(folder_); }
 
     // A 4x2 Mono8 frame whose first byte is its number.
-    Frame MonoFrame(uint8_t number)
-    {
+    Frame MonoFrame(uint8_t number) {
         pixels_.push_back(std::vector<uint8_t>(8, 0));
         pixels_.back()[0] = number;
         return Frame{pixels_.back().data(), 8, 4, 2, 0x01080001};
@@ -90,8 +93,7 @@ protected:
 };
 
 // The saver copies each frame: the caller's buffer may change as soon as Save returns.
-TEST_F(FrameSaverTest, WritesCopiesOfEveryQueuedFrame)
-{
+TEST_F(FrameSaverTest, WritesCopiesOfEveryQueuedFrame) {
     FrameWriter writer(folder_.string(), FrameWriter::Format::Png);
     FrameSaver saver(writer, 2);
     for (uint8_t number = 1; number <= 5; ++number) {
@@ -101,14 +103,14 @@ TEST_F(FrameSaverTest, WritesCopiesOfEveryQueuedFrame)
     }
     saver.Finish();
     for (uint8_t number = 1; number <= 5; ++number) {
-        const PngImage image = ReadPng((folder_ / ("frame-00000" + std::to_string(number) + ".png")).string());
+        const PngImage image =
+            ReadPng((folder_ / ("frame-00000" + std::to_string(number) + ".png")).string());
         ASSERT_TRUE(image.valid) << image.error;
         EXPECT_EQ(image.rows[0][0], number);
     }
 }
 
-TEST_F(FrameSaverTest, AFailedWriteReachesTheGrab)
-{
+TEST_F(FrameSaverTest, AFailedWriteReachesTheGrab) {
     FrameWriter writer(folder_.string(), FrameWriter::Format::Png);
     FrameSaver saver(writer, 1);
     Frame unsupported = MonoFrame(1);

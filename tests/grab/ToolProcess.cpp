@@ -22,21 +22,20 @@ namespace {
 // Only keeps a broken tool from hanging the suite; no test depends on it.
 constexpr std::chrono::seconds kHangLimit{60};
 
-std::vector<std::string> Environment(const ToolRun& run)
-{
+std::vector<std::string> Environment(const ToolRun& run) {
     std::vector<std::string> entries;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
         bool replaced = false;
-        for (const auto& [name, value] : run.environment) replaced |= text.rfind(name + "=", 0) == 0;
+        for (const auto& [name, value] : run.environment)
+            replaced |= text.rfind(name + "=", 0) == 0;
         if (!replaced) entries.push_back(text);
     }
     for (const auto& [name, value] : run.environment) entries.push_back(name + "=" + value);
     return entries;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts)
-{
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     for (auto& text : texts) pointers.push_back(text.data());
     pointers.push_back(nullptr);
@@ -45,8 +44,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
 
 }  // namespace
 
-ToolResult RunTool(const ToolRun& run)
-{
+ToolResult RunTool(const ToolRun& run) {
     // The tests of a cross build run under an emulator, which has to start the tool as well.
     std::vector<std::string> args;
     if (!std::string_view(KAVRIN_TEST_EMULATOR).empty()) args.emplace_back(KAVRIN_TEST_EMULATOR);
@@ -59,7 +57,8 @@ ToolResult RunTool(const ToolRun& run)
 
     int outPipe[2];
     int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
@@ -73,7 +72,8 @@ ToolResult RunTool(const ToolRun& run)
     if (spawned != 0) {
         close(outPipe[0]);
         close(errPipe[0]);
-        throw std::runtime_error(std::string("cannot start kavrin-grab: ") + std::strerror(spawned));
+        throw std::runtime_error(std::string("cannot start kavrin-grab: ") +
+                                 std::strerror(spawned));
     }
 
     ToolResult result;

@@ -55,14 +55,18 @@ void ExpectWorksOrRefused(int worker, const char* call, GC_ERROR result) {
         case GC_ERR_RESOURCE_IN_USE:
         case GC_ERR_ERROR:  // "Buffer queued" and the like
             return;
-        default: Fail(worker, call, result);
+        default:
+            Fail(worker, call, result);
     }
 }
 
 class Worker {
 public:
     Worker(GenTLProducer& gentl, IF_HANDLE iface, int index)
-        : gentl_(gentl), iface_(iface), index_(index), random_(static_cast<unsigned>(index) * 7919u) {}
+        : gentl_(gentl),
+          iface_(iface),
+          index_(index),
+          random_(static_cast<unsigned>(index) * 7919u) {}
 
     void Run() {
         while (cyclesLeft.fetch_sub(1) > 0) Cycle();
@@ -72,7 +76,9 @@ private:
     void Cycle() {
         const std::string id = "KVR-GEV-" + std::to_string(1001 + index_);
         DEV_HANDLE dev = nullptr;
-        if (Must("IFOpenDevice", gentl_.IFOpenDevice(iface_, id.c_str(), DEVICE_ACCESS_CONTROL, &dev))) return;
+        if (Must("IFOpenDevice",
+                 gentl_.IFOpenDevice(iface_, id.c_str(), DEVICE_ACCESS_CONTROL, &dev)))
+            return;
         DS_HANDLE ds = OpenStream(dev);
         if (ds == nullptr) return;
         // Closing and reopening at once puts the new stream where the old one was.
@@ -84,7 +90,8 @@ private:
         EVENT_HANDLE newBuffer = nullptr;
         Must("GCRegisterEvent", gentl_.GCRegisterEvent(ds, EVENT_NEW_BUFFER, &newBuffer));
         published[index_].event = newBuffer;
-        Must("DSStartAcquisition", gentl_.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
+        Must("DSStartAcquisition",
+             gentl_.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
         std::thread waiter([&] { TakeFrames(ds, newBuffer); });
         for (int i = 0; i < 5; ++i) PokeAnother();
         switch (Pick(3)) {
@@ -115,7 +122,8 @@ private:
         if (Must("DevOpenDataStream", gentl_.DevOpenDataStream(dev, "DS0", &ds))) return nullptr;
         for (int i = 0; i < 3; ++i) {
             BUFFER_HANDLE buffer = nullptr;
-            Must("DSAllocAndAnnounceBuffer", gentl_.DSAllocAndAnnounceBuffer(ds, kBufferSize, nullptr, &buffer));
+            Must("DSAllocAndAnnounceBuffer",
+                 gentl_.DSAllocAndAnnounceBuffer(ds, kBufferSize, nullptr, &buffer));
             Must("DSQueueBuffer", gentl_.DSQueueBuffer(ds, buffer));
             published[index_].buffer = buffer;
         }
@@ -132,7 +140,8 @@ private:
             const GC_ERROR result = gentl_.EventGetData(event, &data, &size, GENTL_INFINITE);
             if (result == GC_ERR_ABORT || result == GC_ERR_INVALID_HANDLE) return;
             if (result != GC_ERR_SUCCESS) return Fail(index_, "EventGetData", result);
-            ExpectWorksOrRefused(index_, "DSQueueBuffer", gentl_.DSQueueBuffer(ds, data.BufferHandle));
+            ExpectWorksOrRefused(index_, "DSQueueBuffer",
+                                 gentl_.DSQueueBuffer(ds, data.BufferHandle));
         }
     }
 
@@ -144,19 +153,23 @@ private:
         uint64_t value = 0;
         size_t size = sizeof value;
         INFO_DATATYPE type = 0;
-        ExpectWorksOrRefused(index_, "DSGetBufferInfo",
-                             gentl_.DSGetBufferInfo(stream, buffer, BUFFER_INFO_FRAMEID, &type, &value, &size));
+        ExpectWorksOrRefused(
+            index_, "DSGetBufferInfo",
+            gentl_.DSGetBufferInfo(stream, buffer, BUFFER_INFO_FRAMEID, &type, &value, &size));
         size = sizeof value;
-        ExpectWorksOrRefused(index_, "DSGetInfo",
-                             gentl_.DSGetInfo(stream, STREAM_INFO_NUM_DELIVERED, &type, &value, &size));
+        ExpectWorksOrRefused(
+            index_, "DSGetInfo",
+            gentl_.DSGetInfo(stream, STREAM_INFO_NUM_DELIVERED, &type, &value, &size));
         ExpectWorksOrRefused(index_, "DSQueueBuffer", gentl_.DSQueueBuffer(stream, buffer));
         size = sizeof value;
-        ExpectWorksOrRefused(index_, "EventGetInfo",
-                             gentl_.EventGetInfo(other.event.load(), EVENT_NUM_FIRED, &type, &value, &size));
+        ExpectWorksOrRefused(
+            index_, "EventGetInfo",
+            gentl_.EventGetInfo(other.event.load(), EVENT_NUM_FIRED, &type, &value, &size));
         char text[64];
         size = sizeof text;
-        ExpectWorksOrRefused(index_, "DevGetInfo",
-                             gentl_.DevGetInfo(other.device.load(), DEVICE_INFO_ID, &type, text, &size));
+        ExpectWorksOrRefused(
+            index_, "DevGetInfo",
+            gentl_.DevGetInfo(other.device.load(), DEVICE_INFO_ID, &type, text, &size));
         std::this_thread::yield();
     }
 

@@ -43,17 +43,20 @@ bool Session(GenTLProducer& gentl) {
         !Check(gentl.TLUpdateInterfaceList(tl, nullptr, 100), "TLUpdateInterfaceList") ||
         !Check(gentl.TLOpenInterface(tl, "SimGEV0", &iface), "TLOpenInterface") ||
         !Check(gentl.IFUpdateDeviceList(iface, nullptr, 100), "IFUpdateDeviceList") ||
-        !Check(gentl.IFOpenDevice(iface, "KVR-GEV-1001", DEVICE_ACCESS_CONTROL, &dev), "IFOpenDevice") ||
+        !Check(gentl.IFOpenDevice(iface, "KVR-GEV-1001", DEVICE_ACCESS_CONTROL, &dev),
+               "IFOpenDevice") ||
         !Check(gentl.DevOpenDataStream(dev, "DS0", &ds), "DevOpenDataStream") ||
         !Check(gentl.GCRegisterEvent(ds, EVENT_NEW_BUFFER, &newBuffer), "GCRegisterEvent"))
         return false;
     for (int i = 0; i < 3; ++i) {
         BUFFER_HANDLE buffer = nullptr;
-        if (!Check(gentl.DSAllocAndAnnounceBuffer(ds, size_t{1} << 20, nullptr, &buffer), "DSAllocAndAnnounceBuffer") ||
+        if (!Check(gentl.DSAllocAndAnnounceBuffer(ds, size_t{1} << 20, nullptr, &buffer),
+                   "DSAllocAndAnnounceBuffer") ||
             !Check(gentl.DSQueueBuffer(ds, buffer), "DSQueueBuffer"))
             return false;
     }
-    if (!Check(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE), "DSStartAcquisition"))
+    if (!Check(gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+               "DSStartAcquisition"))
         return false;
     GC_ERROR ended = GC_ERR_SUCCESS;
     std::thread waiter([&] {

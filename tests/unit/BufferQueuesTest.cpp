@@ -13,7 +13,8 @@ class Queues : public ::testing::Test {
 protected:
     Queues() {
         for (int i = 0; i < 3; ++i)
-            buffers_.push_back(queues_.Announce(std::make_unique<CBufferInfo>(&memory_[i], 1, &memory_[i], false)));
+            buffers_.push_back(queues_.Announce(
+                std::make_unique<CBufferInfo>(&memory_[i], 1, &memory_[i], false)));
     }
 
     static const void* Handle(CBufferInfo* buffer) { return buffer->Handle(); }
@@ -178,14 +179,16 @@ TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
     std::atomic<bool> stop{false};
     EXPECT_FALSE(queues_.WaitForInput(std::chrono::milliseconds(0), stop));
 
-    auto filler = std::async(std::launch::async, [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
+    auto filler = std::async(std::launch::async,
+                             [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
     Queue(buffers_[1]);
     EXPECT_TRUE(filler.get());
     EXPECT_EQ(queues_.TakeNextToFill(), buffers_[1]);
     queues_.ReturnToInput(*buffers_[1]);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
 
-    filler = std::async(std::launch::async, [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
+    filler = std::async(std::launch::async,
+                        [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
     stop = true;
     queues_.WakeFiller();
     EXPECT_TRUE(filler.get());
@@ -250,7 +253,8 @@ TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
     // A grab that timed out keeps its lending: the buffer is the front again, lent once.
     CBufferInfo* waited = queues_.TakeNextToFill();
     queues_.ReturnToInput(*waited);
-    EXPECT_EQ(camera.lent, (std::vector<CBufferInfo*>{buffers_[0], buffers_[1], buffers_[2], buffers_[0]}));
+    EXPECT_EQ(camera.lent,
+              (std::vector<CBufferInfo*>{buffers_[0], buffers_[1], buffers_[2], buffers_[0]}));
     EXPECT_EQ(DrainInput(), (std::vector<CBufferInfo*>{buffers_[1], buffers_[2], buffers_[0]}));
 
     camera.lent.clear();

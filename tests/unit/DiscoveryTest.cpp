@@ -15,7 +15,8 @@ namespace Sim = Tevold::Sim;
 namespace {
 Sim::InterfaceConfig Interface(const std::string& name, std::vector<std::string> cameraIds = {}) {
     Sim::InterfaceConfig config{name, "gev", "GEV", {}};
-    for (const std::string& id : cameraIds) config.cameras.push_back({id, "S" + id, "U" + id, "V", "M", "1"});
+    for (const std::string& id : cameraIds)
+        config.cameras.push_back({id, "S" + id, "U" + id, "V", "M", "1"});
     return config;
 }
 
@@ -25,7 +26,8 @@ protected:
 
     std::vector<std::string> InterfaceIds() {
         std::vector<std::string> ids;
-        for (uint32_t i = 0; i < system_.GetNumInterfaces(); ++i) ids.push_back(system_.GetInterfaceID(i));
+        for (uint32_t i = 0; i < system_.GetNumInterfaces(); ++i)
+            ids.push_back(system_.GetInterfaceID(i));
         return ids;
     }
 

@@ -115,24 +115,28 @@ TEST_F(DeviceEventQueue, PushesWakeWaitsFlushesAndTakesLeaveNoWakeUpBehind) {
 TEST_F(DeviceEventQueue, InformationQuirks) {
     int32_t eventType = 0;
     size_t size = 2;
-    EXPECT_THROW(event_.GetInfo(GenTL::EVENT_EVENT_TYPE, nullptr, &eventType, &size), InvalidParameterException);
+    EXPECT_THROW(event_.GetInfo(GenTL::EVENT_EVENT_TYPE, nullptr, &eventType, &size),
+                 InvalidParameterException);
     EXPECT_EQ(size, 4u);
     size = sizeof eventType;
     event_.GetInfo(GenTL::EVENT_EVENT_TYPE, nullptr, &eventType, &size);
     EXPECT_EQ(eventType, GenTL::EVENT_REMOTE_DEVICE);
     uint64_t count = 0;
     size = 4;
-    EXPECT_THROW(event_.GetInfo(GenTL::EVENT_NUM_IN_QUEUE, nullptr, &count, &size), InvalidParameterException);
+    EXPECT_THROW(event_.GetInfo(GenTL::EVENT_NUM_IN_QUEUE, nullptr, &count, &size),
+                 InvalidParameterException);
     EXPECT_EQ(size, 8u);
-    EXPECT_THROW(event_.GetInfo(GenTL::EVENT_SIZE_MAX, nullptr, nullptr, &size), InvalidParameterException);
+    EXPECT_THROW(event_.GetInfo(GenTL::EVENT_SIZE_MAX, nullptr, nullptr, &size),
+                 InvalidParameterException);
 
     DeviceEventRecord record{42, 0, 1, 0};
     int32_t id = 0;
     size = sizeof id;
     event_.GetDataInfo(&record, sizeof record, GenTL::EVENT_DATA_ID, nullptr, &id, &size);
     EXPECT_EQ(id, 42);
-    EXPECT_THROW(event_.GetDataInfo(&record, sizeof record, GenTL::EVENT_DATA_VALUE, nullptr, &id, &size),
-                 InvalidParameterException);
+    EXPECT_THROW(
+        event_.GetDataInfo(&record, sizeof record, GenTL::EVENT_DATA_VALUE, nullptr, &id, &size),
+        InvalidParameterException);
     EXPECT_THROW(event_.GetDataInfo(&record, 23, GenTL::EVENT_DATA_ID, nullptr, &id, &size),
                  InvalidParameterException);
 }
@@ -143,7 +147,8 @@ TEST(ErrorEvent, TimesOutAndDecodesItsData) {
     unsigned char buffer[64];
     size_t size = sizeof buffer;
     EXPECT_EQ(event.GetData(buffer, &size, 20), GenTL::GC_ERR_TIMEOUT);
-    EXPECT_THROW(event.GetInfo(GenTL::EVENT_SIZE_MAX, nullptr, buffer, &size), NotImplementedException);
+    EXPECT_THROW(event.GetInfo(GenTL::EVENT_SIZE_MAX, nullptr, buffer, &size),
+                 NotImplementedException);
 
     const ErrorEventEntry entry{GenTL::GC_ERR_IO, "cable"};
     size = sizeof buffer;

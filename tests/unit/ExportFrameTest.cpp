@@ -11,7 +11,8 @@ using namespace GenICam::Client;
 namespace {
 template <class Kind>
 void ExpectLadderRow(GenTL::GC_ERROR expectedCode) {
-    const GenTL::GC_ERROR result = Export::Guarded([] { throw Kind(FormatMessage("text %d", 42), __FILE__, __LINE__); });
+    const GenTL::GC_ERROR result =
+        Export::Guarded([] { throw Kind(FormatMessage("text %d", 42), __FILE__, __LINE__); });
     EXPECT_EQ(result, expectedCode);
     const auto last = CTLIError::Last();
     ASSERT_TRUE(last.has_value());
@@ -37,7 +38,8 @@ TEST(ExportFrame, EachExceptionKindBecomesItsCodeWithItsText) {
 }
 
 TEST(ExportFrame, AnythingElseIsAnUnspecifiedRuntimeError) {
-    EXPECT_EQ(Export::Guarded([] { throw GenericException("generic", "Test", 1); }), GenTL::GC_ERR_ERROR);
+    EXPECT_EQ(Export::Guarded([] { throw GenericException("generic", "Test", 1); }),
+              GenTL::GC_ERR_ERROR);
     EXPECT_EQ(CTLIError::Last()->text, "Unspecified runtime error.");
 
     Export::Fail(GenTL::GC_ERR_IO, "before");

@@ -44,8 +44,9 @@ TEST_F(HandleRegistryTest, KindsGarbageAndNullAreRefused) {
     EXPECT_EQ(registry_.Lease(AsHandle(module), Kind::Event), nullptr);
     EXPECT_EQ(registry_.Lease(AsHandle(event), Kind::Module), nullptr);
     EXPECT_EQ(registry_.Lease(AsHandle(event), Kind::Event), &other_);
-    for (uintptr_t garbage : {uintptr_t{0}, uintptr_t{1}, module + 1, module ^ (uintptr_t{1} << (sizeof(uintptr_t) * 8 - 2)),
-                              ~uintptr_t{0}, reinterpret_cast<uintptr_t>(&object_)})
+    for (uintptr_t garbage : {uintptr_t{0}, uintptr_t{1}, module + 1,
+                              module ^ (uintptr_t{1} << (sizeof(uintptr_t) * 8 - 2)), ~uintptr_t{0},
+                              reinterpret_cast<uintptr_t>(&object_)})
         EXPECT_EQ(registry_.Lease(AsHandle(garbage), Kind::Module), nullptr) << garbage;
     EXPECT_FALSE(registry_.Claim(nullptr));
     EXPECT_TRUE(registry_.Claim(AsHandle(module)));

@@ -39,7 +39,8 @@ TEST(CopyInfo, SizeProtocol) {
     for (const size_t tooSmall : {size_t{5}, size_t{0}}) {
         char buffer[5] = {'x', 'x', 'x', 'x', 'x'};
         size = tooSmall;
-        EXPECT_EQ(DescriptionOf([&] { CopyInfoString(buffer, &size, nullptr, "Mixed"); }), "Invalid Buffer Size");
+        EXPECT_EQ(DescriptionOf([&] { CopyInfoString(buffer, &size, nullptr, "Mixed"); }),
+                  "Invalid Buffer Size");
         EXPECT_EQ(size, tooSmall);
         EXPECT_EQ(buffer[0], 'x');
     }
@@ -81,7 +82,8 @@ TEST(ModuleUrl, CopyReportsTheNeededSizeToAShortBuffer) {
     CopyModuleUrl(buffer, &size, url, 1);
     EXPECT_STREQ(buffer, "Local:TLRegs.xml;940;0");
     EXPECT_EQ(buffer[23], '\0');
-    EXPECT_EQ(DescriptionOf([&] { CopyModuleUrl(buffer, nullptr, url, 0); }), "Invalid Buffer Size");
+    EXPECT_EQ(DescriptionOf([&] { CopyModuleUrl(buffer, nullptr, url, 0); }),
+              "Invalid Buffer Size");
 }
 
 TEST(Version, FourDecimalPartsMostSignificantFirst) {

@@ -8,7 +8,9 @@
 using namespace GenICam::Client;
 
 namespace {
-CInterfaceInfo GigEInterface() { return CInterfaceInfo("GE", "00:11:22:33:44:55", "Interface(x)", "GEV"); }
+CInterfaceInfo GigEInterface() {
+    return CInterfaceInfo("GE", "00:11:22:33:44:55", "Interface(x)", "GEV");
+}
 
 CDeviceInfo Camera(std::string id) {
     CDeviceInfo info;

@@ -10,15 +10,13 @@
 namespace Tevold::Aravis {
 namespace {
 
-std::string DescriptionOf(ArvDevice* device)
-{
+std::string DescriptionOf(ArvDevice* device) {
     size_t size = 0;
     const char* xml = arv_device_get_genicam_xml(device, &size);
     return xml == nullptr ? std::string() : std::string(xml, size);
 }
 
-uint64_t SteadyNowNs()
-{
+uint64_t SteadyNowNs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count());
@@ -29,17 +27,16 @@ uint64_t SteadyNowNs()
 AravisCamera::AravisCamera(ArvDevice* opened, CameraRecord camera)
     : connection_(opened),
       camera_(std::move(camera)),
-      description_(DescriptionOf(opened), camera_.model)
-{
+      description_(DescriptionOf(opened), camera_.model) {
     CompleteRecord();
     controlLostHandler_ =
         g_signal_connect(opened, "control-lost", G_CALLBACK(&AravisCamera::OnControlLost), this);
 }
 
-void AravisCamera::CompleteRecord()
-{
+void AravisCamera::CompleteRecord() {
     const auto fill = [this](std::string& text, const char* feature) {
-        if (!text.empty() || !arv_device_is_feature_available(connection_.device.get(), feature, nullptr)) {
+        if (!text.empty() ||
+            !arv_device_is_feature_available(connection_.device.get(), feature, nullptr)) {
             return;
         }
         ErrorSlot error;
@@ -53,15 +50,13 @@ void AravisCamera::CompleteRecord()
     fill(camera_.userName, "DeviceUserID");
 }
 
-void AravisCamera::OnControlLost(ArvDevice*, void* self)
-{
+void AravisCamera::OnControlLost(ArvDevice*, void* self) {
     auto& camera = *static_cast<AravisCamera*>(self);
     camera.connection_.lost = true;
     camera.events_.Post({kEventControlLost, SteadyNowNs()});
 }
 
-CamResult AravisCamera::GetNumStreams(uint32_t* count)
-{
+CamResult AravisCamera::GetNumStreams(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -69,8 +64,7 @@ CamResult AravisCamera::GetNumStreams(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult AravisCamera::OpenStream(const char* streamId, CamStream** stream)
-{
+CamResult AravisCamera::OpenStream(const char* streamId, CamStream** stream) {
     if (streamId == nullptr || stream == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -95,8 +89,7 @@ CamResult AravisCamera::OpenStream(const char* streamId, CamStream** stream)
     return Result::kSuccess;
 }
 
-CamResult AravisCamera::WriteRegister(uint64_t address, const void* buffer, size_t* size)
-{
+CamResult AravisCamera::WriteRegister(uint64_t address, const void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr || *size > std::numeric_limits<uint32_t>::max()) {
         return Result::kInvalidParameter;
     }
@@ -115,8 +108,7 @@ CamResult AravisCamera::WriteRegister(uint64_t address, const void* buffer, size
     return Result::kSuccess;
 }
 
-CamResult AravisCamera::ReadRegister(uint64_t address, void* buffer, size_t* size)
-{
+CamResult AravisCamera::ReadRegister(uint64_t address, void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr || *size > std::numeric_limits<uint32_t>::max()) {
         return Result::kInvalidParameter;
     }
@@ -134,19 +126,16 @@ CamResult AravisCamera::ReadRegister(uint64_t address, void* buffer, size_t* siz
     return Result::kSuccess;
 }
 
-CamResult AravisCamera::QueryInfo(int32_t item, void* buffer, size_t* size)
-{
+CamResult AravisCamera::QueryInfo(int32_t item, void* buffer, size_t* size) {
     return QueryCameraInfo(camera_, kAccessBusy, description_.Url(), item, buffer, size);
 }
 
-CamResult AravisCamera::SetEventCallback(DeviceEventCallback callback, void* context)
-{
+CamResult AravisCamera::SetEventCallback(DeviceEventCallback callback, void* context) {
     events_.SetCallback(callback, context);
     return Result::kSuccess;
 }
 
-CamResult AravisCamera::CloseDevice()
-{
+CamResult AravisCamera::CloseDevice() {
     if (events_.IsDeliveryThread()) {
         return Result::kResourceInUse;
     }
@@ -159,8 +148,7 @@ CamResult AravisCamera::CloseDevice()
     return Result::kSuccess;
 }
 
-void AravisCamera::ReleaseStream()
-{
+void AravisCamera::ReleaseStream() {
     std::lock_guard lock(streamMutex_);
     stream_.reset();
 }

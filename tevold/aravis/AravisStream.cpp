@@ -16,15 +16,14 @@ namespace {
 constexpr auto kWaitSlice = std::chrono::milliseconds(20);
 
 // The image in a received buffer, copied to copyTo unless it is already where it belongs.
-CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImageInfo* info)
-{
+CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImageInfo* info) {
     switch (arv_buffer_get_status(buffer)) {
-    case ARV_BUFFER_STATUS_SUCCESS:
-        break;
-    case ARV_BUFFER_STATUS_SIZE_MISMATCH:
-        return kGrabBufferTooSmall;
-    default:
-        return kGrabImageLost;
+        case ARV_BUFFER_STATUS_SUCCESS:
+            break;
+        case ARV_BUFFER_STATUS_SIZE_MISMATCH:
+            return kGrabBufferTooSmall;
+        default:
+            return kGrabImageLost;
     }
     size_t size = 0;
     const void* data = arv_buffer_get_image_data(buffer, &size);
@@ -48,20 +47,16 @@ CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImage
 }  // namespace
 
 AravisStream::AravisStream(AravisCamera& owner, CameraConnection& connection, ArvStream* stream)
-    : owner_(owner), connection_(connection), stream_(stream)
-{
-}
+    : owner_(owner), connection_(connection), stream_(stream) {}
 
-AravisStream::~AravisStream()
-{
+AravisStream::~AravisStream() {
     std::lock_guard lock(grabMutex_);
     EndStreaming();
     // Aravis stops the receiving itself when the stream goes, and insists that it is running.
     arv_stream_start_thread(stream_.get());
 }
 
-CamResult AravisStream::StartGrab(uint32_t mode, int64_t count)
-{
+CamResult AravisStream::StartGrab(uint32_t mode, int64_t count) {
     if (mode != 0) {
         return Result::kInvalidParameter;
     }
@@ -87,8 +82,7 @@ CamResult AravisStream::StartGrab(uint32_t mode, int64_t count)
     return Result::kSuccess;
 }
 
-CamResult AravisStream::StopGrab(uint32_t /*mode*/)
-{
+CamResult AravisStream::StopGrab(uint32_t /*mode*/) {
     stopped_ = true;
     ++stopCount_;
     std::lock_guard lock(grabMutex_);
@@ -96,8 +90,7 @@ CamResult AravisStream::StopGrab(uint32_t /*mode*/)
     return Result::kSuccess;
 }
 
-void AravisStream::EndStreaming()
-{
+void AravisStream::EndStreaming() {
     if (acquiring_.exchange(false) && !connection_.lost) {
         ExecuteCommand("AcquisitionStop");
     }
@@ -110,8 +103,7 @@ void AravisStream::EndStreaming()
 }
 
 CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
-                                  CamImageInfo* info)
-{
+                                  CamImageInfo* info) {
     const uint64_t stops = stopCount_;
     std::lock_guard lock(grabMutex_);
     bool lentHere = false;
@@ -132,8 +124,7 @@ CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t t
 }
 
 CamResult AravisStream::AwaitImage(uint64_t stops, void* destination, size_t capacity,
-                                   uint32_t timeoutMs, CamImageInfo* info)
-{
+                                   uint32_t timeoutMs, CamImageInfo* info) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (stopped_ || stopCount_ != stops) {
@@ -169,12 +160,12 @@ CamResult AravisStream::AwaitImage(uint64_t stops, void* destination, size_t cap
 }
 
 AravisStream::Arrival AravisStream::Take(ArvBuffer* received, void* destination, size_t capacity,
-                                         CamImageInfo* info, CamResult* result)
-{
+                                         CamImageInfo* info, CamResult* result) {
     const GObjectPtr<ArvBuffer> popped(received);
     std::lock_guard receive(receiveMutex_);
-    const auto lent = std::find_if(lent_.begin(), lent_.end(),
-                                   [&](const Lent& candidate) { return candidate.wrapper.get() == received; });
+    const auto lent = std::find_if(lent_.begin(), lent_.end(), [&](const Lent& candidate) {
+        return candidate.wrapper.get() == received;
+    });
     // Reclaimed while it was on its way: its memory is no longer ours to read.
     if (lent == lent_.end()) {
         return Arrival::Stale;
@@ -202,8 +193,7 @@ AravisStream::Arrival AravisStream::Take(ArvBuffer* received, void* destination,
     return Arrival::Taken;
 }
 
-bool AravisStream::TakeUnderrun()
-{
+bool AravisStream::TakeUnderrun() {
     std::lock_guard receive(receiveMutex_);
     if (!receiving_ || Underruns() <= underrunsTaken_) {
         return false;
@@ -213,8 +203,7 @@ bool AravisStream::TakeUnderrun()
     return true;
 }
 
-CamResult AravisStream::LendDestination(void* memory, size_t capacity)
-{
+CamResult AravisStream::LendDestination(void* memory, size_t capacity) {
     if (memory == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -225,8 +214,7 @@ CamResult AravisStream::LendDestination(void* memory, size_t capacity)
     return Result::kSuccess;
 }
 
-CamResult AravisStream::ReclaimDestinations()
-{
+CamResult AravisStream::ReclaimDestinations() {
     std::lock_guard receive(receiveMutex_);
     if (!lent_.empty()) {
         lent_.clear();
@@ -235,14 +223,12 @@ CamResult AravisStream::ReclaimDestinations()
     return Result::kSuccess;
 }
 
-std::deque<AravisStream::Lent>::iterator AravisStream::FindLent(const void* memory)
-{
+std::deque<AravisStream::Lent>::iterator AravisStream::FindLent(const void* memory) {
     return std::find_if(lent_.begin(), lent_.end(),
                         [&](const Lent& lent) { return lent.memory == memory; });
 }
 
-bool AravisStream::LendLocked(void* memory, size_t capacity)
-{
+bool AravisStream::LendLocked(void* memory, size_t capacity) {
     // Out of a grab Aravis holds no memory, and must not be given any to keep.
     if (!receiving_) {
         return false;
@@ -252,13 +238,12 @@ bool AravisStream::LendLocked(void* memory, size_t capacity)
     return true;
 }
 
-void AravisStream::Push(const Lent& lent)
-{
-    arv_stream_push_buffer(stream_.get(), static_cast<ArvBuffer*>(g_object_ref(lent.wrapper.get())));
+void AravisStream::Push(const Lent& lent) {
+    arv_stream_push_buffer(stream_.get(),
+                           static_cast<ArvBuffer*>(g_object_ref(lent.wrapper.get())));
 }
 
-void AravisStream::ReceiveIntoLent()
-{
+void AravisStream::ReceiveIntoLent() {
     if (!receiving_) {
         return;
     }
@@ -270,8 +255,7 @@ void AravisStream::ReceiveIntoLent()
     }
 }
 
-guint64 AravisStream::Underruns()
-{
+guint64 AravisStream::Underruns() {
     guint64 completed = 0;
     guint64 failures = 0;
     guint64 underruns = 0;
@@ -279,13 +263,11 @@ guint64 AravisStream::Underruns()
     return underruns;
 }
 
-CamResult AravisStream::SetParameter(uint32_t parameter, const void* value, size_t* size)
-{
+CamResult AravisStream::SetParameter(uint32_t parameter, const void* value, size_t* size) {
     return SetStreamParameter(parameter, value, size, grabTimeoutMs_);
 }
 
-CamResult AravisStream::GetParameter(uint32_t parameter, void* value, size_t* size)
-{
+CamResult AravisStream::GetParameter(uint32_t parameter, void* value, size_t* size) {
     if (value == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -301,43 +283,40 @@ CamResult AravisStream::GetParameter(uint32_t parameter, void* value, size_t* si
                    : WriteParameter(static_cast<decltype(type)>(number), value, size);
     };
     switch (parameter) {
-    case kParamFramesStarted:
-        return WriteParameter(int64_t{framesStarted_}, value, size);
-    case kParamGrabTimeout:
-        return WriteParameter(uint32_t{grabTimeoutMs_}, value, size);
-    case kParamAcquisitionActive:
-        return WriteParameter(uint32_t{acquiring_ ? 1u : 0u}, value, size);
-    case kParamDefinesPayloadSize:
-        return WriteParameter(uint64_t{0}, value, size);
-    case kParamPayloadSize:
-        return feature("PayloadSize", uint64_t{});
-    case kParamPixelFormat:
-        return feature("PixelFormat", uint64_t{});
-    case kParamWidth:
-        return feature("Width", uint32_t{});
-    case kParamHeight:
-        return feature("Height", uint32_t{});
-    default:
-        return Result::kInvalidParameter;
+        case kParamFramesStarted:
+            return WriteParameter(int64_t{framesStarted_}, value, size);
+        case kParamGrabTimeout:
+            return WriteParameter(uint32_t{grabTimeoutMs_}, value, size);
+        case kParamAcquisitionActive:
+            return WriteParameter(uint32_t{acquiring_ ? 1u : 0u}, value, size);
+        case kParamDefinesPayloadSize:
+            return WriteParameter(uint64_t{0}, value, size);
+        case kParamPayloadSize:
+            return feature("PayloadSize", uint64_t{});
+        case kParamPixelFormat:
+            return feature("PixelFormat", uint64_t{});
+        case kParamWidth:
+            return feature("Width", uint32_t{});
+        case kParamHeight:
+            return feature("Height", uint32_t{});
+        default:
+            return Result::kInvalidParameter;
     }
 }
 
-CamResult AravisStream::CloseStream()
-{
+CamResult AravisStream::CloseStream() {
     owner_.ReleaseStream();
     return Result::kSuccess;
 }
 
-CamResult AravisStream::ReadFeature(const char* name, int64_t* value)
-{
+CamResult AravisStream::ReadFeature(const char* name, int64_t* value) {
     std::lock_guard lock(connection_.featureMutex);
     ErrorSlot error;
     *value = arv_device_get_integer_feature_value(connection_.device.get(), name, error);
     return error.IsSet() ? Result::kIo : Result::kSuccess;
 }
 
-CamResult AravisStream::ExecuteCommand(const char* name)
-{
+CamResult AravisStream::ExecuteCommand(const char* name) {
     std::lock_guard lock(connection_.featureMutex);
     ErrorSlot error;
     arv_device_execute_command(connection_.device.get(), name, error);

@@ -68,7 +68,7 @@ private:
     CameraConnection& connection_;
     GObjectPtr<ArvStream> stream_;
 
-    std::mutex grabMutex_;  // held by GrabImage; StopGrab waits for it
+    std::mutex grabMutex_;    // held by GrabImage; StopGrab waits for it
     int64_t remaining_ = -1;  // images until the camera stops by itself; negative: no limit
 
     // Guards the lending, the receiving thread's start and stop, and the underrun count. Never

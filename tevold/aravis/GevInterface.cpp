@@ -20,8 +20,7 @@ constexpr uint32_t kOpenDiscoveryWaitMs = 500;
 constexpr auto kAccessQueryWait = std::chrono::milliseconds(200);
 
 // A camera some application controls is busy; one that does not answer is of unknown status.
-uint32_t AccessStatusOf(const in_addr& local, const in_addr& camera)
-{
+uint32_t AccessStatusOf(const in_addr& local, const in_addr& camera) {
     try {
         const auto privilege =
             GvcpClient(local).ReadRegister(camera, kControlChannelPrivilege, kAccessQueryWait);
@@ -37,14 +36,11 @@ uint32_t AccessStatusOf(const in_addr& local, const in_addr& camera)
 }  // namespace
 
 GevInterface::GevInterface(NetworkInterface nic)
-    : RealCameraInterface(nic.name, "gev", "GEV"), nic_(std::move(nic))
-{
-}
+    : RealCameraInterface(nic.name, "gev", "GEV"), nic_(std::move(nic)) {}
 
-CamResult GevInterface::Discover(uint32_t timeoutMs)
-{
-    const auto wait = std::chrono::milliseconds(
-        std::clamp(timeoutMs, kMinDiscoveryWaitMs, kMaxDiscoveryWaitMs));
+CamResult GevInterface::Discover(uint32_t timeoutMs) {
+    const auto wait =
+        std::chrono::milliseconds(std::clamp(timeoutMs, kMinDiscoveryWaitMs, kMaxDiscoveryWaitMs));
     std::vector<GevCameraRecord> found;
     try {
         found = GvcpClient(nic_.address).Discover(nic_.discoveryTarget, wait);
@@ -56,8 +52,7 @@ CamResult GevInterface::Discover(uint32_t timeoutMs)
     return Result::kSuccess;
 }
 
-CamResult GevInterface::CountDevices(uint32_t* count, uint32_t timeoutMs)
-{
+CamResult GevInterface::CountDevices(uint32_t* count, uint32_t timeoutMs) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -69,8 +64,7 @@ CamResult GevInterface::CountDevices(uint32_t* count, uint32_t timeoutMs)
     return Result::kSuccess;
 }
 
-CamResult GevInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size)
-{
+CamResult GevInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
     if (index >= cameras_.size()) {
         return Result::kInvalidParameter;
@@ -80,8 +74,7 @@ CamResult GevInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size
                           size);
 }
 
-std::optional<GevCameraRecord> GevInterface::Listed(const std::string& deviceId)
-{
+std::optional<GevCameraRecord> GevInterface::Listed(const std::string& deviceId) {
     std::lock_guard lock(mutex_);
     for (const GevCameraRecord& camera : cameras_) {
         if (MakeDeviceId(camera.vendor, camera.model, camera.serialNumber) == deviceId) {
@@ -91,8 +84,7 @@ std::optional<GevCameraRecord> GevInterface::Listed(const std::string& deviceId)
     return std::nullopt;
 }
 
-CameraRecord GevInterface::Describe(const GevCameraRecord& camera) const
-{
+CameraRecord GevInterface::Describe(const GevCameraRecord& camera) const {
     return {MakeDeviceId(camera.vendor, camera.model, camera.serialNumber),
             nic_.name,
             "GEV",
@@ -104,8 +96,7 @@ CameraRecord GevInterface::Describe(const GevCameraRecord& camera) const
             "gev://" + FormatAddress(camera.address)};
 }
 
-CamResult GevInterface::FindDevice(const char* name, CamDevice** device)
-{
+CamResult GevInterface::FindDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -113,14 +104,13 @@ CamResult GevInterface::FindDevice(const char* name, CamDevice** device)
     if (!camera) {
         return Result::kInvalidId;
     }
-    *device = new DiscoveredCamera(Describe(*camera), [local = nic_.address, remote = camera->address] {
-        return AccessStatusOf(local, remote);
-    });
+    *device = new DiscoveredCamera(
+        Describe(*camera),
+        [local = nic_.address, remote = camera->address] { return AccessStatusOf(local, remote); });
     return Result::kSuccess;
 }
 
-CamResult GevInterface::ConnectDevice(const char* name, CamDevice** device)
-{
+CamResult GevInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
     }

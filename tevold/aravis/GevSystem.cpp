@@ -6,12 +6,10 @@
 
 namespace Tevold::Aravis {
 
-GevSystem::GevSystem(std::vector<std::string> allowedNames) : allowedNames_(std::move(allowedNames))
-{
-}
+GevSystem::GevSystem(std::vector<std::string> allowedNames)
+    : allowedNames_(std::move(allowedNames)) {}
 
-CamResult GevSystem::CountInterfaces(uint32_t* count)
-{
+CamResult GevSystem::CountInterfaces(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -21,8 +19,7 @@ CamResult GevSystem::CountInterfaces(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult GevSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size)
-{
+CamResult GevSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
     if (index >= listed_.size()) {
         return Result::kInvalidParameter;
@@ -30,24 +27,20 @@ CamResult GevSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size
     return Sim::WriteText(listed_[index].name, buffer, size);
 }
 
-CamResult GevSystem::FindInterface(const char* name, CamInterface** iface)
-{
+CamResult GevSystem::FindInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface);
 }
 
-CamResult GevSystem::ConnectInterface(const char* name, CamInterface** iface)
-{
+CamResult GevSystem::ConnectInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface);
 }
 
-CamResult GevSystem::ReleaseSystem()
-{
+CamResult GevSystem::ReleaseSystem() {
     delete this;
     return Result::kSuccess;
 }
 
-CamResult GevSystem::OpenInterface(const char* name, CamInterface** iface)
-{
+CamResult GevSystem::OpenInterface(const char* name, CamInterface** iface) {
     if (name == nullptr || iface == nullptr) {
         return Result::kInvalidParameter;
     }

@@ -35,32 +35,25 @@ constexpr size_t kSerialNumber = 0xD8;
 constexpr size_t kUserName = 0xE8;
 constexpr size_t kDiscoveryPayload = 0xF8;
 
-uint16_t Read16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-}
+uint16_t Read16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]); }
 
-uint32_t Read32(const uint8_t* bytes)
-{
+uint32_t Read32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
            static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
 }
 
-void Write16(uint8_t* bytes, uint16_t value)
-{
+void Write16(uint8_t* bytes, uint16_t value) {
     bytes[0] = static_cast<uint8_t>(value >> 8);
     bytes[1] = static_cast<uint8_t>(value);
 }
 
 // A text field: NUL-padded, not necessarily NUL-terminated.
-std::string TextField(const std::vector<uint8_t>& payload, size_t offset, size_t length)
-{
+std::string TextField(const std::vector<uint8_t>& payload, size_t offset, size_t length) {
     const auto* first = reinterpret_cast<const char*>(payload.data() + offset);
     return std::string(first, std::find(first, first + length, '\0'));
 }
 
-GevCameraRecord ParseDiscovery(const std::vector<uint8_t>& payload)
-{
+GevCameraRecord ParseDiscovery(const std::vector<uint8_t>& payload) {
     GevCameraRecord record;
     record.address.s_addr = htonl(Read32(&payload[kCurrentIp]));
     char mac[18];
@@ -78,8 +71,7 @@ GevCameraRecord ParseDiscovery(const std::vector<uint8_t>& payload)
 
 }  // namespace
 
-GvcpClient::GvcpClient(const in_addr& localAddress)
-{
+GvcpClient::GvcpClient(const in_addr& localAddress) {
     socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (socket_ < 0) {
         throw std::system_error(errno, std::generic_category(), "GVCP socket");
@@ -96,16 +88,13 @@ GvcpClient::GvcpClient(const in_addr& localAddress)
     }
 }
 
-GvcpClient::~GvcpClient()
-{
-    ::close(socket_);
-}
+GvcpClient::~GvcpClient() { ::close(socket_); }
 
 std::vector<GevCameraRecord> GvcpClient::Discover(const in_addr& target,
-                                                  std::chrono::milliseconds wait)
-{
+                                                  std::chrono::milliseconds wait) {
     const uint16_t requestId = nextRequestId_++;
-    std::array<uint8_t, kHeaderSize> packet{kKey, kFlagAcknowledge | kFlagAllowBroadcastAcknowledge};
+    std::array<uint8_t, kHeaderSize> packet{kKey,
+                                            kFlagAcknowledge | kFlagAllowBroadcastAcknowledge};
     Write16(&packet[2], kDiscoveryCommand);
     Write16(&packet[6], requestId);
     Send(target, packet.data(), packet.size());
@@ -128,8 +117,7 @@ std::vector<GevCameraRecord> GvcpClient::Discover(const in_addr& target,
 }
 
 std::optional<uint32_t> GvcpClient::ReadRegister(const in_addr& camera, uint32_t address,
-                                                 std::chrono::milliseconds wait)
-{
+                                                 std::chrono::milliseconds wait) {
     const uint16_t requestId = nextRequestId_++;
     std::array<uint8_t, kHeaderSize + 4> packet{kKey, kFlagAcknowledge};
     Write16(&packet[2], kReadRegisterCommand);
@@ -146,8 +134,7 @@ std::optional<uint32_t> GvcpClient::ReadRegister(const in_addr& camera, uint32_t
     return Read32(payload->data());
 }
 
-void GvcpClient::Send(const in_addr& target, const uint8_t* packet, size_t size)
-{
+void GvcpClient::Send(const in_addr& target, const uint8_t* packet, size_t size) {
     sockaddr_in destination{};
     destination.sin_family = AF_INET;
     destination.sin_port = htons(kGvcpPort);
@@ -158,8 +145,7 @@ void GvcpClient::Send(const in_addr& target, const uint8_t* packet, size_t size)
 }
 
 std::optional<std::vector<uint8_t>> GvcpClient::Receive(
-    uint16_t answer, uint16_t requestId, std::chrono::steady_clock::time_point deadline)
-{
+    uint16_t answer, uint16_t requestId, std::chrono::steady_clock::time_point deadline) {
     std::array<uint8_t, kMaxPacket> packet{};
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -10,21 +10,18 @@
 namespace Tevold::Aravis {
 namespace {
 
-bool Allowed(const std::string& name, const std::vector<std::string>& allowedNames)
-{
+bool Allowed(const std::string& name, const std::vector<std::string>& allowedNames) {
     return allowedNames.empty() ||
            std::find(allowedNames.begin(), allowedNames.end(), name) != allowedNames.end();
 }
 
-in_addr Ipv4Of(const sockaddr* address)
-{
+in_addr Ipv4Of(const sockaddr* address) {
     return reinterpret_cast<const sockaddr_in*>(address)->sin_addr;
 }
 
 }  // namespace
 
-std::vector<NetworkInterface> ListNetworkInterfaces(const std::vector<std::string>& allowedNames)
-{
+std::vector<NetworkInterface> ListNetworkInterfaces(const std::vector<std::string>& allowedNames) {
     std::vector<NetworkInterface> found;
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
@@ -41,8 +38,9 @@ std::vector<NetworkInterface> ListNetworkInterfaces(const std::vector<std::strin
             nic.discoveryTarget = Ipv4Of(entry->ifa_broadaddr);
         }
         // One IPv4 address per interface is enough to reach its cameras: the first one.
-        const bool known = std::any_of(found.begin(), found.end(),
-                                       [&](const NetworkInterface& other) { return other.name == nic.name; });
+        const bool known =
+            std::any_of(found.begin(), found.end(),
+                        [&](const NetworkInterface& other) { return other.name == nic.name; });
         if (!known) {
             found.push_back(nic);
         }
@@ -51,8 +49,7 @@ std::vector<NetworkInterface> ListNetworkInterfaces(const std::vector<std::strin
 }
 
 std::optional<NetworkInterface> FindNetworkInterface(const std::string& name,
-                                                     const std::vector<std::string>& allowedNames)
-{
+                                                     const std::vector<std::string>& allowedNames) {
     for (const NetworkInterface& nic : ListNetworkInterfaces(allowedNames)) {
         if (nic.name == name) {
             return nic;
@@ -61,8 +58,7 @@ std::optional<NetworkInterface> FindNetworkInterface(const std::string& name,
     return std::nullopt;
 }
 
-std::string FormatAddress(const in_addr& address)
-{
+std::string FormatAddress(const in_addr& address) {
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &address, text, sizeof text);
     return text;

@@ -6,28 +6,23 @@ namespace Tevold::Aravis {
 
 RealCameraInterface::RealCameraInterface(const std::string& name, const char* idPrefix,
                                          const char* tlType)
-    : registers_(Sim::InterfaceConfig{name, idPrefix, tlType, {}})
-{
-}
+    : registers_(Sim::InterfaceConfig{name, idPrefix, tlType, {}}) {}
 
-CamResult RealCameraInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size)
-{
+CamResult RealCameraInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
     return registers_.Write(address, *size);
 }
 
-CamResult RealCameraInterface::ReadRegister(uint64_t address, void* buffer, size_t* size)
-{
+CamResult RealCameraInterface::ReadRegister(uint64_t address, void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
     return registers_.Read(address, buffer, *size);
 }
 
-CamResult RealCameraInterface::CloseInterface()
-{
+CamResult RealCameraInterface::CloseInterface() {
     delete this;
     return Result::kSuccess;
 }

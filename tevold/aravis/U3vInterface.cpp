@@ -11,19 +11,16 @@ namespace {
 
 // Aravis keeps one USB3 Vision interface object for the process, and it is not safe to use from
 // two threads at once.
-std::mutex& AravisUsbMutex()
-{
+std::mutex& AravisUsbMutex() {
     static std::mutex mutex;
     return mutex;
 }
 
-std::string TextOrEmpty(const char* text)
-{
+std::string TextOrEmpty(const char* text) {
     return text == nullptr ? std::string() : std::string(text);
 }
 
-std::vector<CameraRecord> DiscoverUsbCameras()
-{
+std::vector<CameraRecord> DiscoverUsbCameras() {
     std::lock_guard lock(AravisUsbMutex());
     ArvInterface* usb = arv_uv_interface_get_instance();
     arv_interface_update_device_list(usb);
@@ -43,8 +40,7 @@ std::vector<CameraRecord> DiscoverUsbCameras()
     return cameras;
 }
 
-ArvDevice* OpenUsbCamera(const std::string& aravisId)
-{
+ArvDevice* OpenUsbCamera(const std::string& aravisId) {
     std::lock_guard lock(AravisUsbMutex());
     ErrorSlot error;
     return arv_interface_open_device(arv_uv_interface_get_instance(), aravisId.c_str(), error);
@@ -52,12 +48,9 @@ ArvDevice* OpenUsbCamera(const std::string& aravisId)
 
 }  // namespace
 
-U3vInterface::U3vInterface() : RealCameraInterface(kName, "u3v", "U3V")
-{
-}
+U3vInterface::U3vInterface() : RealCameraInterface(kName, "u3v", "U3V") {}
 
-CamResult U3vInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/)
-{
+CamResult U3vInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -68,8 +61,7 @@ CamResult U3vInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/)
     return Result::kSuccess;
 }
 
-CamResult U3vInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size)
-{
+CamResult U3vInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
     if (index >= cameras_.size()) {
         return Result::kInvalidParameter;
@@ -77,8 +69,7 @@ CamResult U3vInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size
     return Sim::WriteText(cameras_[index].deviceId, buffer, size);
 }
 
-std::optional<CameraRecord> U3vInterface::Listed(const std::string& deviceId)
-{
+std::optional<CameraRecord> U3vInterface::Listed(const std::string& deviceId) {
     std::lock_guard lock(mutex_);
     for (const CameraRecord& camera : cameras_) {
         if (camera.deviceId == deviceId) {
@@ -88,8 +79,7 @@ std::optional<CameraRecord> U3vInterface::Listed(const std::string& deviceId)
     return std::nullopt;
 }
 
-CamResult U3vInterface::FindDevice(const char* name, CamDevice** device)
-{
+CamResult U3vInterface::FindDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -102,8 +92,7 @@ CamResult U3vInterface::FindDevice(const char* name, CamDevice** device)
     return Result::kSuccess;
 }
 
-CamResult U3vInterface::ConnectDevice(const char* name, CamDevice** device)
-{
+CamResult U3vInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
     }

@@ -8,8 +8,7 @@
 
 namespace Tevold::Aravis {
 
-CamResult U3vSystem::CountInterfaces(uint32_t* count)
-{
+CamResult U3vSystem::CountInterfaces(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -17,29 +16,25 @@ CamResult U3vSystem::CountInterfaces(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult U3vSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size)
-{
-    return index == 0 ? Sim::WriteText(U3vInterface::kName, buffer, size) : Result::kInvalidParameter;
+CamResult U3vSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size) {
+    return index == 0 ? Sim::WriteText(U3vInterface::kName, buffer, size)
+                      : Result::kInvalidParameter;
 }
 
-CamResult U3vSystem::FindInterface(const char* name, CamInterface** iface)
-{
+CamResult U3vSystem::FindInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface);
 }
 
-CamResult U3vSystem::ConnectInterface(const char* name, CamInterface** iface)
-{
+CamResult U3vSystem::ConnectInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface);
 }
 
-CamResult U3vSystem::ReleaseSystem()
-{
+CamResult U3vSystem::ReleaseSystem() {
     delete this;
     return Result::kSuccess;
 }
 
-CamResult U3vSystem::OpenInterface(const char* name, CamInterface** iface)
-{
+CamResult U3vSystem::OpenInterface(const char* name, CamInterface** iface) {
     if (name == nullptr || iface == nullptr) {
         return Result::kInvalidParameter;
     }

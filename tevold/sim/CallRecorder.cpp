@@ -2,14 +2,12 @@
 
 namespace Tevold::Sim {
 
-void CallRecorder::Record(CameraCall call)
-{
+void CallRecorder::Record(CameraCall call) {
     std::lock_guard lock(mutex_);
     entries_.push_back(call);
 }
 
-std::vector<CameraCall> CallRecorder::Entries() const
-{
+std::vector<CameraCall> CallRecorder::Entries() const {
     std::lock_guard lock(mutex_);
     return entries_;
 }

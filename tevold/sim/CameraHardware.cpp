@@ -7,8 +7,7 @@
 namespace Tevold::Sim {
 namespace {
 
-uint64_t Nanoseconds(SimClock::time_point moment)
-{
+uint64_t Nanoseconds(SimClock::time_point moment) {
     return static_cast<uint64_t>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(moment.time_since_epoch()).count());
 }
@@ -21,25 +20,21 @@ CameraHardware::CameraHardware(const CameraConfig& config, std::string interface
       interfaceName_(std::move(interfaceName)),
       tlType_(std::move(tlType)),
       pacing_(pacing),
-      registers_(config)
-{
+      registers_(config) {
     RebuildPatternLocked();
 }
 
-std::string CameraHardware::UserName() const
-{
+std::string CameraHardware::UserName() const {
     std::lock_guard lock(mutex_);
     return registers_.Settings().userId;
 }
 
-CameraStatus CameraHardware::Status() const
-{
+CameraStatus CameraHardware::Status() const {
     std::lock_guard lock(mutex_);
     return {present_, connected_, acquiring_, frameCounter_};
 }
 
-bool CameraHardware::Connect()
-{
+bool CameraHardware::Connect() {
     std::lock_guard lock(mutex_);
     if (!present_ || connected_) {
         return false;
@@ -49,24 +44,21 @@ bool CameraHardware::Connect()
     return true;
 }
 
-void CameraHardware::Disconnect()
-{
+void CameraHardware::Disconnect() {
     std::lock_guard lock(mutex_);
     StopLocked();
     registers_.ReleaseTransportLock();
     connected_ = false;
 }
 
-void CameraHardware::Vanish()
-{
+void CameraHardware::Vanish() {
     std::lock_guard lock(mutex_);
     StopLocked();
     present_ = false;
     acquisitionChanged_.notify_all();
 }
 
-CamResult CameraHardware::ReadRegister(uint64_t address, void* buffer, size_t size) const
-{
+CamResult CameraHardware::ReadRegister(uint64_t address, void* buffer, size_t size) const {
     std::lock_guard lock(mutex_);
     if (!present_) {
         return Result::kIo;
@@ -74,8 +66,7 @@ CamResult CameraHardware::ReadRegister(uint64_t address, void* buffer, size_t si
     return registers_.Read(address, buffer, size);
 }
 
-CamResult CameraHardware::WriteRegister(uint64_t address, const void* buffer, size_t size)
-{
+CamResult CameraHardware::WriteRegister(uint64_t address, const void* buffer, size_t size) {
     std::lock_guard lock(mutex_);
     if (!present_) {
         return Result::kIo;
@@ -83,23 +74,22 @@ CamResult CameraHardware::WriteRegister(uint64_t address, const void* buffer, si
     RegisterEffect effect = RegisterEffect::None;
     const CamResult result = registers_.Write(address, buffer, size, acquiring_, &effect);
     switch (effect) {
-    case RegisterEffect::StartAcquisition:
-        StartLocked(kUnlimitedImages);
-        break;
-    case RegisterEffect::StopAcquisition:
-        StopLocked();
-        break;
-    case RegisterEffect::ImageChanged:
-        RebuildPatternLocked();
-        break;
-    case RegisterEffect::None:
-        break;
+        case RegisterEffect::StartAcquisition:
+            StartLocked(kUnlimitedImages);
+            break;
+        case RegisterEffect::StopAcquisition:
+            StopLocked();
+            break;
+        case RegisterEffect::ImageChanged:
+            RebuildPatternLocked();
+            break;
+        case RegisterEffect::None:
+            break;
     }
     return result;
 }
 
-CamResult CameraHardware::StartAcquisition(int64_t imageCount)
-{
+CamResult CameraHardware::StartAcquisition(int64_t imageCount) {
     if (imageCount == 0 || imageCount < kUnlimitedImages) {
         return Result::kInvalidParameter;
     }
@@ -113,16 +103,14 @@ CamResult CameraHardware::StartAcquisition(int64_t imageCount)
     return Result::kSuccess;
 }
 
-void CameraHardware::StopAcquisitionAndAbortGrabs()
-{
+void CameraHardware::StopAcquisitionAndAbortGrabs() {
     std::lock_guard lock(mutex_);
     grabsAborted_ = true;
     StopLocked();
     acquisitionChanged_.notify_all();
 }
 
-CamResult CameraHardware::EndedGrabResultLocked() const
-{
+CamResult CameraHardware::EndedGrabResultLocked() const {
     if (grabsAborted_) {
         return kGrabAborted;
     }
@@ -130,14 +118,14 @@ CamResult CameraHardware::EndedGrabResultLocked() const
 }
 
 CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
-                                    CamImageInfo* info)
-{
+                                    CamImageInfo* info) {
     SimClock::time_point now = SimClock::now();
     const auto deadline = now + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(mutex_);
     const auto stopped = [&] { return grabsAborted_ || !present_; };
     if (!acquiring_ || stopped()) {
-        if (!acquisitionChanged_.wait_until(lock, deadline, [&] { return acquiring_ || stopped(); })) {
+        if (!acquisitionChanged_.wait_until(lock, deadline,
+                                            [&] { return acquiring_ || stopped(); })) {
             return kGrabTimeout;
         }
         if (stopped()) {
@@ -149,7 +137,9 @@ CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t
         return kGrabBufferTooSmall;
     }
     const uint64_t acquisition = acquisitionNumber_;
-    const auto ended = [&] { return stopped() || !acquiring_ || acquisitionNumber_ != acquisition; };
+    const auto ended = [&] {
+        return stopped() || !acquiring_ || acquisitionNumber_ != acquisition;
+    };
     // An image nobody takes is sent at the frame rate whether or not images are paced.
     const bool dropping = destination == nullptr;
     while ((pacing_ || dropping) && !ended()) {
@@ -181,7 +171,8 @@ CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t
 
     // The pattern is immutable and the format cannot change while acquiring, so the copy into the
     // destination runs without the lock, beside register accesses.
-    if (destination != nullptr && !pattern->Fill(static_cast<uint8_t*>(destination), frameId, grabsAborted_)) {
+    if (destination != nullptr &&
+        !pattern->Fill(static_cast<uint8_t*>(destination), frameId, grabsAborted_)) {
         return kGrabAborted;
     }
     if (info != nullptr) {
@@ -196,32 +187,27 @@ CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t
     return kGrabOk;
 }
 
-StreamState CameraHardware::Stream() const
-{
+StreamState CameraHardware::Stream() const {
     std::lock_guard lock(mutex_);
     return {framesStarted_, acquiring_, registers_.Settings().format};
 }
 
-void CameraHardware::AttachEventSink(EventSink* sink)
-{
+void CameraHardware::AttachEventSink(EventSink* sink) {
     std::lock_guard lock(mutex_);
     eventSink_ = sink;
 }
 
-void CameraHardware::DetachEventSink()
-{
+void CameraHardware::DetachEventSink() {
     std::lock_guard lock(mutex_);
     eventSink_ = nullptr;
 }
 
-void CameraHardware::RaiseEvent(uint32_t eventId)
-{
+void CameraHardware::RaiseEvent(uint32_t eventId) {
     std::lock_guard lock(mutex_);
     PostLocked(eventId);
 }
 
-void CameraHardware::StartLocked(int64_t imageCount)
-{
+void CameraHardware::StartLocked(int64_t imageCount) {
     grabsAborted_ = false;
     if (acquiring_) {
         return;
@@ -235,8 +221,7 @@ void CameraHardware::StartLocked(int64_t imageCount)
     acquisitionChanged_.notify_all();
 }
 
-void CameraHardware::StopLocked()
-{
+void CameraHardware::StopLocked() {
     if (!acquiring_) {
         return;
     }
@@ -245,15 +230,13 @@ void CameraHardware::StopLocked()
     acquisitionChanged_.notify_all();
 }
 
-void CameraHardware::PostLocked(uint32_t eventId)
-{
+void CameraHardware::PostLocked(uint32_t eventId) {
     if (eventSink_ != nullptr) {
         eventSink_->Post({eventId, Nanoseconds(SimClock::now())});
     }
 }
 
-void CameraHardware::RebuildPatternLocked()
-{
+void CameraHardware::RebuildPatternLocked() {
     const CameraSettings& settings = registers_.Settings();
     pattern_ = std::make_shared<const TestPatternGenerator>(settings.format, settings.testPattern);
 }

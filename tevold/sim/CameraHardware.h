@@ -55,8 +55,7 @@ public:
     // Stops the acquisition and ends every grab in progress, and every grab until the next
     // start, with kGrabAborted.
     void StopAcquisitionAndAbortGrabs();
-    CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
-                        CamImageInfo* info);
+    CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs, CamImageInfo* info);
     StreamState Stream() const;
 
     void AttachEventSink(EventSink* sink);

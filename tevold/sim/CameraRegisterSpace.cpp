@@ -10,34 +10,29 @@
 namespace Tevold::Sim {
 namespace {
 
-std::string Padded(const std::string& text, uint32_t length)
-{
+std::string Padded(const std::string& text, uint32_t length) {
     std::string content = text.substr(0, length);
     content.resize(length, '\0');
     return content;
 }
 
-std::string Encoded(uint32_t value)
-{
+std::string Encoded(uint32_t value) {
     std::string content(sizeof value, '\0');
     StoreLittleEndian(content.data(), value);
     return content;
 }
 
-std::string Encoded(double value)
-{
+std::string Encoded(double value) {
     std::string content(sizeof value, '\0');
     StoreLittleEndianDouble(content.data(), value);
     return content;
 }
 
-bool IsOnGrid(uint32_t value, uint32_t min, uint32_t max, uint32_t increment)
-{
+bool IsOnGrid(uint32_t value, uint32_t min, uint32_t max, uint32_t increment) {
     return value >= min && value <= max && (value - min) % increment == 0;
 }
 
-void RequireFits(const std::string& text)
-{
+void RequireFits(const std::string& text) {
     if (text.size() >= CameraRegister::kTextLength) {
         throw std::invalid_argument("camera text too long: " + text);
     }
@@ -45,8 +40,7 @@ void RequireFits(const std::string& text)
 
 }  // namespace
 
-CameraRegisterSpace::CameraRegisterSpace(const CameraConfig& identity) : identity_(identity)
-{
+CameraRegisterSpace::CameraRegisterSpace(const CameraConfig& identity) : identity_(identity) {
     for (const std::string* text : {&identity.vendor, &identity.model, &identity.version,
                                     &identity.serialNumber, &identity.userName}) {
         RequireFits(*text);
@@ -69,16 +63,15 @@ CameraRegisterSpace::CameraRegisterSpace(const CameraConfig& identity) : identit
         {Field::AcquisitionStart, CameraRegister::kAcquisitionStart, 4, Access::WriteOnly, false},
         {Field::AcquisitionStop, CameraRegister::kAcquisitionStop, 4, Access::WriteOnly, false},
         {Field::TLParamsLocked, CameraRegister::kTLParamsLocked, 4, Access::ReadWrite, false},
-        {Field::AcquisitionFrameRate, CameraRegister::kAcquisitionFrameRate, 8,
-         Access::ReadWrite, false},
+        {Field::AcquisitionFrameRate, CameraRegister::kAcquisitionFrameRate, 8, Access::ReadWrite,
+         false},
         {Field::Description, CameraRegister::kDescription, descriptionLength, Access::ReadOnly,
          true},
     };
     settings_.userId = identity.userName;
 }
 
-CamResult CameraRegisterSpace::Read(uint64_t address, void* buffer, size_t size) const
-{
+CamResult CameraRegisterSpace::Read(uint64_t address, void* buffer, size_t size) const {
     const Register* reg = nullptr;
     if (const CamResult located = Locate(address, size, &reg); located != Result::kSuccess) {
         return located;
@@ -92,8 +85,7 @@ CamResult CameraRegisterSpace::Read(uint64_t address, void* buffer, size_t size)
 }
 
 CamResult CameraRegisterSpace::Write(uint64_t address, const void* buffer, size_t size,
-                                     bool acquiring, RegisterEffect* effect)
-{
+                                     bool acquiring, RegisterEffect* effect) {
     *effect = RegisterEffect::None;
     const Register* reg = nullptr;
     if (const CamResult located = Locate(address, size, &reg); located != Result::kSuccess) {
@@ -107,8 +99,7 @@ CamResult CameraRegisterSpace::Write(uint64_t address, const void* buffer, size_
     return Store(*reg, content, acquiring, effect);
 }
 
-CamResult CameraRegisterSpace::Locate(uint64_t address, size_t size, const Register** found) const
-{
+CamResult CameraRegisterSpace::Locate(uint64_t address, size_t size, const Register** found) const {
     for (const Register& reg : registers_) {
         if (address < reg.address || address - reg.address >= reg.length) {
             continue;
@@ -125,47 +116,45 @@ CamResult CameraRegisterSpace::Locate(uint64_t address, size_t size, const Regis
     return Result::kIo;
 }
 
-std::string CameraRegisterSpace::Content(const Register& reg) const
-{
+std::string CameraRegisterSpace::Content(const Register& reg) const {
     switch (reg.field) {
-    case Field::VendorName:
-        return Padded(identity_.vendor, reg.length);
-    case Field::ModelName:
-        return Padded(identity_.model, reg.length);
-    case Field::DeviceVersion:
-        return Padded(identity_.version, reg.length);
-    case Field::SerialNumber:
-        return Padded(identity_.serialNumber, reg.length);
-    case Field::UserId:
-        return Padded(settings_.userId, reg.length);
-    case Field::Width:
-        return Encoded(settings_.format.width);
-    case Field::Height:
-        return Encoded(settings_.format.height);
-    case Field::PixelFormat:
-        return Encoded(settings_.format.pixelFormat);
-    case Field::PayloadSize:
-        return Encoded(static_cast<uint32_t>(settings_.format.PayloadSize()));
-    case Field::TestPattern:
-        return Encoded(settings_.testPattern);
-    case Field::AcquisitionMode:
-        return Encoded(settings_.acquisitionMode);
-    case Field::TLParamsLocked:
-        return Encoded(settings_.tlParamsLocked);
-    case Field::AcquisitionFrameRate:
-        return Encoded(settings_.frameRate);
-    case Field::Description:
-        return CameraDescription();
-    case Field::AcquisitionStart:
-    case Field::AcquisitionStop:
-        break;
+        case Field::VendorName:
+            return Padded(identity_.vendor, reg.length);
+        case Field::ModelName:
+            return Padded(identity_.model, reg.length);
+        case Field::DeviceVersion:
+            return Padded(identity_.version, reg.length);
+        case Field::SerialNumber:
+            return Padded(identity_.serialNumber, reg.length);
+        case Field::UserId:
+            return Padded(settings_.userId, reg.length);
+        case Field::Width:
+            return Encoded(settings_.format.width);
+        case Field::Height:
+            return Encoded(settings_.format.height);
+        case Field::PixelFormat:
+            return Encoded(settings_.format.pixelFormat);
+        case Field::PayloadSize:
+            return Encoded(static_cast<uint32_t>(settings_.format.PayloadSize()));
+        case Field::TestPattern:
+            return Encoded(settings_.testPattern);
+        case Field::AcquisitionMode:
+            return Encoded(settings_.acquisitionMode);
+        case Field::TLParamsLocked:
+            return Encoded(settings_.tlParamsLocked);
+        case Field::AcquisitionFrameRate:
+            return Encoded(settings_.frameRate);
+        case Field::Description:
+            return CameraDescription();
+        case Field::AcquisitionStart:
+        case Field::AcquisitionStop:
+            break;
     }
     return std::string(reg.length, '\0');
 }
 
 CamResult CameraRegisterSpace::Store(const Register& reg, const std::string& content,
-                                     bool acquiring, RegisterEffect* effect)
-{
+                                     bool acquiring, RegisterEffect* effect) {
     if (reg.field == Field::UserId) {
         settings_.userId = content.substr(0, content.find('\0'));
         return Result::kSuccess;
@@ -182,68 +171,67 @@ CamResult CameraRegisterSpace::Store(const Register& reg, const std::string& con
 }
 
 CamResult CameraRegisterSpace::StoreInteger(Field field, uint32_t value, bool acquiring,
-                                            RegisterEffect* effect)
-{
+                                            RegisterEffect* effect) {
     // A consumer sizes its buffers from the format; it must not change under a running stream.
     const bool formatFrozen = acquiring || settings_.tlParamsLocked != 0;
     switch (field) {
-    case Field::Width:
-    case Field::Height: {
-        if (formatFrozen) {
+        case Field::Width:
+        case Field::Height: {
+            if (formatFrozen) {
+                return Result::kAccessDenied;
+            }
+            const bool valid = field == Field::Width
+                                   ? IsOnGrid(value, kMinWidth, kMaxWidth, kWidthIncrement)
+                                   : IsOnGrid(value, kMinHeight, kMaxHeight, kHeightIncrement);
+            if (!valid) {
+                return Result::kInvalidParameter;
+            }
+            (field == Field::Width ? settings_.format.width : settings_.format.height) = value;
+            *effect = RegisterEffect::ImageChanged;
+            return Result::kSuccess;
+        }
+        case Field::PixelFormat:
+            if (formatFrozen) {
+                return Result::kAccessDenied;
+            }
+            if (BytesPerPixel(value) == 0) {
+                return Result::kInvalidParameter;
+            }
+            settings_.format.pixelFormat = value;
+            *effect = RegisterEffect::ImageChanged;
+            return Result::kSuccess;
+        case Field::TestPattern:
+            if (value > TestPattern::kGreyHorizontalRampMoving) {
+                return Result::kInvalidParameter;
+            }
+            settings_.testPattern = value;
+            *effect = RegisterEffect::ImageChanged;
+            return Result::kSuccess;
+        case Field::AcquisitionMode:
+            if (formatFrozen) {
+                return Result::kAccessDenied;
+            }
+            if (value != kAcquisitionModeContinuous) {
+                return Result::kInvalidParameter;
+            }
+            settings_.acquisitionMode = value;
+            return Result::kSuccess;
+        case Field::AcquisitionStart:
+        case Field::AcquisitionStop:
+            if (value != kCommandValue) {
+                return Result::kInvalidParameter;
+            }
+            *effect = field == Field::AcquisitionStart ? RegisterEffect::StartAcquisition
+                                                       : RegisterEffect::StopAcquisition;
+            return Result::kSuccess;
+        case Field::TLParamsLocked:
+            if (value > 1) {
+                return Result::kInvalidParameter;
+            }
+            settings_.tlParamsLocked = value;
+            return Result::kSuccess;
+        default:
             return Result::kAccessDenied;
-        }
-        const bool valid = field == Field::Width
-            ? IsOnGrid(value, kMinWidth, kMaxWidth, kWidthIncrement)
-            : IsOnGrid(value, kMinHeight, kMaxHeight, kHeightIncrement);
-        if (!valid) {
-            return Result::kInvalidParameter;
-        }
-        (field == Field::Width ? settings_.format.width : settings_.format.height) = value;
-        *effect = RegisterEffect::ImageChanged;
-        return Result::kSuccess;
-    }
-    case Field::PixelFormat:
-        if (formatFrozen) {
-            return Result::kAccessDenied;
-        }
-        if (BytesPerPixel(value) == 0) {
-            return Result::kInvalidParameter;
-        }
-        settings_.format.pixelFormat = value;
-        *effect = RegisterEffect::ImageChanged;
-        return Result::kSuccess;
-    case Field::TestPattern:
-        if (value > TestPattern::kGreyHorizontalRampMoving) {
-            return Result::kInvalidParameter;
-        }
-        settings_.testPattern = value;
-        *effect = RegisterEffect::ImageChanged;
-        return Result::kSuccess;
-    case Field::AcquisitionMode:
-        if (formatFrozen) {
-            return Result::kAccessDenied;
-        }
-        if (value != kAcquisitionModeContinuous) {
-            return Result::kInvalidParameter;
-        }
-        settings_.acquisitionMode = value;
-        return Result::kSuccess;
-    case Field::AcquisitionStart:
-    case Field::AcquisitionStop:
-        if (value != kCommandValue) {
-            return Result::kInvalidParameter;
-        }
-        *effect = field == Field::AcquisitionStart ? RegisterEffect::StartAcquisition
-                                                   : RegisterEffect::StopAcquisition;
-        return Result::kSuccess;
-    case Field::TLParamsLocked:
-        if (value > 1) {
-            return Result::kInvalidParameter;
-        }
-        settings_.tlParamsLocked = value;
-        return Result::kSuccess;
-    default:
-        return Result::kAccessDenied;
     }
 }
 

@@ -33,9 +33,21 @@ public:
 
 private:
     enum class Field {
-        VendorName, ModelName, DeviceVersion, SerialNumber, UserId,
-        Width, Height, PixelFormat, PayloadSize, TestPattern,
-        AcquisitionMode, AcquisitionStart, AcquisitionStop, TLParamsLocked, AcquisitionFrameRate,
+        VendorName,
+        ModelName,
+        DeviceVersion,
+        SerialNumber,
+        UserId,
+        Width,
+        Height,
+        PixelFormat,
+        PayloadSize,
+        TestPattern,
+        AcquisitionMode,
+        AcquisitionStart,
+        AcquisitionStop,
+        TLParamsLocked,
+        AcquisitionFrameRate,
         Description,
     };
 

@@ -2,17 +2,12 @@
 
 namespace Tevold::Sim {
 
-EventDispatcher::EventDispatcher() : thread_([this] { Run(); }), deliveryThreadId_(thread_.get_id())
-{
-}
+EventDispatcher::EventDispatcher()
+    : thread_([this] { Run(); }), deliveryThreadId_(thread_.get_id()) {}
 
-EventDispatcher::~EventDispatcher()
-{
-    Stop();
-}
+EventDispatcher::~EventDispatcher() { Stop(); }
 
-void EventDispatcher::Post(const DeviceEvent& event)
-{
+void EventDispatcher::Post(const DeviceEvent& event) {
     {
         std::lock_guard lock(queueMutex_);
         if (stopping_) {
@@ -23,8 +18,7 @@ void EventDispatcher::Post(const DeviceEvent& event)
     queueChanged_.notify_one();
 }
 
-void EventDispatcher::SetCallback(DeviceEventCallback callback, void* context)
-{
+void EventDispatcher::SetCallback(DeviceEventCallback callback, void* context) {
     if (IsDeliveryThread()) {
         // The callback is calling: this thread already holds callbackMutex_.
         callback_ = callback;
@@ -36,8 +30,7 @@ void EventDispatcher::SetCallback(DeviceEventCallback callback, void* context)
     context_ = context;
 }
 
-void EventDispatcher::Stop()
-{
+void EventDispatcher::Stop() {
     {
         std::lock_guard lock(queueMutex_);
         stopping_ = true;
@@ -49,8 +42,7 @@ void EventDispatcher::Stop()
     }
 }
 
-void EventDispatcher::Run()
-{
+void EventDispatcher::Run() {
     for (;;) {
         DeviceEvent event;
         {
@@ -66,8 +58,7 @@ void EventDispatcher::Run()
     }
 }
 
-void EventDispatcher::Deliver(const DeviceEvent& event)
-{
+void EventDispatcher::Deliver(const DeviceEvent& event) {
     std::lock_guard lock(callbackMutex_);
     if (callback_ != nullptr) {
         callback_(event.id, 0, 0, static_cast<uint32_t>(event.timestampNs),

@@ -4,8 +4,7 @@
 
 namespace Tevold::Sim {
 
-void FaultInjector::Inject(const Fault& fault)
-{
+void FaultInjector::Inject(const Fault& fault) {
     std::lock_guard lock(mutex_);
     const auto sameSlot = [&](const Fault& existing) {
         return existing.operation == fault.operation && existing.target == fault.target;
@@ -16,14 +15,12 @@ void FaultInjector::Inject(const Fault& fault)
     }
 }
 
-void FaultInjector::Clear()
-{
+void FaultInjector::Clear() {
     std::lock_guard lock(mutex_);
     faults_.clear();
 }
 
-std::optional<CamResult> FaultInjector::Take(Operation operation, std::string_view target)
-{
+std::optional<CamResult> FaultInjector::Take(Operation operation, std::string_view target) {
     std::lock_guard lock(mutex_);
     const auto matches = [&](const Fault& fault) {
         return fault.operation == operation && (fault.target.empty() || fault.target == target);

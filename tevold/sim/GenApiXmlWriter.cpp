@@ -5,42 +5,35 @@
 namespace Tevold::Sim {
 namespace {
 
-std::string Hex(uint64_t value)
-{
+std::string Hex(uint64_t value) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
     return text;
 }
 
-std::string Number(double value)
-{
+std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.17g", value);
     return text;
 }
 
-std::string_view AccessText(RegisterAccess access)
-{
+std::string_view AccessText(RegisterAccess access) {
     switch (access) {
-    case RegisterAccess::ReadOnly:
-        return "RO";
-    case RegisterAccess::WriteOnly:
-        return "WO";
-    case RegisterAccess::ReadWrite:
-        break;
+        case RegisterAccess::ReadOnly:
+            return "RO";
+        case RegisterAccess::WriteOnly:
+            return "WO";
+        case RegisterAccess::ReadWrite:
+            break;
     }
     return "RW";
 }
 
-std::string RegisterName(std::string_view feature)
-{
-    return std::string(feature) + "Reg";
-}
+std::string RegisterName(std::string_view feature) { return std::string(feature) + "Reg"; }
 
 }  // namespace
 
-GenApiXmlWriter::GenApiXmlWriter(const Header& header)
-{
+GenApiXmlWriter::GenApiXmlWriter(const Header& header) {
     xml_ += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
     xml_ += "<RegisterDescription ModelName=\"";
     xml_ += header.modelName;
@@ -48,21 +41,22 @@ GenApiXmlWriter::GenApiXmlWriter(const Header& header)
     xml_ += header.vendorName;
     xml_ += "\" ToolTip=\"";
     xml_ += header.toolTip;
-    xml_ += "\" StandardNameSpace=\"None\""
-            " SchemaMajorVersion=\"1\" SchemaMinorVersion=\"1\" SchemaSubMinorVersion=\"0\""
-            " MajorVersion=\"1\" MinorVersion=\"0\" SubMinorVersion=\"0\" ProductGuid=\"";
+    xml_ +=
+        "\" StandardNameSpace=\"None\""
+        " SchemaMajorVersion=\"1\" SchemaMinorVersion=\"1\" SchemaSubMinorVersion=\"0\""
+        " MajorVersion=\"1\" MinorVersion=\"0\" SubMinorVersion=\"0\" ProductGuid=\"";
     xml_ += header.productGuid;
     xml_ += "\" VersionGuid=\"";
     xml_ += header.versionGuid;
-    xml_ += "\"\n  xmlns=\"http://www.genicam.org/GenApi/Version_1_1\""
-            "\n  xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
-            "\n  xsi:schemaLocation=\"http://www.genicam.org/GenApi/Version_1_1"
-            " http://www.genicam.org/GenApi/GenApiSchema_Version_1_1.xsd\">\n";
+    xml_ +=
+        "\"\n  xmlns=\"http://www.genicam.org/GenApi/Version_1_1\""
+        "\n  xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+        "\n  xsi:schemaLocation=\"http://www.genicam.org/GenApi/Version_1_1"
+        " http://www.genicam.org/GenApi/GenApiSchema_Version_1_1.xsd\">\n";
 }
 
 void GenApiXmlWriter::AddCategory(std::string_view name,
-                                  const std::vector<std::string_view>& features)
-{
+                                  const std::vector<std::string_view>& features) {
     OpenNode("Category", name, NameSpace::Standard);
     for (const auto feature : features) {
         Element("pFeature", feature);
@@ -70,9 +64,8 @@ void GenApiXmlWriter::AddCategory(std::string_view name,
     CloseNode("Category");
 }
 
-void GenApiXmlWriter::AddString(std::string_view name, std::string_view toolTip,
-                                uint64_t address, uint32_t length, RegisterAccess access)
-{
+void GenApiXmlWriter::AddString(std::string_view name, std::string_view toolTip, uint64_t address,
+                                uint32_t length, RegisterAccess access) {
     OpenNode("StringReg", name, NameSpace::Standard, toolTip);
     Element("Address", Hex(address));
     Element("Length", std::to_string(length));
@@ -81,8 +74,7 @@ void GenApiXmlWriter::AddString(std::string_view name, std::string_view toolTip,
     CloseNode("StringReg");
 }
 
-void GenApiXmlWriter::AddInteger(const IntegerFeature& feature)
-{
+void GenApiXmlWriter::AddInteger(const IntegerFeature& feature) {
     OpenNode("Integer", feature.name, NameSpace::Standard, feature.toolTip, feature.lockedBy);
     Element("pValue", RegisterName(feature.name));
     Element("Min", std::to_string(feature.min));
@@ -93,10 +85,8 @@ void GenApiXmlWriter::AddInteger(const IntegerFeature& feature)
                     feature.volatileValue);
 }
 
-void GenApiXmlWriter::AddEnumeration(const EnumerationFeature& feature)
-{
-    OpenNode("Enumeration", feature.name, NameSpace::Standard, feature.toolTip,
-             feature.lockedBy);
+void GenApiXmlWriter::AddEnumeration(const EnumerationFeature& feature) {
+    OpenNode("Enumeration", feature.name, NameSpace::Standard, feature.toolTip, feature.lockedBy);
     for (const auto& [entryName, value] : feature.entries) {
         xml_ += "    <EnumEntry Name=\"";
         xml_ += entryName;
@@ -110,9 +100,8 @@ void GenApiXmlWriter::AddEnumeration(const EnumerationFeature& feature)
                     RegisterAccess::ReadWrite, false);
 }
 
-void GenApiXmlWriter::AddCommand(std::string_view name, std::string_view toolTip,
-                                 uint64_t address, uint32_t commandValue)
-{
+void GenApiXmlWriter::AddCommand(std::string_view name, std::string_view toolTip, uint64_t address,
+                                 uint32_t commandValue) {
     OpenNode("Command", name, NameSpace::Standard, toolTip);
     Element("pValue", RegisterName(name));
     Element("CommandValue", std::to_string(commandValue));
@@ -120,8 +109,7 @@ void GenApiXmlWriter::AddCommand(std::string_view name, std::string_view toolTip
     AddRegisterNode("IntReg", RegisterName(name), address, 4, RegisterAccess::WriteOnly, false);
 }
 
-void GenApiXmlWriter::AddFloat(const FloatFeature& feature)
-{
+void GenApiXmlWriter::AddFloat(const FloatFeature& feature) {
     OpenNode("Float", feature.name, NameSpace::Standard, feature.toolTip);
     Element("pValue", RegisterName(feature.name));
     Element("Min", Number(feature.min));
@@ -132,8 +120,7 @@ void GenApiXmlWriter::AddFloat(const FloatFeature& feature)
                     RegisterAccess::ReadWrite, false);
 }
 
-std::string GenApiXmlWriter::Finish()
-{
+std::string GenApiXmlWriter::Finish() {
     OpenNode("Port", "Device", NameSpace::Custom, "The register space");
     CloseNode("Port");
     xml_ += "</RegisterDescription>\n";
@@ -141,8 +128,7 @@ std::string GenApiXmlWriter::Finish()
 }
 
 void GenApiXmlWriter::OpenNode(std::string_view type, std::string_view name, NameSpace nameSpace,
-                               std::string_view toolTip, std::string_view lockedBy)
-{
+                               std::string_view toolTip, std::string_view lockedBy) {
     xml_ += "  <";
     xml_ += type;
     xml_ += " Name=\"";
@@ -158,8 +144,7 @@ void GenApiXmlWriter::OpenNode(std::string_view type, std::string_view name, Nam
     }
 }
 
-void GenApiXmlWriter::CloseNode(std::string_view type)
-{
+void GenApiXmlWriter::CloseNode(std::string_view type) {
     xml_ += "  </";
     xml_ += type;
     xml_ += ">\n";
@@ -167,8 +152,7 @@ void GenApiXmlWriter::CloseNode(std::string_view type)
 
 void GenApiXmlWriter::AddRegisterNode(std::string_view type, std::string_view name,
                                       uint64_t address, uint32_t length, RegisterAccess access,
-                                      bool volatileValue)
-{
+                                      bool volatileValue) {
     OpenNode(type, name, NameSpace::Custom);
     Element("Visibility", "Invisible");
     Element("Address", Hex(address));
@@ -185,8 +169,7 @@ void GenApiXmlWriter::AddRegisterNode(std::string_view type, std::string_view na
     CloseNode(type);
 }
 
-void GenApiXmlWriter::Element(std::string_view tag, std::string_view value)
-{
+void GenApiXmlWriter::Element(std::string_view tag, std::string_view value) {
     xml_ += "    <";
     xml_ += tag;
     xml_ += ">";

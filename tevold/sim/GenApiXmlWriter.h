@@ -30,7 +30,7 @@ public:
         int64_t min = 0;
         int64_t max = 0;
         int64_t inc = 1;
-        std::string_view lockedBy;  // feature whose non-zero value locks this one, or empty
+        std::string_view lockedBy;   // feature whose non-zero value locks this one, or empty
         bool volatileValue = false;  // the camera changes it by itself: never cache
     };
 

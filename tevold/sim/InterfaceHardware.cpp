@@ -5,18 +5,14 @@
 namespace Tevold::Sim {
 
 InterfaceHardware::InterfaceHardware(const InterfaceConfig& config)
-    : name_(config.name), tlType_(config.tlType), registers_(config)
-{
-}
+    : name_(config.name), tlType_(config.tlType), registers_(config) {}
 
-bool InterfaceHardware::IsPresent() const
-{
+bool InterfaceHardware::IsPresent() const {
     std::lock_guard lock(mutex_);
     return present_;
 }
 
-std::vector<std::string> InterfaceHardware::DeviceIds() const
-{
+std::vector<std::string> InterfaceHardware::DeviceIds() const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> ids;
     for (const auto& camera : cameras_) {
@@ -25,8 +21,7 @@ std::vector<std::string> InterfaceHardware::DeviceIds() const
     return ids;
 }
 
-std::shared_ptr<CameraHardware> InterfaceHardware::FindCamera(const std::string& deviceId) const
-{
+std::shared_ptr<CameraHardware> InterfaceHardware::FindCamera(const std::string& deviceId) const {
     std::lock_guard lock(mutex_);
     for (const auto& camera : cameras_) {
         if (camera->Config().deviceId == deviceId) {
@@ -36,14 +31,12 @@ std::shared_ptr<CameraHardware> InterfaceHardware::FindCamera(const std::string&
     return nullptr;
 }
 
-void InterfaceHardware::Plug(std::shared_ptr<CameraHardware> camera)
-{
+void InterfaceHardware::Plug(std::shared_ptr<CameraHardware> camera) {
     std::lock_guard lock(mutex_);
     cameras_.push_back(std::move(camera));
 }
 
-bool InterfaceHardware::Unplug(const std::string& deviceId)
-{
+bool InterfaceHardware::Unplug(const std::string& deviceId) {
     std::lock_guard lock(mutex_);
     const auto found = std::find_if(cameras_.begin(), cameras_.end(), [&](const auto& camera) {
         return camera->Config().deviceId == deviceId;
@@ -56,8 +49,7 @@ bool InterfaceHardware::Unplug(const std::string& deviceId)
     return true;
 }
 
-void InterfaceHardware::Vanish()
-{
+void InterfaceHardware::Vanish() {
     std::lock_guard lock(mutex_);
     for (const auto& camera : cameras_) {
         camera->Vanish();

@@ -11,8 +11,7 @@
 namespace Tevold::Sim {
 namespace {
 
-std::string BuildDescription()
-{
+std::string BuildDescription() {
     GenApiXmlWriter writer({"TevoldSimInterface", "Tevold", "Simulated camera interface",
                             "5e7d2a90-1c4b-4f3e-8d6a-7b2c9e0f1a03",
                             "9a4c1e7b-2d5f-4a8c-b3e6-0f7d1c2b5a04"});
@@ -30,16 +29,14 @@ std::string BuildDescription()
     return writer.Finish();
 }
 
-const std::string& InterfaceDescription()
-{
+const std::string& InterfaceDescription() {
     static const std::string description = BuildDescription();
     return description;
 }
 
 }  // namespace
 
-std::string InterfaceDescriptionUrl()
-{
+std::string InterfaceDescriptionUrl() {
     char url[96];
     std::snprintf(url, sizeof url, "Local:TevoldSimInterface.xml;%llx;%zx",
                   static_cast<unsigned long long>(InterfaceRegister::kDescription),
@@ -47,8 +44,7 @@ std::string InterfaceDescriptionUrl()
     return url;
 }
 
-InterfaceRegisterSpace::InterfaceRegisterSpace(const InterfaceConfig& config)
-{
+InterfaceRegisterSpace::InterfaceRegisterSpace(const InterfaceConfig& config) {
     const std::string& description = InterfaceDescription();
     bytes_.assign(InterfaceRegister::kDescription + description.size(), 0);
     std::memcpy(&bytes_[InterfaceRegister::kDescription], description.data(), description.size());
@@ -59,8 +55,7 @@ InterfaceRegisterSpace::InterfaceRegisterSpace(const InterfaceConfig& config)
     Place(InterfaceRegister::kInterfaceId, InterfaceRegister::kInterfaceIdLength, config.name);
 }
 
-CamResult InterfaceRegisterSpace::Read(uint64_t address, void* buffer, size_t size) const
-{
+CamResult InterfaceRegisterSpace::Read(uint64_t address, void* buffer, size_t size) const {
     if (!Contains(address, size)) {
         return Result::kIo;
     }
@@ -68,18 +63,16 @@ CamResult InterfaceRegisterSpace::Read(uint64_t address, void* buffer, size_t si
     return Result::kSuccess;
 }
 
-CamResult InterfaceRegisterSpace::Write(uint64_t address, size_t size) const
-{
+CamResult InterfaceRegisterSpace::Write(uint64_t address, size_t size) const {
     return Contains(address, size) ? Result::kAccessDenied : Result::kIo;
 }
 
-bool InterfaceRegisterSpace::Contains(uint64_t address, size_t size) const
-{
+bool InterfaceRegisterSpace::Contains(uint64_t address, size_t size) const {
     return address < bytes_.size() && size <= bytes_.size() - address;
 }
 
-void InterfaceRegisterSpace::Place(uint64_t address, uint32_t fieldLength, const std::string& text)
-{
+void InterfaceRegisterSpace::Place(uint64_t address, uint32_t fieldLength,
+                                   const std::string& text) {
     if (text.size() >= fieldLength) {
         throw std::invalid_argument("interface text too long: " + text);
     }

@@ -9,8 +9,7 @@
 namespace Tevold::Sim {
 
 template <typename Unsigned>
-void StoreLittleEndian(void* destination, Unsigned value)
-{
+void StoreLittleEndian(void* destination, Unsigned value) {
     static_assert(std::is_unsigned_v<Unsigned>);
     auto* bytes = static_cast<uint8_t*>(destination);
     for (size_t i = 0; i < sizeof(Unsigned); ++i) {
@@ -19,8 +18,7 @@ void StoreLittleEndian(void* destination, Unsigned value)
 }
 
 template <typename Unsigned>
-Unsigned LoadLittleEndian(const void* source)
-{
+Unsigned LoadLittleEndian(const void* source) {
     static_assert(std::is_unsigned_v<Unsigned>);
     const auto* bytes = static_cast<const uint8_t*>(source);
     Unsigned value = 0;
@@ -30,15 +28,13 @@ Unsigned LoadLittleEndian(const void* source)
     return value;
 }
 
-inline void StoreLittleEndianDouble(void* destination, double value)
-{
+inline void StoreLittleEndianDouble(void* destination, double value) {
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     StoreLittleEndian(destination, bits);
 }
 
-inline double LoadLittleEndianDouble(const void* source)
-{
+inline double LoadLittleEndianDouble(const void* source) {
     const auto bits = LoadLittleEndian<uint64_t>(source);
     double value = 0;
     std::memcpy(&value, &bits, sizeof value);

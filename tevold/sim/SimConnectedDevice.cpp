@@ -9,13 +9,11 @@ namespace Tevold::Sim {
 
 SimConnectedDevice::SimConnectedDevice(std::shared_ptr<CameraHardware> camera,
                                        FaultInjector& faults)
-    : camera_(std::move(camera)), faults_(faults)
-{
+    : camera_(std::move(camera)), faults_(faults) {
     camera_->AttachEventSink(&events_);
 }
 
-CamResult SimConnectedDevice::GetNumStreams(uint32_t* count)
-{
+CamResult SimConnectedDevice::GetNumStreams(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -23,8 +21,7 @@ CamResult SimConnectedDevice::GetNumStreams(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult SimConnectedDevice::OpenStream(const char* streamId, CamStream** stream)
-{
+CamResult SimConnectedDevice::OpenStream(const char* streamId, CamStream** stream) {
     if (streamId == nullptr || stream == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -44,8 +41,7 @@ CamResult SimConnectedDevice::OpenStream(const char* streamId, CamStream** strea
     return Result::kSuccess;
 }
 
-CamResult SimConnectedDevice::WriteRegister(uint64_t address, const void* buffer, size_t* size)
-{
+CamResult SimConnectedDevice::WriteRegister(uint64_t address, const void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -55,8 +51,7 @@ CamResult SimConnectedDevice::WriteRegister(uint64_t address, const void* buffer
     return camera_->WriteRegister(address, buffer, *size);
 }
 
-CamResult SimConnectedDevice::ReadRegister(uint64_t address, void* buffer, size_t* size)
-{
+CamResult SimConnectedDevice::ReadRegister(uint64_t address, void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -66,19 +61,16 @@ CamResult SimConnectedDevice::ReadRegister(uint64_t address, void* buffer, size_
     return camera_->ReadRegister(address, buffer, *size);
 }
 
-CamResult SimConnectedDevice::QueryInfo(int32_t item, void* buffer, size_t* size)
-{
+CamResult SimConnectedDevice::QueryInfo(int32_t item, void* buffer, size_t* size) {
     return QueryDeviceInfo(*camera_, faults_, item, buffer, size);
 }
 
-CamResult SimConnectedDevice::SetEventCallback(DeviceEventCallback callback, void* context)
-{
+CamResult SimConnectedDevice::SetEventCallback(DeviceEventCallback callback, void* context) {
     events_.SetCallback(callback, context);
     return Result::kSuccess;
 }
 
-CamResult SimConnectedDevice::CloseDevice()
-{
+CamResult SimConnectedDevice::CloseDevice() {
     if (events_.IsDeliveryThread()) {
         return Result::kResourceInUse;
     }
@@ -94,8 +86,7 @@ CamResult SimConnectedDevice::CloseDevice()
     return Result::kSuccess;
 }
 
-void SimConnectedDevice::ReleaseStream()
-{
+void SimConnectedDevice::ReleaseStream() {
     std::lock_guard lock(streamMutex_);
     stream_.reset();
 }

@@ -7,12 +7,9 @@ namespace Tevold::Sim {
 
 SimDiscoveredDevice::SimDiscoveredDevice(std::shared_ptr<CameraHardware> camera,
                                          FaultInjector& faults)
-    : camera_(std::move(camera)), faults_(faults)
-{
-}
+    : camera_(std::move(camera)), faults_(faults) {}
 
-CamResult SimDiscoveredDevice::GetNumStreams(uint32_t* count)
-{
+CamResult SimDiscoveredDevice::GetNumStreams(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -20,33 +17,27 @@ CamResult SimDiscoveredDevice::GetNumStreams(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult SimDiscoveredDevice::OpenStream(const char*, CamStream**)
-{
+CamResult SimDiscoveredDevice::OpenStream(const char*, CamStream**) {
     return Result::kAccessDenied;
 }
 
-CamResult SimDiscoveredDevice::WriteRegister(uint64_t, const void*, size_t*)
-{
+CamResult SimDiscoveredDevice::WriteRegister(uint64_t, const void*, size_t*) {
     return Result::kAccessDenied;
 }
 
-CamResult SimDiscoveredDevice::ReadRegister(uint64_t, void*, size_t*)
-{
+CamResult SimDiscoveredDevice::ReadRegister(uint64_t, void*, size_t*) {
     return Result::kAccessDenied;
 }
 
-CamResult SimDiscoveredDevice::QueryInfo(int32_t item, void* buffer, size_t* size)
-{
+CamResult SimDiscoveredDevice::QueryInfo(int32_t item, void* buffer, size_t* size) {
     return QueryDeviceInfo(*camera_, faults_, item, buffer, size);
 }
 
-CamResult SimDiscoveredDevice::SetEventCallback(DeviceEventCallback, void*)
-{
+CamResult SimDiscoveredDevice::SetEventCallback(DeviceEventCallback, void*) {
     return Result::kAccessDenied;
 }
 
-CamResult SimDiscoveredDevice::CloseDevice()
-{
+CamResult SimDiscoveredDevice::CloseDevice() {
     delete this;
     return Result::kSuccess;
 }

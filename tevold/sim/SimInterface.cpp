@@ -8,12 +8,9 @@
 namespace Tevold::Sim {
 
 SimInterface::SimInterface(std::shared_ptr<InterfaceHardware> hardware, FaultInjector& faults)
-    : hardware_(std::move(hardware)), faults_(faults), deviceIds_(hardware_->DeviceIds())
-{
-}
+    : hardware_(std::move(hardware)), faults_(faults), deviceIds_(hardware_->DeviceIds()) {}
 
-CamResult SimInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/)
-{
+CamResult SimInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -26,8 +23,7 @@ CamResult SimInterface::CountDevices(uint32_t* count, uint32_t /*timeoutMs*/)
     return Result::kSuccess;
 }
 
-CamResult SimInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size)
-{
+CamResult SimInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
     if (index >= deviceIds_.size()) {
         return Result::kInvalidParameter;
@@ -35,8 +31,7 @@ CamResult SimInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size
     return WriteText(deviceIds_[index], buffer, size);
 }
 
-CamResult SimInterface::FindDevice(const char* name, CamDevice** device)
-{
+CamResult SimInterface::FindDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -48,8 +43,7 @@ CamResult SimInterface::FindDevice(const char* name, CamDevice** device)
     return Result::kSuccess;
 }
 
-CamResult SimInterface::ConnectDevice(const char* name, CamDevice** device)
-{
+CamResult SimInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -67,8 +61,7 @@ CamResult SimInterface::ConnectDevice(const char* name, CamDevice** device)
     return Result::kSuccess;
 }
 
-CamResult SimInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size)
-{
+CamResult SimInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -81,8 +74,7 @@ CamResult SimInterface::WriteRegister(uint64_t address, const void* buffer, size
     return hardware_->Registers().Write(address, *size);
 }
 
-CamResult SimInterface::ReadRegister(uint64_t address, void* buffer, size_t* size)
-{
+CamResult SimInterface::ReadRegister(uint64_t address, void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -95,8 +87,7 @@ CamResult SimInterface::ReadRegister(uint64_t address, void* buffer, size_t* siz
     return hardware_->Registers().Read(address, buffer, *size);
 }
 
-CamResult SimInterface::CloseInterface()
-{
+CamResult SimInterface::CloseInterface() {
     delete this;
     return Result::kSuccess;
 }

@@ -10,12 +10,9 @@ namespace Tevold::Sim {
 
 SimStream::SimStream(SimConnectedDevice& owner, std::shared_ptr<CameraHardware> camera,
                      FaultInjector& faults)
-    : owner_(owner), camera_(std::move(camera)), faults_(faults)
-{
-}
+    : owner_(owner), camera_(std::move(camera)), faults_(faults) {}
 
-CamResult SimStream::StartGrab(uint32_t mode, int64_t count)
-{
+CamResult SimStream::StartGrab(uint32_t mode, int64_t count) {
     camera_->Calls().Record(CameraCall::StartGrab);
     if (const auto fault = faults_.Take(Operation::StartGrab, DeviceId())) {
         return *fault;
@@ -26,8 +23,7 @@ CamResult SimStream::StartGrab(uint32_t mode, int64_t count)
     return camera_->StartAcquisition(count);
 }
 
-CamResult SimStream::StopGrab(uint32_t /*mode*/)
-{
+CamResult SimStream::StopGrab(uint32_t /*mode*/) {
     camera_->Calls().Record(CameraCall::StopGrab);
     if (const auto fault = faults_.Take(Operation::StopGrab, DeviceId())) {
         return *fault;
@@ -37,31 +33,24 @@ CamResult SimStream::StopGrab(uint32_t /*mode*/)
 }
 
 CamResult SimStream::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
-                               CamImageInfo* info)
-{
+                               CamImageInfo* info) {
     if (const auto fault = faults_.Take(Operation::GrabImage, DeviceId())) {
         return *fault;
     }
     return camera_->GrabImage(destination, capacity, timeoutMs, info);
 }
 
-CamResult SimStream::LendDestination(void* /*memory*/, size_t /*capacity*/)
-{
+CamResult SimStream::LendDestination(void* /*memory*/, size_t /*capacity*/) {
     return Result::kSuccess;
 }
 
-CamResult SimStream::ReclaimDestinations()
-{
-    return Result::kSuccess;
-}
+CamResult SimStream::ReclaimDestinations() { return Result::kSuccess; }
 
-CamResult SimStream::SetParameter(uint32_t parameter, const void* value, size_t* size)
-{
+CamResult SimStream::SetParameter(uint32_t parameter, const void* value, size_t* size) {
     return SetStreamParameter(parameter, value, size, grabTimeoutMs_);
 }
 
-CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
-{
+CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size) {
     if (value == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -71,29 +60,28 @@ CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
     }
     const StreamState state = camera_->Stream();
     switch (parameter) {
-    case kParamFramesStarted:
-        return WriteParameter(int64_t{state.framesStarted}, value, size);
-    case kParamGrabTimeout:
-        return WriteParameter(uint32_t{grabTimeoutMs_}, value, size);
-    case kParamAcquisitionActive:
-        return WriteParameter(uint32_t{state.acquiring ? 1u : 0u}, value, size);
-    case kParamDefinesPayloadSize:
-        return WriteParameter(uint64_t{0}, value, size);
-    case kParamPayloadSize:
-        return WriteParameter(uint64_t{state.format.PayloadSize()}, value, size);
-    case kParamPixelFormat:
-        return WriteParameter(uint64_t{state.format.pixelFormat}, value, size);
-    case kParamWidth:
-        return WriteParameter(uint32_t{state.format.width}, value, size);
-    case kParamHeight:
-        return WriteParameter(uint32_t{state.format.height}, value, size);
-    default:
-        return Result::kInvalidParameter;
+        case kParamFramesStarted:
+            return WriteParameter(int64_t{state.framesStarted}, value, size);
+        case kParamGrabTimeout:
+            return WriteParameter(uint32_t{grabTimeoutMs_}, value, size);
+        case kParamAcquisitionActive:
+            return WriteParameter(uint32_t{state.acquiring ? 1u : 0u}, value, size);
+        case kParamDefinesPayloadSize:
+            return WriteParameter(uint64_t{0}, value, size);
+        case kParamPayloadSize:
+            return WriteParameter(uint64_t{state.format.PayloadSize()}, value, size);
+        case kParamPixelFormat:
+            return WriteParameter(uint64_t{state.format.pixelFormat}, value, size);
+        case kParamWidth:
+            return WriteParameter(uint32_t{state.format.width}, value, size);
+        case kParamHeight:
+            return WriteParameter(uint32_t{state.format.height}, value, size);
+        default:
+            return Result::kInvalidParameter;
     }
 }
 
-CamResult SimStream::CloseStream()
-{
+CamResult SimStream::CloseStream() {
     camera_->Calls().Record(CameraCall::CloseStream);
     camera_->StopAcquisitionAndAbortGrabs();
     owner_.ReleaseStream();

@@ -6,12 +6,10 @@
 
 namespace Tevold::Sim {
 
-SimSystem::SimSystem(SimulatedWorld& world) : world_(world), interfaceNames_(world.InterfaceNames())
-{
-}
+SimSystem::SimSystem(SimulatedWorld& world)
+    : world_(world), interfaceNames_(world.InterfaceNames()) {}
 
-CamResult SimSystem::CountInterfaces(uint32_t* count)
-{
+CamResult SimSystem::CountInterfaces(uint32_t* count) {
     if (count == nullptr) {
         return Result::kInvalidParameter;
     }
@@ -24,8 +22,7 @@ CamResult SimSystem::CountInterfaces(uint32_t* count)
     return Result::kSuccess;
 }
 
-CamResult SimSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size)
-{
+CamResult SimSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size) {
     std::lock_guard lock(mutex_);
     if (index >= interfaceNames_.size()) {
         return Result::kInvalidParameter;
@@ -33,24 +30,20 @@ CamResult SimSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size
     return WriteText(interfaceNames_[index], buffer, size);
 }
 
-CamResult SimSystem::FindInterface(const char* name, CamInterface** iface)
-{
+CamResult SimSystem::FindInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface);
 }
 
-CamResult SimSystem::ConnectInterface(const char* name, CamInterface** iface)
-{
+CamResult SimSystem::ConnectInterface(const char* name, CamInterface** iface) {
     return OpenInterface(name, iface);
 }
 
-CamResult SimSystem::ReleaseSystem()
-{
+CamResult SimSystem::ReleaseSystem() {
     delete this;
     return Result::kSuccess;
 }
 
-CamResult SimSystem::OpenInterface(const char* name, CamInterface** iface)
-{
+CamResult SimSystem::OpenInterface(const char* name, CamInterface** iface) {
     if (name == nullptr || iface == nullptr) {
         return Result::kInvalidParameter;
     }

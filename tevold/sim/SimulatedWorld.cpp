@@ -5,19 +5,14 @@
 
 namespace Tevold::Sim {
 
-SimulatedWorld& SimulatedWorld::Instance()
-{
+SimulatedWorld& SimulatedWorld::Instance() {
     static auto* world = new SimulatedWorld();
     return *world;
 }
 
-SimulatedWorld::SimulatedWorld()
-{
-    Configure(DefaultWorldConfig());
-}
+SimulatedWorld::SimulatedWorld() { Configure(DefaultWorldConfig()); }
 
-void SimulatedWorld::Configure(const WorldConfig& config)
-{
+void SimulatedWorld::Configure(const WorldConfig& config) {
     InterfaceList interfaces;
     CameraIndex cameras;
     for (const auto& interfaceConfig : config.interfaces) {
@@ -28,8 +23,7 @@ void SimulatedWorld::Configure(const WorldConfig& config)
     cameras_ = std::move(cameras);
 }
 
-void SimulatedWorld::AddInterface(const InterfaceConfig& config)
-{
+void SimulatedWorld::AddInterface(const InterfaceConfig& config) {
     std::lock_guard lock(mutex_);
     InterfaceList interfaces = interfaces_;
     CameraIndex cameras = cameras_;
@@ -38,8 +32,7 @@ void SimulatedWorld::AddInterface(const InterfaceConfig& config)
     cameras_ = std::move(cameras);
 }
 
-void SimulatedWorld::RemoveInterface(const std::string& name)
-{
+void SimulatedWorld::RemoveInterface(const std::string& name) {
     std::lock_guard lock(mutex_);
     const auto found = std::find_if(interfaces_.begin(), interfaces_.end(),
                                     [&](const auto& iface) { return iface->Name() == name; });
@@ -50,8 +43,7 @@ void SimulatedWorld::RemoveInterface(const std::string& name)
     interfaces_.erase(found);
 }
 
-void SimulatedWorld::AddCamera(const std::string& interfaceName, const CameraConfig& config)
-{
+void SimulatedWorld::AddCamera(const std::string& interfaceName, const CameraConfig& config) {
     std::lock_guard lock(mutex_);
     const auto found = std::find_if(interfaces_.begin(), interfaces_.end(), [&](const auto& iface) {
         return iface->Name() == interfaceName;
@@ -62,8 +54,7 @@ void SimulatedWorld::AddCamera(const std::string& interfaceName, const CameraCon
     BuildCamera(**found, config, cameras_);
 }
 
-void SimulatedWorld::RemoveCamera(const std::string& deviceId)
-{
+void SimulatedWorld::RemoveCamera(const std::string& deviceId) {
     std::lock_guard lock(mutex_);
     for (const auto& iface : interfaces_) {
         if (iface->Unplug(deviceId)) {
@@ -73,8 +64,7 @@ void SimulatedWorld::RemoveCamera(const std::string& deviceId)
     throw std::invalid_argument("no camera " + deviceId);
 }
 
-std::vector<std::string> SimulatedWorld::InterfaceNames() const
-{
+std::vector<std::string> SimulatedWorld::InterfaceNames() const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> names;
     for (const auto& iface : interfaces_) {
@@ -83,8 +73,7 @@ std::vector<std::string> SimulatedWorld::InterfaceNames() const
     return names;
 }
 
-std::shared_ptr<InterfaceHardware> SimulatedWorld::FindInterface(const std::string& name) const
-{
+std::shared_ptr<InterfaceHardware> SimulatedWorld::FindInterface(const std::string& name) const {
     std::lock_guard lock(mutex_);
     for (const auto& iface : interfaces_) {
         if (iface->Name() == name) {
@@ -94,8 +83,7 @@ std::shared_ptr<InterfaceHardware> SimulatedWorld::FindInterface(const std::stri
     return nullptr;
 }
 
-std::shared_ptr<CameraHardware> SimulatedWorld::Camera(const std::string& deviceId) const
-{
+std::shared_ptr<CameraHardware> SimulatedWorld::Camera(const std::string& deviceId) const {
     std::lock_guard lock(mutex_);
     const auto found = cameras_.find(deviceId);
     if (found == cameras_.end()) {
@@ -105,8 +93,7 @@ std::shared_ptr<CameraHardware> SimulatedWorld::Camera(const std::string& device
 }
 
 void SimulatedWorld::BuildInterface(const InterfaceConfig& config, InterfaceList& interfaces,
-                                    CameraIndex& cameras) const
-{
+                                    CameraIndex& cameras) const {
     const auto sameName = [&](const auto& iface) { return iface->Name() == config.name; };
     const bool nameTaken = std::any_of(interfaces.begin(), interfaces.end(), sameName);
     if (config.name.empty() || nameTaken) {
@@ -120,15 +107,13 @@ void SimulatedWorld::BuildInterface(const InterfaceConfig& config, InterfaceList
 }
 
 void SimulatedWorld::BuildCamera(InterfaceHardware& iface, const CameraConfig& config,
-                                 CameraIndex& cameras) const
-{
+                                 CameraIndex& cameras) const {
     const auto existing = cameras.find(config.deviceId);
     const bool idTaken = existing != cameras.end() && existing->second->Status().present;
     if (config.deviceId.empty() || idTaken) {
         throw std::invalid_argument("device ID empty or taken: " + config.deviceId);
     }
-    auto camera =
-        std::make_shared<CameraHardware>(config, iface.Name(), iface.TLType(), pacing_);
+    auto camera = std::make_shared<CameraHardware>(config, iface.Name(), iface.TLType(), pacing_);
     cameras[config.deviceId] = camera;
     iface.Plug(std::move(camera));
 }

@@ -13,12 +13,12 @@
 namespace Tevold::Sim {
 
 #if defined(__SSE2__)
-void StreamingCopy(void* destination, const void* source, size_t bytes)
-{
+void StreamingCopy(void* destination, const void* source, size_t bytes) {
     constexpr size_t kVector = sizeof(__m128i);
     auto* to = static_cast<uint8_t*>(destination);
     const auto* from = static_cast<const uint8_t*>(source);
-    const size_t head = std::min(bytes, (kVector - reinterpret_cast<uintptr_t>(to) % kVector) % kVector);
+    const size_t head =
+        std::min(bytes, (kVector - reinterpret_cast<uintptr_t>(to) % kVector) % kVector);
     std::memcpy(to, from, head);
     to += head;
     from += head;
@@ -44,16 +44,14 @@ void StreamingCopy(void* destination, const void* source, size_t bytes)
 // hands the image over.
 void StreamingCopyDone() { _mm_sfence(); }
 #else
-void StreamingCopy(void* destination, const void* source, size_t bytes)
-{
+void StreamingCopy(void* destination, const void* source, size_t bytes) {
     std::memcpy(destination, source, bytes);
 }
 
 void StreamingCopyDone() {}
 #endif
 
-size_t StreamingThreshold()
-{
+size_t StreamingThreshold() {
     constexpr long kAssumedCacheBytes = 1L << 20;
     static const size_t threshold = [] {
         const long cache = sysconf(_SC_LEVEL2_CACHE_SIZE);

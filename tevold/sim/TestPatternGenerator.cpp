@@ -13,25 +13,21 @@ namespace {
 // most this much memory traffic, a few tens of microseconds.
 constexpr size_t kBytesBetweenStopChecks = 256 * 1024;
 
-uint32_t PeriodOf(uint32_t pixelFormat)
-{
-    return pixelFormat == PixelFormat::kMono16 ? 4096 : 256;
-}
+uint32_t PeriodOf(uint32_t pixelFormat) { return pixelFormat == PixelFormat::kMono16 ? 4096 : 256; }
 
-void StorePixel(uint8_t* pixel, uint32_t pixelFormat, uint32_t s)
-{
+void StorePixel(uint8_t* pixel, uint32_t pixelFormat, uint32_t s) {
     switch (pixelFormat) {
-    case PixelFormat::kMono16:
-        StoreLittleEndian(pixel, static_cast<uint16_t>((s % 4096) * 16));
-        break;
-    case PixelFormat::kRGB8:
-        pixel[0] = static_cast<uint8_t>(s);
-        pixel[1] = static_cast<uint8_t>(s + 85);
-        pixel[2] = static_cast<uint8_t>(s + 170);
-        break;
-    default:
-        pixel[0] = static_cast<uint8_t>(s);
-        break;
+        case PixelFormat::kMono16:
+            StoreLittleEndian(pixel, static_cast<uint16_t>((s % 4096) * 16));
+            break;
+        case PixelFormat::kRGB8:
+            pixel[0] = static_cast<uint8_t>(s);
+            pixel[1] = static_cast<uint8_t>(s + 85);
+            pixel[2] = static_cast<uint8_t>(s + 170);
+            break;
+        default:
+            pixel[0] = static_cast<uint8_t>(s);
+            break;
     }
 }
 
@@ -41,13 +37,11 @@ TestPatternGenerator::TestPatternGenerator(const ImageFormat& format, uint32_t t
     : format_(format),
       testPattern_(testPattern),
       period_(PeriodOf(format.pixelFormat)),
-      shiftPerRow_(testPattern == TestPattern::kGreyDiagonalRampMoving ? 1 : 0)
-{
+      shiftPerRow_(testPattern == TestPattern::kGreyDiagonalRampMoving ? 1 : 0) {
     BuildLine();
 }
 
-void TestPatternGenerator::BuildLine()
-{
+void TestPatternGenerator::BuildLine() {
     const uint32_t bytesPerPixel = format_.BytesPerPixel();
     const uint32_t pixels = format_.width + period_;
     line_.assign(size_t{pixels} * bytesPerPixel, 0);
@@ -60,13 +54,12 @@ void TestPatternGenerator::BuildLine()
 }
 
 bool TestPatternGenerator::Fill(uint8_t* destination, uint64_t frameId,
-                                const std::atomic<bool>& stop) const
-{
+                                const std::atomic<bool>& stop) const {
     const size_t rowBytes = format_.RowBytes();
     const size_t bytesPerPixel = format_.BytesPerPixel();
     const bool streaming = format_.PayloadSize() >= StreamingThreshold();
-    const uint32_t frameShift = testPattern_ == TestPattern::kBlack
-        ? 0 : static_cast<uint32_t>(frameId % period_);
+    const uint32_t frameShift =
+        testPattern_ == TestPattern::kBlack ? 0 : static_cast<uint32_t>(frameId % period_);
     uint32_t shift = frameShift;
     uint8_t* row = destination;
     size_t sinceStopCheck = 0;

@@ -6,8 +6,7 @@
 
 namespace Tevold::Sim {
 
-CamResult WriteText(std::string_view text, void* buffer, size_t* size)
-{
+CamResult WriteText(std::string_view text, void* buffer, size_t* size) {
     if (size == nullptr) {
         return Result::kInvalidParameter;
     }
