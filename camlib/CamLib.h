@@ -1,6 +1,7 @@
 // The camera library's boundary: the one named entry GetSystem and the objects it hands out.
-// The producer reaches every camera only through these operations; a transport backend (the
-// embedded simulator today, a real GigE/U3V backend later) implements them.
+// The producer reaches every camera only through these operations; each transport backend (the
+// embedded simulator, real GigE Vision and USB3 Vision cameras) implements them, and the
+// producer never knows which one answers.
 //
 // Results are 32-bit signed codes with the numeric values of GenTL's GC_ERROR (0 = success).
 // Objects are released through their own close operation, never with delete: the library
@@ -22,7 +23,8 @@ using CamResult = int32_t;
 
 // Called on a thread of the camera library for every device event. Once SetEventCallback or
 // CloseDevice has returned, the previous callback is not running and will not be called again.
-using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t unused1, uint64_t unused2,
+// The two reserved arguments are always 0.
+using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t reserved32, uint64_t reserved64,
                                      uint32_t timestampLow, uint32_t timestampHigh, void* context);
 
 // Device event ID of a real camera's connection ending: the camera stopped answering or another
@@ -32,7 +34,7 @@ constexpr uint32_t kEventControlLost = 0x10001;
 
 // QueryInfo items of a device.
 enum CamDeviceItem : int32_t {
-    kItemCustom1002 = 0,      // text: transport specific (the simulator: its interface name)
+    kItemInterfaceName = 0,   // text: the interface the device was found on
     kItemVendor = 3,          // text
     kItemModel = 4,           // text
     kItemUserName = 5,        // text: user-defined name
@@ -42,9 +44,9 @@ enum CamDeviceItem : int32_t {
     kItemAccessStatus = 9,    // uint32_t: GenTL DEVICE_ACCESS_STATUS value
     kItemPrepareClose = 11,   // one byte 0, sent right before CloseDevice
     kItemTLType = 13,         // text
-    kItemCustom1004 = 14,     // text
-    kItemCustom1003 = 15,     // text
-    kItemCustom1000 = 16,     // text
+    kItemBackendName = 14,    // text: which backend answers, e.g. "Tevold simulator"
+    kItemLocation = 15,       // text: where the device sits on its transport
+    kItemLibraryId = 16,      // text: the library's name of the device
 };
 
 // Stream parameters (GetParameter / SetParameter).

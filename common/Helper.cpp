@@ -63,6 +63,8 @@ std::string ModuleUrl(const char* fileName, uint32_t address, uint32_t length) {
 std::string VendorName() { return "KAVRIN"; }
 std::string ModelName() { return "KavrinTL"; }
 std::string TLTypeName() { return "Mixed"; }
+std::string LibraryDisplayName() { return "JavrinTL for Kavrin cameras"; }
+std::string SystemDisplayName() { return "Kavrin GenTL"; }
 
 std::string ToUpper(const std::string& text) {
     std::string upper(text);

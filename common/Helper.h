@@ -45,6 +45,9 @@ std::string ReadLibraryText(size_t capacity, Read&& read) {
 std::string VendorName();
 std::string ModelName();
 std::string TLTypeName();
+// The display names: GCGetInfo's of the library, and TLGetInfo's of an opened system module.
+std::string LibraryDisplayName();
+std::string SystemDisplayName();
 std::string ToUpper(const std::string& text);
 
 // The version of this library: four 16-bit parts, most significant first.

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "GenTL.h"
-#include "exports/HandleRegistry.h"
+#include "common/HandleRegistry.h"
 
 namespace GenICam::Client {
 

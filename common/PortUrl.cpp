@@ -1,14 +1,18 @@
 #include "common/PortUrl.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
-
-#include "common/GenICamException.h"
-#include "common/Helper.h"
-#include "common/ICommonBase.h"
 
 namespace GenICam::Client {
 
 namespace {
+
+std::string ToUpperAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
 
 std::optional<uint64_t> ParseHex(const std::string& digits) {
     if (digits.empty()) return std::nullopt;
@@ -20,7 +24,7 @@ std::optional<uint64_t> ParseHex(const std::string& digits) {
 
 void ParseSchemaVersion(const std::string& query, PortUrl& url) {
     const std::string key = "SCHEMAVERSION=";
-    const size_t at = ToUpper(query).find(key);
+    const size_t at = ToUpperAscii(query).find(key);
     if (at == std::string::npos) return;
     const char* cursor = query.c_str() + at + key.size();
     char* end = nullptr;
@@ -51,22 +55,6 @@ void ParseLocalLocation(std::string location, PortUrl& url) {
     url.fileSize = ParseHex(location.substr(second + 1));
 }
 
-std::string ReadUrlText(IPort& port) {
-    constexpr size_t kUrlCapacity = 2048;
-    return ReadLibraryText(kUrlCapacity,
-                           [&](char* text, size_t* size) { port.GetURL(text, size); });
-}
-
-void RaiseNotAvailable(GenTL::URL_INFO_CMD command) {
-    GENICAM_THROW(NotAvailableException, "URL info command %d not available", command);
-}
-
-template <class T>
-T Available(const std::optional<T>& value, GenTL::URL_INFO_CMD command) {
-    if (!value) RaiseNotAvailable(command);
-    return *value;
-}
-
 }  // namespace
 
 PortUrl PortUrl::Parse(const std::string& text) {
@@ -74,7 +62,7 @@ PortUrl PortUrl::Parse(const std::string& text) {
     url.text = text;
     const size_t colon = text.find(':');
     if (colon == std::string::npos) return url;
-    const std::string scheme = ToUpper(text.substr(0, colon));
+    const std::string scheme = ToUpperAscii(text.substr(0, colon));
     const std::string location = text.substr(colon + 1);
     if (scheme == "LOCAL") {
         url.scheme = GenTL::URL_SCHEME_LOCAL;
@@ -103,53 +91,6 @@ bool PortUrl::NamesDescription() const {
         default:
             return false;
     }
-}
-
-void PortUrl::Answer(GenTL::URL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
-                     size_t* size) const {
-    switch (command) {
-        case GenTL::URL_INFO_URL:
-            return CopyInfoString(buffer, size, type, text);
-        case GenTL::URL_INFO_SCHEME:
-            return CopyInfoInt32(buffer, size, type, scheme);
-        case GenTL::URL_INFO_FILENAME:
-            return CopyInfoString(buffer, size, type, fileName);
-        case GenTL::URL_INFO_FILE_REGISTER_ADDRESS:
-            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64,
-                                  Available(registerAddress, command));
-        case GenTL::URL_INFO_FILE_SIZE:
-            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT64,
-                                  Available(fileSize, command));
-        case GenTL::URL_INFO_SCHEMA_VER_MAJOR:
-            return CopyInfoInt32(buffer, size, type, Available(schemaMajor, command));
-        case GenTL::URL_INFO_SCHEMA_VER_MINOR:
-            return CopyInfoInt32(buffer, size, type, Available(schemaMinor, command));
-        case GenTL::URL_INFO_FILE_VER_MAJOR:
-        case GenTL::URL_INFO_FILE_VER_MINOR:
-        case GenTL::URL_INFO_FILE_VER_SUBMINOR:
-        case GenTL::URL_INFO_FILE_SHA1_HASH:
-            RaiseNotAvailable(command);
-            break;
-        default:
-            GENICAM_THROW(InvalidParameterException, "Invalid URL info command %d", command);
-    }
-}
-
-uint32_t NumPortUrls(IPort& port) {
-    try {
-        return PortUrl::Parse(ReadUrlText(port)).NamesDescription() ? 1 : 0;
-    } catch (const GenericException&) {
-        // A port whose URL cannot be read names no description.
-        return 0;
-    }
-}
-
-void GetPortUrlInfo(IPort& port, uint32_t index, GenTL::URL_INFO_CMD command,
-                    GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
-    const PortUrl url = PortUrl::Parse(ReadUrlText(port));
-    if (index != 0 || !url.NamesDescription())
-        GENICAM_THROW(InvalidIndexException, "Invalid URL index %u", index);
-    url.Answer(command, type, buffer, size);
 }
 
 }  // namespace GenICam::Client

@@ -1,5 +1,6 @@
-// A register-description URL as ports report it, taken apart for the port URL list that
-// GenApi-based consumers read instead of the plain URL text.
+// A register-description URL as ports report it, taken apart: for the port URL list that
+// GenApi-based consumers read instead of the plain URL text, and for tools that download the
+// description. Needs nothing but the GenTL header.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include "GenTL.h"
 
 namespace GenICam::Client {
-
-class IPort;
 
 struct PortUrl {
     std::string text;
@@ -28,14 +27,6 @@ struct PortUrl {
     // Whether the URL names a description a consumer can load: a Local one of non-zero length,
     // or a file.
     bool NamesDescription() const;
-
-    void Answer(GenTL::URL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
-                size_t* size) const;
 };
-
-// The port's URL list: one entry when its URL names a description, else none.
-uint32_t NumPortUrls(IPort& port);
-void GetPortUrlInfo(IPort& port, uint32_t index, GenTL::URL_INFO_CMD command,
-                    GenTL::INFO_DATATYPE* type, void* buffer, size_t* size);
 
 }  // namespace GenICam::Client

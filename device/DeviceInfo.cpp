@@ -23,10 +23,10 @@ std::string CDeviceInfo::GetDisplayName() const { return model + " (" + serialNu
 
 CDeviceInfo CDeviceInfo::CopyForOpenDevice() const {
     CDeviceInfo copy = *this;
-    copy.customInfo1000.clear();
-    copy.customInfo1002.clear();
-    copy.customInfo1003.clear();
-    copy.customInfo1004.clear();
+    copy.libraryId.clear();
+    copy.interfaceName.clear();
+    copy.location.clear();
+    copy.backendName.clear();
     return copy;
 }
 

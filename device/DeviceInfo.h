@@ -13,15 +13,15 @@ struct CDeviceInfo {
     uint32_t accessStatus = 0;
     std::string vendor;
     std::string model;
-    std::string customInfo1002;
+    std::string interfaceName;
     std::string serialNumber;
     std::string userDefinedName;
     std::string id;
     std::string tlType;
     std::string version;
-    std::string customInfo1000;
-    std::string customInfo1004;
-    std::string customInfo1003;
+    std::string libraryId;
+    std::string backendName;
+    std::string location;
 
     // The ID up to its first zero character.
     std::string GetID() const;

@@ -7,8 +7,8 @@
 
 #include "GenTL.h"
 #include "common/GenICamException.h"
+#include "common/HandleRegistry.h"
 #include "common/ICommonBase.h"
-#include "exports/HandleRegistry.h"
 #include "exports/LastError.h"
 
 namespace GenICam::Client {

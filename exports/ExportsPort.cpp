@@ -1,6 +1,6 @@
 // The GC* port exports: registers, description URL, port information and the URL list of
 // every module and of the remote device port.
-#include "common/PortUrl.h"
+#include "common/PortUrlList.h"
 #include "exports/ExportFrame.h"
 
 using namespace GenICam::Client;

@@ -20,7 +20,7 @@ std::optional<LibraryInfoValue> LibraryInfo(GenTL::TL_INFO_CMD command) {
         case GenTL::TL_INFO_PATHNAME:
             return LibraryInfoValue{ModulePath()};
         case GenTL::TL_INFO_DISPLAYNAME:
-            return LibraryInfoValue{std::string("JavrinTL for Kavrin cameras")};
+            return LibraryInfoValue{LibraryDisplayName()};
         default:
             return std::nullopt;
     }

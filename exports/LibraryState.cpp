@@ -10,6 +10,10 @@ LibraryState& LibraryState::Instance() {
     return state;
 }
 
+// Declared beside the registry, defined here: the registry every handle of the process lives in
+// is the one the process-wide library state owns.
+HandleRegistry& HandleRegistry::Instance() { return LibraryState::Instance().Handles(); }
+
 LibraryState::~LibraryState() { CloseAllSystems(); }
 
 void* LibraryState::OpenSystem() {

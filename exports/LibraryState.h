@@ -7,8 +7,8 @@
 
 #include <atomic>
 
+#include "common/HandleRegistry.h"
 #include "common/OwnedChildren.h"
-#include "exports/HandleRegistry.h"
 #include "exports/LastError.h"
 
 namespace GenICam::Client {

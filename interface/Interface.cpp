@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "KavrinTL.h"
 #include "common/DiscoveryMerge.h"
 #include "common/GenICamException.h"
 #include "common/Helper.h"
@@ -67,10 +68,10 @@ std::shared_ptr<const CDeviceInfo> CInterface::DescribeDevice(const std::string&
     info->serialNumber = QueryText(*device, Tevold::kItemSerialNumber);
     info->tlType = QueryText(*device, Tevold::kItemTLType);
     info->accessStatus = QueryAccessStatus(*device);
-    info->customInfo1002 = QueryText(*device, Tevold::kItemCustom1002);
-    info->customInfo1000 = QueryText(*device, Tevold::kItemCustom1000);
-    info->customInfo1004 = QueryText(*device, Tevold::kItemCustom1004);
-    info->customInfo1003 = QueryText(*device, Tevold::kItemCustom1003);
+    info->interfaceName = QueryText(*device, Tevold::kItemInterfaceName);
+    info->libraryId = QueryText(*device, Tevold::kItemLibraryId);
+    info->backendName = QueryText(*device, Tevold::kItemBackendName);
+    info->location = QueryText(*device, Tevold::kItemLocation);
     info->userDefinedName = QueryText(*device, Tevold::kItemUserName);
     info->version = QueryText(*device, Tevold::kItemVersion);
     device->CloseDevice();
@@ -203,16 +204,16 @@ void CInterface::GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CM
                                                     : listed->accessStatus;
             return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_INT32, status);
         }
-        case 1000:
-            return CopyInfoString(buffer, size, type, info->customInfo1000);
-        case 1001:
+        case KAVRIN_DEVICE_INFO_LIBRARY_ID:
+            return CopyInfoString(buffer, size, type, info->libraryId);
+        case KAVRIN_DEVICE_INFO_SERIAL_NUMBER:
             return CopyInfoString(buffer, size, type, info->serialNumber);
-        case 1002:
-            return CopyInfoString(buffer, size, type, info->customInfo1002);
-        case 1003:
-            return CopyInfoString(buffer, size, type, info->customInfo1003);
-        case 1004:
-            return CopyInfoString(buffer, size, type, info->customInfo1004);
+        case KAVRIN_DEVICE_INFO_INTERFACE_NAME:
+            return CopyInfoString(buffer, size, type, info->interfaceName);
+        case KAVRIN_DEVICE_INFO_LOCATION:
+            return CopyInfoString(buffer, size, type, info->location);
+        case KAVRIN_DEVICE_INFO_BACKEND:
+            return CopyInfoString(buffer, size, type, info->backendName);
         default:
             GENICAM_THROW(InvalidParameterException, "Invalid Device info Id %d", command);
     }

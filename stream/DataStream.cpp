@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "KavrinTL.h"
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
@@ -175,16 +176,16 @@ void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* 
                                                  GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
         case GenTL::STREAM_INFO_TLTYPE:
             return CopyInfoString(buffer, size, type, TLTypeName());
-        case 1001:
+        case KAVRIN_STREAM_INFO_PAYLOAD_SIZE:
             return CopyCameraParameter<uint64_t>(command, Tevold::kParamPayloadSize, 0,
                                                  GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
-        case 1002:
+        case KAVRIN_STREAM_INFO_PIXEL_FORMAT:
             return CopyCameraParameter<uint64_t>(command, Tevold::kParamPixelFormat, 0,
                                                  GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
-        case 1003:
+        case KAVRIN_STREAM_INFO_WIDTH:
             return CopyCameraParameter<uint32_t>(command, Tevold::kParamWidth, kUnset32,
                                                  GenTL::INFO_DATATYPE_UINT32, type, buffer, size);
-        case 1004:
+        case KAVRIN_STREAM_INFO_HEIGHT:
             return CopyCameraParameter<uint32_t>(command, Tevold::kParamHeight, kUnset32,
                                                  GenTL::INFO_DATATYPE_UINT32, type, buffer, size);
         default:

@@ -8,9 +8,9 @@
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
 #include "events/EventError.h"
-#include "events/EventNewBuffer.h"
 #include "stream/AcquisitionEngine.h"
 #include "stream/BufferQueues.h"
+#include "stream/EventNewBuffer.h"
 
 namespace GenICam::Client {
 

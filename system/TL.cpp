@@ -103,13 +103,9 @@ void CTL::UpdateInterfaceList(GenTL::bool8_t* changed, uint64_t) {
 
 void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                   size_t* size) {
+    // TLGetInfo answers the library-wide commands (ID, vendor, model, version, path) itself;
+    // these are the system module's own.
     switch (command) {
-        case GenTL::TL_INFO_VENDOR:
-            return CopyInfoString(buffer, size, type, VendorName());
-        case GenTL::TL_INFO_MODEL:
-            return CopyInfoString(buffer, size, type, ModelName());
-        case GenTL::TL_INFO_VERSION:
-            return CopyInfoString(buffer, size, type, FormatVersion(GetModuleVersion()));
         case GenTL::TL_INFO_TLTYPE:
             return CopyInfoString(buffer, size, type, TLTypeName());
         case GenTL::TL_INFO_NAME: {
@@ -117,10 +113,8 @@ void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* 
             if (!fileName) GENICAM_THROW(RuntimeException, "Invalid Module Name");
             return CopyInfoString(buffer, size, type, *fileName);
         }
-        case GenTL::TL_INFO_PATHNAME:
-            return CopyInfoString(buffer, size, type, ModulePath());
         case GenTL::TL_INFO_DISPLAYNAME:
-            return CopyInfoString(buffer, size, type, "Kavrin GenTL");
+            return CopyInfoString(buffer, size, type, SystemDisplayName());
         default:
             GENICAM_THROW(InvalidParameterException, "Invalid TL info command %d", command);
     }

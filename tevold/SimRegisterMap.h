@@ -33,20 +33,6 @@ constexpr uint64_t kAcquisitionFrameRate = 0x0210;
 constexpr uint64_t kDescription = 0x10000;
 }  // namespace CameraRegister
 
-// Interface registers: one read-only byte space from 0 to the end of the description. Texts are
-// NUL-padded to their field's length.
-namespace InterfaceRegister {
-constexpr uint64_t kIdPrefix = 0x10;  // e.g. "gev"
-constexpr uint32_t kIdPrefixLength = 0x20;
-constexpr uint64_t kDescriptionUrl = 0x30;  // "Local:<name>.xml;<addr hex>;<len hex>"
-constexpr uint32_t kDescriptionUrlLength = 0x70;
-constexpr uint64_t kTLType = 0xA0;  // e.g. "GEV"
-constexpr uint32_t kTLTypeLength = 0x40;
-constexpr uint64_t kInterfaceId = 0x100;  // the interface name
-constexpr uint32_t kInterfaceIdLength = 0x40;
-constexpr uint64_t kDescription = 0x1000;
-}  // namespace InterfaceRegister
-
 constexpr uint32_t kCommandValue = 1;
 
 namespace PixelFormat {

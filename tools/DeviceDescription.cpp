@@ -6,16 +6,17 @@
 #include <cctype>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 
+#include "common/PortUrl.h"
 #include "tools/GenTLError.h"
 
 using namespace GenTL;
+using GenICam::Client::PortUrl;
 
 namespace {
 
-std::string PortUrl(GenTLProducer& gentl, PORT_HANDLE port) {
+std::string PortUrlText(GenTLProducer& gentl, PORT_HANDLE port) {
     char url[2048] = {};
     size_t size = sizeof url;
     uint32_t count = 0;
@@ -32,15 +33,10 @@ std::string PortUrl(GenTLProducer& gentl, PORT_HANDLE port) {
     return url;
 }
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char a, char b) { return std::tolower(a) == std::tolower(b); });
-}
-
 bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
-           StartsWithNoCase(text.substr(text.size() - suffix.size()), suffix);
+           std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(),
+                      [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 // The first file of a zipped description.
@@ -57,50 +53,35 @@ std::string Unzip(const std::string& zipped, const std::string& url) {
     return std::string(static_cast<const char*>(data.get()), size);
 }
 
-// "Local:<file>;<address hex>;<length hex>[?<query>]"
-std::string ReadLocal(GenTLProducer& gentl, PORT_HANDLE port, const std::string& url) {
-    const std::string location =
-        url.substr(6, url.find('?') == std::string::npos ? std::string::npos : url.find('?') - 6);
-    std::istringstream fields(location);
-    std::string fileName, address, length;
-    std::getline(fields, fileName, ';');
-    std::getline(fields, address, ';');
-    std::getline(fields, length, ';');
-    uint64_t start = 0;
-    size_t size = 0;
-    try {
-        start = std::stoull(address, nullptr, 16);
-        size = std::stoull(length, nullptr, 16);
-    } catch (const std::exception&) {
-        throw std::runtime_error("cannot read the description URL " + url);
-    }
+std::string ReadLocal(GenTLProducer& gentl, PORT_HANDLE port, const PortUrl& url) {
+    if (!url.registerAddress || !url.fileSize)
+        throw std::runtime_error("cannot read the description URL " + url.text);
+    size_t size = *url.fileSize;
     std::string data(size, '\0');
-    CheckGenTL(gentl, gentl.GCReadPort(port, start, data.data(), &size), "GCReadPort");
+    CheckGenTL(gentl, gentl.GCReadPort(port, *url.registerAddress, data.data(), &size),
+               "GCReadPort");
     data.resize(size);
-    if (EndsWithNoCase(fileName, ".zip")) return Unzip(data, url);
+    if (EndsWithNoCase(url.fileName, ".zip")) return Unzip(data, url.text);
     return data.substr(0, data.find('\0'));
 }
 
-// "file:///path" or "file:path", optionally followed by "?<query>".
-std::string ReadFile(const std::string& url) {
-    std::string path =
-        url.substr(5, url.find('?') == std::string::npos ? std::string::npos : url.find('?') - 5);
-    if (path.rfind("///", 0) == 0) path = path.substr(2);
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw std::runtime_error("cannot open the description file " + path);
+std::string ReadFile(const PortUrl& url) {
+    std::ifstream file(url.fileName, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot open the description file " + url.fileName);
     const std::string data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return EndsWithNoCase(path, ".zip") ? Unzip(data, url) : data;
+    return EndsWithNoCase(url.fileName, ".zip") ? Unzip(data, url.text) : data;
 }
 
 }  // namespace
 
 DeviceDescription DownloadDescription(GenTLProducer& gentl, PORT_HANDLE port) {
     DeviceDescription description;
-    description.url = PortUrl(gentl, port);
-    if (StartsWithNoCase(description.url, "local:")) {
-        description.xml = ReadLocal(gentl, port, description.url);
-    } else if (StartsWithNoCase(description.url, "file:")) {
-        description.xml = ReadFile(description.url);
+    description.url = PortUrlText(gentl, port);
+    const PortUrl url = PortUrl::Parse(description.url);
+    if (url.scheme == URL_SCHEME_LOCAL) {
+        description.xml = ReadLocal(gentl, port, url);
+    } else if (url.scheme == URL_SCHEME_FILE) {
+        description.xml = ReadFile(url);
     } else {
         throw std::runtime_error("cannot download the description from " + description.url);
     }

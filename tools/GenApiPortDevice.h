@@ -5,17 +5,16 @@
 
 #include <arv.h>
 
+#include "tevold/aravis/GLibOwnership.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-using ArvDevicePtr = std::unique_ptr<ArvDevice, GObjectUnref>;
-using ArvGcPtr = std::unique_ptr<ArvGc, GObjectUnref>;
+using ArvDevicePtr = Tevold::Aravis::GObjectPtr<ArvDevice>;
+using ArvGcPtr = Tevold::Aravis::GObjectPtr<ArvGc>;
 
 // Moves size bytes between data and the register space at address. Returns an empty text on
 // success, else what went wrong; the text reaches the caller of the GenApi engine.

@@ -75,7 +75,7 @@ TEST_F(DiscoveryTest, HardwareComesAndGoesAtRunTime) {
     uint32_t value = 0;
     size_t size = sizeof value;
     EXPECT_EQ(Result::kIo, device->ReadRegister(Sim::CameraRegister::kWidth, &value, &size));
-    EXPECT_EQ(Result::kIo, u3v->ReadRegister(Sim::InterfaceRegister::kIdPrefix, &value, &size));
+    EXPECT_EQ(Result::kIo, u3v->ReadRegister(InterfaceRegister::kIdPrefix, &value, &size));
 
     // A camera that comes back is built anew, free to connect beside the stale object.
     Sim::AddCamera(kGevInterface, {kGevCamera, "KS-NEW", "Back", "Kavrin", "SimCam GEV", "2.0"});

@@ -10,7 +10,7 @@ namespace Tevold::Testing {
 namespace {
 
 namespace Reg = Sim::CameraRegister;
-namespace IfReg = Sim::InterfaceRegister;
+namespace IfReg = Tevold::InterfaceRegister;
 
 using InterfaceRegistersTest = SimTest;
 using CameraRegistersTest = CameraTest;

@@ -4,6 +4,7 @@
 
 #include "camlib/CamLib.h"
 #include "tevold/CamResults.h"
+#include "tevold/InterfaceRegisterSpace.h"
 #include "tevold/SimControl.h"
 
 #include <gtest/gtest.h>

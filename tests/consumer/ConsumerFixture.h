@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "tevold/InterfaceRegisterSpace.h"
 #include "tevold/SimControl.h"
 #include "tevold/SimRegisterMap.h"
 #include "tools/GenTLProducer.h"

@@ -37,7 +37,7 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
     const Row rows[] = {
         {cam.tl, "TL0", "TLSystem", "TLPort", "1.0.0.0", "Mixed", "Local:TLRegs.xml;940;0", 0},
         {cam.iface, kGevInterface, "TLInterface", "InterfacePort", "1.0.0.0", "GEV",
-         "Local:TevoldSimInterface.xml;1000;", 1},
+         "Local:TevoldInterface.xml;1000;", 1},
         {cam.dev, "TLDEV::KVR-GEV-1001", "TLDevice", "DevicePort", "1.0.0.0", "Mixed",
          "Local:TLDevRegs.xml;500;0", 0},
         {cam.port, kCam1001, "Device", "Device", "1.2", "Mixed", "Local:TevoldSimCamera.xml;", 1},
@@ -108,7 +108,7 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
 TEST_F(ConsumerPort, InterfaceUrlFitsOrIsRefused) {
     const IF_HANDLE iface = OpenInterface(OpenSystem());
     const std::string url = PortUrl(iface);
-    ASSERT_EQ(url.rfind("Local:TevoldSimInterface.xml;", 0), 0u) << url;
+    ASSERT_EQ(url.rfind("Local:TevoldInterface.xml;", 0), 0u) << url;
     for (const size_t tooSmall : {size_t{1}, url.size()}) {
         std::vector<char> text(tooSmall, 'x');
         size_t size = text.size();
@@ -152,7 +152,7 @@ TEST_F(ConsumerPort, RegistersBehindTheRemoteAndInterfacePorts) {
     // The interface's registers pass through to the camera library in the same way.
     char text[32] = {};
     size = sizeof text;
-    ASSERT_EQ(gentl.GCReadPort(cam.iface, Sim::InterfaceRegister::kInterfaceId, text, &size),
+    ASSERT_EQ(gentl.GCReadPort(cam.iface, Tevold::InterfaceRegister::kInterfaceId, text, &size),
               GC_ERR_SUCCESS);
     EXPECT_STREQ(text, "SimGEV0");
     Sim::InjectFault({Sim::Operation::InterfaceReadRegister, -1010, 1, "SimGEV0"});
@@ -170,7 +170,7 @@ TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
     ASSERT_TRUE(cam);
     for (const auto& [port, fileName] :
          {std::pair<PORT_HANDLE, std::string>{cam.port, "TevoldSimCamera.xml"},
-          {cam.iface, "TevoldSimInterface.xml"}}) {
+          {cam.iface, "TevoldInterface.xml"}}) {
         SCOPED_TRACE(fileName);
         uint32_t count = 0;
         ASSERT_EQ(gentl.GCGetNumPortURLs(port, &count), GC_ERR_SUCCESS);

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "exports/HandleRegistry.h"
+#include "common/HandleRegistry.h"
 
 using namespace GenICam::Client;
 

@@ -18,8 +18,8 @@ CDeviceInfo Camera(std::string id) {
     info.model = "SimCam";
     info.serialNumber = "ks1001";
     info.userDefinedName = "Left";
-    info.customInfo1000 = "c1000";
-    info.customInfo1004 = "c1004";
+    info.libraryId = "c1000";
+    info.backendName = "c1004";
     return info;
 }
 }  // namespace
@@ -71,6 +71,6 @@ TEST(DeviceInfo, DisplayNameIdAndTheCopyAnOpenDeviceKeeps) {
     const CDeviceInfo copy = info.CopyForOpenDevice();
     EXPECT_EQ(copy.GetDisplayName(), info.GetDisplayName());
     EXPECT_EQ(copy.userDefinedName, "Left");
-    EXPECT_TRUE(copy.customInfo1000.empty());
-    EXPECT_TRUE(copy.customInfo1004.empty());
+    EXPECT_TRUE(copy.libraryId.empty());
+    EXPECT_TRUE(copy.backendName.empty());
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "camlib/CamLib.h"
+#include "tevold/EventDispatcher.h"
 #include "tevold/aravis/AravisStream.h"
 #include "tevold/aravis/CameraConnection.h"
 #include "tevold/aravis/CameraRecord.h"
 #include "tevold/aravis/DescriptionWindow.h"
-#include "tevold/sim/EventDispatcher.h"
 
 #include <memory>
 #include <mutex>
@@ -42,7 +42,7 @@ private:
     CameraConnection connection_;
     CameraRecord camera_;
     DescriptionWindow description_;
-    Sim::EventDispatcher events_;
+    EventDispatcher events_;
     unsigned long controlLostHandler_ = 0;
     std::mutex streamMutex_;
     std::unique_ptr<AravisStream> stream_;

@@ -1,7 +1,7 @@
 #include "tevold/aravis/CameraRecord.h"
 
 #include "tevold/CamResults.h"
-#include "tevold/sim/TextOutput.h"
+#include "tevold/TextOutput.h"
 
 #include <arv.h>
 
@@ -39,9 +39,8 @@ CamResult QueryCameraInfo(const CameraRecord& camera, uint32_t accessStatus,
     if (size == nullptr) {
         return Result::kInvalidParameter;
     }
-    using Sim::WriteText;
     switch (item) {
-        case kItemCustom1002:
+        case kItemInterfaceName:
             return WriteText(camera.interfaceName, buffer, size);
         case kItemVendor:
             return WriteText(camera.vendor, buffer, size);
@@ -62,11 +61,11 @@ CamResult QueryCameraInfo(const CameraRecord& camera, uint32_t accessStatus,
             return buffer == nullptr || *size < 1 ? Result::kInvalidParameter : Result::kSuccess;
         case kItemTLType:
             return WriteText(camera.tlType, buffer, size);
-        case kItemCustom1004:
+        case kItemBackendName:
             return WriteText(AravisVersion(), buffer, size);
-        case kItemCustom1003:
+        case kItemLocation:
             return WriteText(camera.location, buffer, size);
-        case kItemCustom1000:
+        case kItemLibraryId:
             return WriteText(camera.deviceId, buffer, size);
         default:
             return Result::kInvalidParameter;

@@ -29,8 +29,8 @@ constexpr uint32_t kAccessUnknown = 0;
 constexpr uint32_t kAccessReadWrite = 1;
 constexpr uint32_t kAccessBusy = 4;
 
-// QueryInfo of a real camera. kItemCustom1000 gives the device ID, kItemCustom1002 the interface
-// name, kItemCustom1003 the location, kItemCustom1004 "Aravis <version>". descriptionUrl empty
+// QueryInfo of a real camera. kItemLibraryId gives the device ID, kItemInterfaceName the interface
+// name, kItemLocation the location, kItemBackendName "Aravis <version>". descriptionUrl empty
 // means the description is not reachable through this object (a discovered, unopened camera).
 CamResult QueryCameraInfo(const CameraRecord& camera, uint32_t accessStatus,
                           const std::string& descriptionUrl, int32_t item, void* buffer,

@@ -1,10 +1,10 @@
 #include "tevold/aravis/GevInterface.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/InfoOnlyDevice.h"
+#include "tevold/TextOutput.h"
 #include "tevold/aravis/AravisCamera.h"
-#include "tevold/aravis/DiscoveredCamera.h"
 #include "tevold/aravis/GLibOwnership.h"
-#include "tevold/sim/TextOutput.h"
 
 #include <algorithm>
 #include <system_error>
@@ -70,8 +70,7 @@ CamResult GevInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size
         return Result::kInvalidParameter;
     }
     const GevCameraRecord& camera = cameras_[index];
-    return Sim::WriteText(MakeDeviceId(camera.vendor, camera.model, camera.serialNumber), buffer,
-                          size);
+    return WriteText(MakeDeviceId(camera.vendor, camera.model, camera.serialNumber), buffer, size);
 }
 
 std::optional<GevCameraRecord> GevInterface::Listed(const std::string& deviceId) {
@@ -104,9 +103,13 @@ CamResult GevInterface::FindDevice(const char* name, CamDevice** device) {
     if (!camera) {
         return Result::kInvalidId;
     }
-    *device = new DiscoveredCamera(
-        Describe(*camera),
-        [local = nic_.address, remote = camera->address] { return AccessStatusOf(local, remote); });
+    *device =
+        new InfoOnlyDevice([record = Describe(*camera), local = nic_.address,
+                            remote = camera->address](int32_t item, void* buffer, size_t* size) {
+            const uint32_t status =
+                item == kItemAccessStatus ? AccessStatusOf(local, remote) : kAccessUnknown;
+            return QueryCameraInfo(record, status, {}, item, buffer, size);
+        });
     return Result::kSuccess;
 }
 

@@ -1,8 +1,8 @@
 #include "tevold/aravis/GevSystem.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/TextOutput.h"
 #include "tevold/aravis/GevInterface.h"
-#include "tevold/sim/TextOutput.h"
 
 namespace Tevold::Aravis {
 
@@ -24,7 +24,7 @@ CamResult GevSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size
     if (index >= listed_.size()) {
         return Result::kInvalidParameter;
     }
-    return Sim::WriteText(listed_[index].name, buffer, size);
+    return WriteText(listed_[index].name, buffer, size);
 }
 
 CamResult GevSystem::FindInterface(const char* name, CamInterface** iface) {

@@ -6,7 +6,7 @@ namespace Tevold::Aravis {
 
 RealCameraInterface::RealCameraInterface(const std::string& name, const char* idPrefix,
                                          const char* tlType)
-    : registers_(Sim::InterfaceConfig{name, idPrefix, tlType, {}}) {}
+    : registers_(name, idPrefix, tlType) {}
 
 CamResult RealCameraInterface::WriteRegister(uint64_t address, const void* buffer, size_t* size) {
     if (buffer == nullptr || size == nullptr) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "camlib/CamLib.h"
-#include "tevold/sim/InterfaceRegisterSpace.h"
+#include "tevold/InterfaceRegisterSpace.h"
 
 #include <string>
 
@@ -20,7 +20,7 @@ protected:
     ~RealCameraInterface() override = default;
 
 private:
-    const Sim::InterfaceRegisterSpace registers_;
+    const InterfaceRegisterSpace registers_;
 };
 
 }  // namespace Tevold::Aravis

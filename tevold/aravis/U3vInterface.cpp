@@ -1,10 +1,10 @@
 #include "tevold/aravis/U3vInterface.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/InfoOnlyDevice.h"
+#include "tevold/TextOutput.h"
 #include "tevold/aravis/AravisCamera.h"
-#include "tevold/aravis/DiscoveredCamera.h"
 #include "tevold/aravis/GLibOwnership.h"
-#include "tevold/sim/TextOutput.h"
 
 namespace Tevold::Aravis {
 namespace {
@@ -66,7 +66,7 @@ CamResult U3vInterface::GetDeviceName(uint32_t index, char* buffer, size_t* size
     if (index >= cameras_.size()) {
         return Result::kInvalidParameter;
     }
-    return Sim::WriteText(cameras_[index].deviceId, buffer, size);
+    return WriteText(cameras_[index].deviceId, buffer, size);
 }
 
 std::optional<CameraRecord> U3vInterface::Listed(const std::string& deviceId) {
@@ -88,7 +88,10 @@ CamResult U3vInterface::FindDevice(const char* name, CamDevice** device) {
         return Result::kInvalidId;
     }
     // Whether another process holds a USB camera shows only when opening it.
-    *device = new DiscoveredCamera(std::move(*camera), [] { return kAccessUnknown; });
+    *device =
+        new InfoOnlyDevice([record = std::move(*camera)](int32_t item, void* buffer, size_t* size) {
+            return QueryCameraInfo(record, kAccessUnknown, {}, item, buffer, size);
+        });
     return Result::kSuccess;
 }
 

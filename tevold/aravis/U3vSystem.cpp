@@ -1,8 +1,8 @@
 #include "tevold/aravis/U3vSystem.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/TextOutput.h"
 #include "tevold/aravis/U3vInterface.h"
-#include "tevold/sim/TextOutput.h"
 
 #include <cstring>
 
@@ -17,8 +17,7 @@ CamResult U3vSystem::CountInterfaces(uint32_t* count) {
 }
 
 CamResult U3vSystem::GetInterfaceName(uint32_t index, char* buffer, size_t* size) {
-    return index == 0 ? Sim::WriteText(U3vInterface::kName, buffer, size)
-                      : Result::kInvalidParameter;
+    return index == 0 ? WriteText(U3vInterface::kName, buffer, size) : Result::kInvalidParameter;
 }
 
 CamResult U3vSystem::FindInterface(const char* name, CamInterface** iface) {

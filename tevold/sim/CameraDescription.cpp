@@ -1,7 +1,7 @@
 #include "tevold/sim/CameraDescription.h"
 
+#include "tevold/GenApiXmlWriter.h"
 #include "tevold/SimRegisterMap.h"
-#include "tevold/sim/GenApiXmlWriter.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "camlib/CamLib.h"
+#include "tevold/EventSink.h"
 #include "tevold/SimControl.h"
 #include "tevold/sim/CallRecorder.h"
 #include "tevold/sim/CameraRegisterSpace.h"
-#include "tevold/sim/EventSink.h"
 #include "tevold/sim/FrameSchedule.h"
 #include "tevold/sim/TestPatternGenerator.h"
 

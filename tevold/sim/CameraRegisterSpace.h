@@ -1,9 +1,9 @@
 #pragma once
 
 #include "camlib/CamLib.h"
+#include "tevold/GenApiXmlWriter.h"
 #include "tevold/SimControl.h"
 #include "tevold/sim/CameraSettings.h"
-#include "tevold/sim/GenApiXmlWriter.h"
 
 #include <cstddef>
 #include <cstdint>

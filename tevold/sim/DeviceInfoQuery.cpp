@@ -1,8 +1,8 @@
 #include "tevold/sim/DeviceInfoQuery.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/TextOutput.h"
 #include "tevold/sim/CameraDescription.h"
-#include "tevold/sim/TextOutput.h"
 
 #include <cstring>
 
@@ -42,7 +42,7 @@ CamResult QueryDeviceInfo(CameraHardware& camera, FaultInjector& faults, int32_t
     }
     const CameraConfig& config = camera.Config();
     switch (item) {
-        case kItemCustom1002:
+        case kItemInterfaceName:
             return WriteText(camera.InterfaceName(), buffer, size);
         case kItemVendor:
             return WriteText(config.vendor, buffer, size);
@@ -65,12 +65,12 @@ CamResult QueryDeviceInfo(CameraHardware& camera, FaultInjector& faults, int32_t
             return AcceptPrepareClose(camera, buffer, size);
         case kItemTLType:
             return WriteText(camera.TLType(), buffer, size);
-        case kItemCustom1004:
+        case kItemBackendName:
             return WriteText("Tevold simulator", buffer, size);
-        case kItemCustom1003:
+        case kItemLocation:
             return WriteText("sim://" + camera.InterfaceName() + "/" + config.deviceId, buffer,
                              size);
-        case kItemCustom1000:
+        case kItemLibraryId:
             return WriteText(config.deviceId, buffer, size);
         default:
             return Result::kInvalidParameter;

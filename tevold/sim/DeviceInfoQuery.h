@@ -10,8 +10,8 @@
 namespace Tevold::Sim {
 
 // QueryInfo of any device object, discovered or connected. Besides the items CamLib.h names:
-// kItemCustom1000 gives the device ID, kItemCustom1003 "sim://<interface>/<device ID>",
-// kItemCustom1004 "Tevold simulator".
+// kItemLibraryId gives the device ID, kItemLocation "sim://<interface>/<device ID>",
+// kItemBackendName "Tevold simulator".
 CamResult QueryDeviceInfo(CameraHardware& camera, FaultInjector& faults, int32_t item, void* buffer,
                           size_t* size);
 

@@ -5,7 +5,9 @@
 namespace Tevold::Sim {
 
 InterfaceHardware::InterfaceHardware(const InterfaceConfig& config)
-    : name_(config.name), tlType_(config.tlType), registers_(config) {}
+    : name_(config.name),
+      tlType_(config.tlType),
+      registers_(config.name, config.idPrefix, config.tlType) {}
 
 bool InterfaceHardware::IsPresent() const {
     std::lock_guard lock(mutex_);

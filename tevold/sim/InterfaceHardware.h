@@ -1,8 +1,8 @@
 #pragma once
 
+#include "tevold/InterfaceRegisterSpace.h"
 #include "tevold/SimControl.h"
 #include "tevold/sim/CameraHardware.h"
-#include "tevold/sim/InterfaceRegisterSpace.h"
 
 #include <memory>
 #include <mutex>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "camlib/CamLib.h"
+#include "tevold/EventDispatcher.h"
 #include "tevold/sim/CameraHardware.h"
-#include "tevold/sim/EventDispatcher.h"
 #include "tevold/sim/FaultInjector.h"
 #include "tevold/sim/SimStream.h"
 

@@ -1,9 +1,10 @@
 #include "tevold/sim/SimInterface.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/InfoOnlyDevice.h"
+#include "tevold/TextOutput.h"
+#include "tevold/sim/DeviceInfoQuery.h"
 #include "tevold/sim/SimConnectedDevice.h"
-#include "tevold/sim/SimDiscoveredDevice.h"
-#include "tevold/sim/TextOutput.h"
 
 namespace Tevold::Sim {
 
@@ -39,7 +40,10 @@ CamResult SimInterface::FindDevice(const char* name, CamDevice** device) {
     if (camera == nullptr) {
         return Result::kInvalidId;
     }
-    *device = new SimDiscoveredDevice(std::move(camera), faults_);
+    *device = new InfoOnlyDevice(
+        [camera = std::move(camera), &faults = faults_](int32_t item, void* buffer, size_t* size) {
+            return QueryDeviceInfo(*camera, faults, item, buffer, size);
+        });
     return Result::kSuccess;
 }
 

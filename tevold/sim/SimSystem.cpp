@@ -1,8 +1,8 @@
 #include "tevold/sim/SimSystem.h"
 
 #include "tevold/CamResults.h"
+#include "tevold/TextOutput.h"
 #include "tevold/sim/SimInterface.h"
-#include "tevold/sim/TextOutput.h"
 
 namespace Tevold::Sim {
 

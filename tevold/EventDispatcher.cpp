@@ -1,6 +1,6 @@
-#include "tevold/sim/EventDispatcher.h"
+#include "tevold/EventDispatcher.h"
 
-namespace Tevold::Sim {
+namespace Tevold {
 
 EventDispatcher::EventDispatcher()
     : thread_([this] { Run(); }), deliveryThreadId_(thread_.get_id()) {}
@@ -66,4 +66,4 @@ void EventDispatcher::Deliver(const DeviceEvent& event) {
     }
 }
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

@@ -1,9 +1,8 @@
-#include "exports/HandleRegistry.h"
+#include "common/HandleRegistry.h"
 
 #include <chrono>
 
 #include "common/GenICamException.h"
-#include "exports/LibraryState.h"
 
 namespace GenICam::Client {
 
@@ -12,8 +11,6 @@ namespace {
 // destructor leaves nothing behind when the library is unloaded.
 thread_local LeaseScope* innermostScope = nullptr;
 }  // namespace
-
-HandleRegistry& HandleRegistry::Instance() { return LibraryState::Instance().Handles(); }
 
 HandleRegistry::~HandleRegistry() {
     for (auto& chunk : chunks_) delete[] chunk.load();

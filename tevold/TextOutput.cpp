@@ -1,10 +1,10 @@
-#include "tevold/sim/TextOutput.h"
+#include "tevold/TextOutput.h"
 
 #include "tevold/CamResults.h"
 
 #include <cstring>
 
-namespace Tevold::Sim {
+namespace Tevold {
 
 CamResult WriteText(std::string_view text, void* buffer, size_t* size) {
     if (size == nullptr) {
@@ -23,4 +23,4 @@ CamResult WriteText(std::string_view text, void* buffer, size_t* size) {
     return Result::kSuccess;
 }
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

@@ -1,18 +1,17 @@
-#include "tevold/sim/InterfaceRegisterSpace.h"
+#include "tevold/InterfaceRegisterSpace.h"
 
 #include "tevold/CamResults.h"
-#include "tevold/SimRegisterMap.h"
-#include "tevold/sim/GenApiXmlWriter.h"
+#include "tevold/GenApiXmlWriter.h"
 
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
-namespace Tevold::Sim {
+namespace Tevold {
 namespace {
 
 std::string BuildDescription() {
-    GenApiXmlWriter writer({"TevoldSimInterface", "Tevold", "Simulated camera interface",
+    GenApiXmlWriter writer({"TevoldInterface", "Tevold", "Camera interface",
                             "5e7d2a90-1c4b-4f3e-8d6a-7b2c9e0f1a03",
                             "9a4c1e7b-2d5f-4a8c-b3e6-0f7d1c2b5a04"});
     writer.AddCategory("Root", {"InterfaceInformation"});
@@ -38,21 +37,22 @@ const std::string& InterfaceDescription() {
 
 std::string InterfaceDescriptionUrl() {
     char url[96];
-    std::snprintf(url, sizeof url, "Local:TevoldSimInterface.xml;%llx;%zx",
+    std::snprintf(url, sizeof url, "Local:TevoldInterface.xml;%llx;%zx",
                   static_cast<unsigned long long>(InterfaceRegister::kDescription),
                   InterfaceDescription().size());
     return url;
 }
 
-InterfaceRegisterSpace::InterfaceRegisterSpace(const InterfaceConfig& config) {
+InterfaceRegisterSpace::InterfaceRegisterSpace(const std::string& name, const std::string& idPrefix,
+                                               const std::string& tlType) {
     const std::string& description = InterfaceDescription();
     bytes_.assign(InterfaceRegister::kDescription + description.size(), 0);
     std::memcpy(&bytes_[InterfaceRegister::kDescription], description.data(), description.size());
-    Place(InterfaceRegister::kIdPrefix, InterfaceRegister::kIdPrefixLength, config.idPrefix);
+    Place(InterfaceRegister::kIdPrefix, InterfaceRegister::kIdPrefixLength, idPrefix);
     Place(InterfaceRegister::kDescriptionUrl, InterfaceRegister::kDescriptionUrlLength,
           InterfaceDescriptionUrl());
-    Place(InterfaceRegister::kTLType, InterfaceRegister::kTLTypeLength, config.tlType);
-    Place(InterfaceRegister::kInterfaceId, InterfaceRegister::kInterfaceIdLength, config.name);
+    Place(InterfaceRegister::kTLType, InterfaceRegister::kTLTypeLength, tlType);
+    Place(InterfaceRegister::kInterfaceId, InterfaceRegister::kInterfaceIdLength, name);
 }
 
 CamResult InterfaceRegisterSpace::Read(uint64_t address, void* buffer, size_t size) const {
@@ -79,4 +79,4 @@ void InterfaceRegisterSpace::Place(uint64_t address, uint32_t fieldLength,
     std::memcpy(&bytes_[address], text.data(), text.size());
 }
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "camlib/CamLib.h"
-#include "tevold/sim/EventSink.h"
+#include "tevold/EventSink.h"
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
 
-namespace Tevold::Sim {
+namespace Tevold {
 
 // Delivers a connected camera's device events to the callback on a thread of its own, so the
 // camera never calls into the application with its lock held. Owns that thread from construction
@@ -45,4 +45,4 @@ private:
     std::thread::id deliveryThreadId_;
 };
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

@@ -1,8 +1,8 @@
-#include "tevold/sim/GenApiXmlWriter.h"
+#include "tevold/GenApiXmlWriter.h"
 
 #include <cstdio>
 
-namespace Tevold::Sim {
+namespace Tevold {
 namespace {
 
 std::string Hex(uint64_t value) {
@@ -179,4 +179,4 @@ void GenApiXmlWriter::Element(std::string_view tag, std::string_view value) {
     xml_ += ">\n";
 }
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

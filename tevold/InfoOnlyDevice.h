@@ -1,18 +1,18 @@
 #pragma once
 
 #include "camlib/CamLib.h"
-#include "tevold/sim/CameraHardware.h"
-#include "tevold/sim/FaultInjector.h"
 
-#include <memory>
+#include <functional>
 
-namespace Tevold::Sim {
+namespace Tevold {
 
-// The object FindDevice hands out: it answers QueryInfo about a camera without connecting to it;
-// everything that needs a connection is refused.
-class SimDiscoveredDevice final : public CamDevice {
+// The object FindDevice hands out for a camera of any transport: it answers QueryInfo without
+// connecting to the camera; everything that needs a connection is refused.
+class InfoOnlyDevice final : public CamDevice {
 public:
-    SimDiscoveredDevice(std::shared_ptr<CameraHardware> camera, FaultInjector& faults);
+    using InfoQuery = std::function<CamResult(int32_t item, void* buffer, size_t* size)>;
+
+    explicit InfoOnlyDevice(InfoQuery query);
 
     CamResult GetNumStreams(uint32_t* count) override;
     CamResult OpenStream(const char* streamId, CamStream** stream) override;
@@ -23,8 +23,9 @@ public:
     CamResult CloseDevice() override;
 
 private:
-    std::shared_ptr<CameraHardware> camera_;
-    FaultInjector& faults_;
+    ~InfoOnlyDevice() override = default;
+
+    InfoQuery query_;
 };
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

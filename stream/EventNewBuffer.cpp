@@ -1,4 +1,4 @@
-#include "events/EventNewBuffer.h"
+#include "stream/EventNewBuffer.h"
 
 #include <cstring>
 

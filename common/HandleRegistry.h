@@ -35,7 +35,7 @@ public:
     HandleRegistry(const HandleRegistry&) = delete;
     HandleRegistry& operator=(const HandleRegistry&) = delete;
 
-    // The registry of the process-wide library state.
+    // The registry of the process-wide library state (which defines this).
     static HandleRegistry& Instance();
 
     // A new token for a complete object.

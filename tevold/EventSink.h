@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace Tevold::Sim {
+namespace Tevold {
 
 struct DeviceEvent {
     uint32_t id = 0;
@@ -19,4 +19,4 @@ protected:
     ~EventSink() = default;
 };
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace Tevold::Sim {
+namespace Tevold {
 
 enum class RegisterAccess { ReadOnly, WriteOnly, ReadWrite };
 
@@ -78,4 +78,4 @@ private:
     std::string xml_;
 };
 
-}  // namespace Tevold::Sim
+}  // namespace Tevold
