@@ -1,5 +1,5 @@
 // The two faces of every module object: a port (registers, description URL, port information)
-// and an event source. A module handle is the address of the object's ICommonBase part.
+// and an event source. A module's handle is a token that resolves to its ICommonBase part.
 #pragma once
 
 #include <cstddef>

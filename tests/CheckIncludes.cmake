@@ -1,0 +1,60 @@
+cmake_policy(SET CMP0057 NEW)
+# Fails when an include runs against the direction the code depends in: the exported functions
+# on the modules, the modules on common, common on the camera library's declarations. The
+# camera library includes only itself and its declarations, and its two backends share only
+# what sits in tevold/ itself. SOURCE_DIR is the source tree.
+set(layers camlib common events modules exports)
+set(modules system interface device stream)
+
+# The layer a folder belongs to, as its index in the list above; -1 for others.
+function(layer_of folder result)
+  if(folder IN_LIST modules)
+    set(folder modules)
+  endif()
+  list(FIND layers "${folder}" index)
+  set(${result} ${index} PARENT_SCOPE)
+endfunction()
+
+set(violations "")
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
+  ${SOURCE_DIR}/camlib/* ${SOURCE_DIR}/common/* ${SOURCE_DIR}/events/* ${SOURCE_DIR}/system/*
+  ${SOURCE_DIR}/interface/* ${SOURCE_DIR}/device/* ${SOURCE_DIR}/stream/* ${SOURCE_DIR}/exports/*
+  ${SOURCE_DIR}/tevold/*)
+foreach(source IN LISTS sources)
+  if(NOT source MATCHES "\\.(h|cpp)$")
+    continue()
+  endif()
+  string(REGEX MATCH "^[^/]+" folder "${source}")
+  file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^#include \"[^\"]+/[^\"]+\"")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+    string(REGEX MATCH "^[^/]+" target "${included}")
+    set(wrong FALSE)
+    if(folder STREQUAL "tevold")
+      if(NOT target MATCHES "^(tevold|camlib)$")
+        set(wrong TRUE)
+      elseif(source MATCHES "^tevold/(sim|aravis)/" AND included MATCHES "^tevold/(sim|aravis)/")
+        string(REGEX MATCH "^tevold/[^/]+" sourceBackend "${source}")
+        string(REGEX MATCH "^tevold/[^/]+" includedBackend "${included}")
+        if(NOT sourceBackend STREQUAL includedBackend)
+          set(wrong TRUE)
+        endif()
+      endif()
+    elseif(target STREQUAL "tevold")
+      set(wrong TRUE)
+    else()
+      layer_of(${folder} from)
+      layer_of(${target} to)
+      if(to GREATER from)
+        set(wrong TRUE)
+      endif()
+    endif()
+    if(wrong)
+      string(APPEND violations "\n  ${source} includes ${included}")
+    endif()
+  endforeach()
+endforeach()
+
+if(violations)
+  message(FATAL_ERROR "Includes against the direction of dependency:${violations}")
+endif()
