@@ -47,10 +47,18 @@ std::string TypeName(ArvGcFeatureNode* feature) {
     return "Node";
 }
 
+// The access the feature offers now: none while it is not implemented or not available.
+ArvGcAccessMode ActualAccess(ArvGcFeatureNode* feature) {
+    if (!arv_gc_feature_node_is_implemented(feature, nullptr) ||
+        !arv_gc_feature_node_is_available(feature, nullptr))
+        return ARV_GC_ACCESS_MODE_UNDEFINED;
+    return arv_gc_feature_node_get_actual_access_mode(feature);
+}
+
 std::string AccessName(ArvGcFeatureNode* feature) {
     if (!arv_gc_feature_node_is_implemented(feature, nullptr)) return "NI";
     if (!arv_gc_feature_node_is_available(feature, nullptr)) return "NA";
-    switch (arv_gc_feature_node_get_actual_access_mode(feature)) {
+    switch (ActualAccess(feature)) {
         case ARV_GC_ACCESS_MODE_RO:
             return "RO";
         case ARV_GC_ACCESS_MODE_WO:
@@ -62,16 +70,24 @@ std::string AccessName(ArvGcFeatureNode* feature) {
     }
 }
 
+// Commands, categories and raw registers (those with no integer, float or string face) have no
+// value to show.
+bool HasValue(ArvGcFeatureNode* feature) {
+    if (ARV_IS_GC_CATEGORY(feature) || ARV_IS_GC_COMMAND(feature)) return false;
+    return !ARV_IS_GC_REGISTER(feature) || ARV_IS_GC_STRING(feature) || ARV_IS_GC_FLOAT(feature) ||
+           ARV_IS_GC_INTEGER(feature);
+}
+
 bool Readable(ArvGcFeatureNode* feature) {
-    const std::string access = AccessName(feature);
-    const std::string type = TypeName(feature);
-    return (access == "RO" || access == "RW") && type != "Command" && type != "Category" &&
-           type != "Register";
+    const ArvGcAccessMode access = ActualAccess(feature);
+    return (access == ARV_GC_ACCESS_MODE_RO || access == ARV_GC_ACCESS_MODE_RW) &&
+           HasValue(feature);
 }
 
 bool Writable(ArvGcFeatureNode* feature) {
-    const std::string access = AccessName(feature);
-    return (access == "WO" || access == "RW") && !ARV_IS_GC_CATEGORY(feature);
+    const ArvGcAccessMode access = ActualAccess(feature);
+    return (access == ARV_GC_ACCESS_MODE_WO || access == ARV_GC_ACCESS_MODE_RW) &&
+           !ARV_IS_GC_CATEGORY(feature);
 }
 
 std::string CurrentValue(ArvGcFeatureNode* feature) {

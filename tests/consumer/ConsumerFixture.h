@@ -243,12 +243,20 @@ T AwaitOrDie(std::future<T>& future, const char* what) {
 }
 
 // EventGetData on another thread, as a consumer's acquisition thread waits.
+// Returns once the thread is on its way into EventGetData. Whether it is already inside the wait
+// or enters it later, what ends the wait must end it: a closed event's handle is dead.
 inline std::future<GC_ERROR> WaitOnThread(EVENT_HANDLE event, uint64_t timeoutMs = GENTL_INFINITE) {
-    return std::async(std::launch::async, [event, timeoutMs] {
-        unsigned char data[64] = {};
-        size_t size = sizeof data;
-        return Gentl().EventGetData(event, data, &size, timeoutMs);
-    });
+    std::promise<void> started;
+    auto waiting = started.get_future();
+    auto result =
+        std::async(std::launch::async, [event, timeoutMs, started = std::move(started)]() mutable {
+            unsigned char data[64] = {};
+            size_t size = sizeof data;
+            started.set_value();
+            return Gentl().EventGetData(event, data, &size, timeoutMs);
+        });
+    waiting.wait();
+    return result;
 }
 
 // EventGetData that times out, with how long it took: a wait that nothing should end lasts its

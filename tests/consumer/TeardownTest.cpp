@@ -8,10 +8,6 @@ namespace {
 
 class ConsumerTeardown : public ConsumerStreamTest {
 protected:
-    // Gives a waiter time to be inside its wait; a waiter that is not yet there sees the abort
-    // all the same, since closing leaves its handle dead.
-    static void LetWaitersSettle() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
-
     // Every kind of handle the open stream fixture holds.
     std::vector<void*> AllHandles(BUFFER_HANDLE buffer, EVENT_HANDLE deviceError) const {
         return {cam.tl, cam.iface, cam.dev, cam.port, ds, buffer, newBuffer, deviceError};
@@ -87,7 +83,6 @@ TEST_F(ConsumerTeardown, SystemCloseThenCloseLibWithEverythingOpen) {
     auto otherWaiter = WaitOnThread(otherError);
     TL_HANDLE emptySystem = nullptr;
     ASSERT_EQ(gentl.TLOpen(&emptySystem), GC_ERR_SUCCESS);
-    LetWaitersSettle();
 
     ASSERT_EQ(CloseSystem(cam.tl), GC_ERR_SUCCESS);
     EXPECT_EQ(gentl.TLClose(cam.tl), GC_ERR_INVALID_HANDLE);
@@ -151,7 +146,6 @@ TEST_F(ConsumerTeardown, DeviceCloseWithAnAcquiringStreamWakesItsWaiterAndReleas
     // Keep the output queue empty so the waiter really waits.
     ASSERT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     auto waiter = WaitOnThread(newBuffer);
-    LetWaitersSettle();
     ASSERT_EQ(CloseDevice(cam.dev), GC_ERR_SUCCESS);
     EXPECT_EQ(AwaitOrDie(waiter, "EventGetData on the new-buffer event"), GC_ERR_ABORT);
     EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).acquiring);
@@ -173,7 +167,6 @@ TEST_F(ConsumerTeardown, DeviceCloseWithAnAcquiringStreamWakesItsWaiterAndReleas
 
 TEST_F(ConsumerTeardown, UnregisteringTheNewBufferEventEndsAWaitOnIt) {
     auto waiter = WaitOnThread(newBuffer);
-    LetWaitersSettle();
     ASSERT_EQ(gentl.GCUnregisterEvent(ds, EVENT_NEW_BUFFER), GC_ERR_SUCCESS);
     EXPECT_EQ(AwaitOrDie(waiter, "EventGetData on the new-buffer event"), GC_ERR_ABORT);
     // Registered again, the event waits normally.

@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "tools/GenTLProducer.h"
 
@@ -59,16 +61,20 @@ bool Session(GenTLProducer& gentl) {
                "DSStartAcquisition"))
         return false;
     GC_ERROR ended = GC_ERR_SUCCESS;
+    std::promise<void> tookOne;
     std::thread waiter([&] {
-        // Takes one buffer and keeps it, so that the next wait lasts until the close.
+        // Takes the buffers and keeps them, so that a wait lasts until the close.
         EVENT_NEW_BUFFER_DATA data{};
         size_t size = sizeof data;
+        bool first = true;
         do {
             size = sizeof data;
             ended = gentl.EventGetData(newBuffer, &data, &size, GENTL_INFINITE);
+            if (std::exchange(first, false)) tookOne.set_value();
         } while (ended == GC_ERR_SUCCESS);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // The stream delivers while the library is closed under it.
+    tookOne.get_future().wait();
     gentl.GCCloseLib();
     waiter.join();
     if (ended != GC_ERR_ABORT && ended != GC_ERR_INVALID_HANDLE) {

@@ -7,6 +7,7 @@
 #include <future>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "common/HandleRegistry.h"
 
@@ -67,20 +68,24 @@ TEST_F(HandleRegistryTest, RetiringWaitsForCallsOfOtherThreadsButNotForItsOwn) {
         leave.get_future().wait();
     });
     leased.get_future().wait();
-    std::atomic<int> releases{0};
+    // Retire asks the object to release the calls inside it, and goes on asking until they left.
+    std::promise<void> releasing;
+    bool askedOnce = false;
     auto retired = std::async(std::launch::async, [&] {
         // The retiring thread holds a lease of its own, as a close inside an export call does.
         const LeaseScope scope;
         EXPECT_EQ(registry_.Lease(AsHandle(token), Kind::Module), &object_);
-        registry_.Retire(token, [&] { ++releases; });
+        registry_.Retire(token, [&] {
+            if (!std::exchange(askedOnce, true)) releasing.set_value();
+        });
     });
-    EXPECT_EQ(retired.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
-    // New calls are refused while the retirement waits.
+    releasing.get_future().wait();
+    // The other call is still inside: the retirement waits, and new calls are refused.
+    EXPECT_EQ(retired.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     EXPECT_EQ(registry_.Lease(AsHandle(token), Kind::Module), nullptr);
     leave.set_value();
     call.join();
     retired.get();
-    EXPECT_GT(releases.load(), 0);
     // The slot is free for a new object, under a new token.
     const uintptr_t next = registry_.Publish(Kind::Module, &other_);
     EXPECT_NE(next, token);
