@@ -1,5 +1,7 @@
 #include "tevold/aravis/GvcpClient.h"
 
+#include "tevold/aravis/BigEndian.h"
+
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,50 +26,6 @@ constexpr uint16_t kReadRegisterCommand = 0x0080;
 constexpr uint16_t kReadRegisterAnswer = 0x0081;
 constexpr size_t kHeaderSize = 8;
 constexpr size_t kMaxPacket = 576;
-
-// Field offsets in the discovery acknowledge's payload.
-constexpr size_t kMacHigh = 0x0A;
-constexpr size_t kCurrentIp = 0x24;
-constexpr size_t kVendor = 0x48;
-constexpr size_t kModel = 0x68;
-constexpr size_t kVersion = 0x88;
-constexpr size_t kSerialNumber = 0xD8;
-constexpr size_t kUserName = 0xE8;
-constexpr size_t kDiscoveryPayload = 0xF8;
-
-uint16_t Read16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]); }
-
-uint32_t Read32(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
-           static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
-}
-
-void Write16(uint8_t* bytes, uint16_t value) {
-    bytes[0] = static_cast<uint8_t>(value >> 8);
-    bytes[1] = static_cast<uint8_t>(value);
-}
-
-// A text field: NUL-padded, not necessarily NUL-terminated.
-std::string TextField(const std::vector<uint8_t>& payload, size_t offset, size_t length) {
-    const auto* first = reinterpret_cast<const char*>(payload.data() + offset);
-    return std::string(first, std::find(first, first + length, '\0'));
-}
-
-GevCameraRecord ParseDiscovery(const std::vector<uint8_t>& payload) {
-    GevCameraRecord record;
-    record.address.s_addr = htonl(Read32(&payload[kCurrentIp]));
-    char mac[18];
-    const uint8_t* m = &payload[kMacHigh];
-    std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", m[0], m[1], m[2], m[3], m[4],
-                  m[5]);
-    record.macAddress = mac;
-    record.vendor = TextField(payload, kVendor, 32);
-    record.model = TextField(payload, kModel, 32);
-    record.version = TextField(payload, kVersion, 32);
-    record.serialNumber = TextField(payload, kSerialNumber, 16);
-    record.userName = TextField(payload, kUserName, 16);
-    return record;
-}
 
 }  // namespace
 
@@ -102,15 +60,15 @@ std::vector<GevCameraRecord> GvcpClient::Discover(const in_addr& target,
     std::vector<GevCameraRecord> cameras;
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (const auto payload = Receive(kDiscoveryAnswer, requestId, deadline)) {
-        if (payload->size() < kDiscoveryPayload) {
+        auto record = ParseDiscoveryReply(*payload);
+        if (!record) {
             continue;
         }
-        GevCameraRecord record = ParseDiscovery(*payload);
         const bool known = std::any_of(cameras.begin(), cameras.end(), [&](const auto& other) {
-            return other.address.s_addr == record.address.s_addr;
+            return other.address.s_addr == record->address.s_addr;
         });
         if (!known) {
-            cameras.push_back(std::move(record));
+            cameras.push_back(std::move(*record));
         }
     }
     return cameras;

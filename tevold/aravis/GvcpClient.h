@@ -2,6 +2,8 @@
 
 #include <netinet/in.h>
 
+#include "tevold/aravis/GevDiscoveryReply.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -9,17 +11,6 @@
 #include <vector>
 
 namespace Tevold::Aravis {
-
-// What a GigE Vision camera says about itself in its discovery acknowledge.
-struct GevCameraRecord {
-    in_addr address{};
-    std::string macAddress;  // "00:11:22:33:44:55"
-    std::string vendor;
-    std::string model;
-    std::string version;
-    std::string serialNumber;
-    std::string userName;
-};
 
 // The two GigE Vision control requests that come before a camera is opened: discovery, and the
 // read of one bootstrap register (who holds the camera). Aravis 0.8 can do both only on every
