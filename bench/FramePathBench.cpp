@@ -251,7 +251,7 @@ void Memcpy(benchmark::State& state) {
     ReportBytes(state, FormatOf(state).Bytes());
 }
 
-// The ceiling of any design that hands buffers between two threads: a producer thread writes
+// The ceiling of any scheme that hands buffers between two threads: a producer thread writes
 // each image with memset into a free buffer and hands it over with a mutex and a condition
 // variable; the consumer takes it and hands it back the same way.
 void Handoff(benchmark::State& state) {
