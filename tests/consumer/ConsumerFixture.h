@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <ostream>
@@ -243,19 +245,34 @@ T AwaitOrDie(std::future<T>& future, const char* what) {
 }
 
 // EventGetData on another thread, as a consumer's acquisition thread waits.
-// Returns once the thread is on its way into EventGetData. Whether it is already inside the wait
-// or enters it later, what ends the wait must end it: a closed event's handle is dead.
+// Whether the thread is blocked in the kernel, as a thread waiting on a condition is: the state
+// letter after the command name in /proc/self/task/TID/stat.
+inline bool IsBlocked(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t nameEnd = line.rfind(')');
+    return nameEnd != std::string::npos && nameEnd + 2 < line.size() && line[nameEnd + 2] == 'S';
+}
+
+// Returns once the thread is blocked inside EventGetData, so that what a test does next happens
+// to a wait in progress (at most a few seconds later on a loaded machine, it goes on anyway).
 inline std::future<GC_ERROR> WaitOnThread(EVENT_HANDLE event, uint64_t timeoutMs = GENTL_INFINITE) {
-    std::promise<void> started;
-    auto waiting = started.get_future();
+    std::promise<pid_t> started;
+    auto waiter = started.get_future();
     auto result =
         std::async(std::launch::async, [event, timeoutMs, started = std::move(started)]() mutable {
             unsigned char data[64] = {};
             size_t size = sizeof data;
-            started.set_value();
+            started.set_value(gettid());
             return Gentl().EventGetData(event, data, &size, timeoutMs);
         });
-    waiting.wait();
+    const pid_t thread = waiter.get();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!IsBlocked(thread) &&
+           result.wait_for(std::chrono::seconds(0)) == std::future_status::timeout &&
+           std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::yield();
     return result;
 }
 
