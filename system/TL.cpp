@@ -115,6 +115,12 @@ void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* 
         }
         case GenTL::TL_INFO_DISPLAYNAME:
             return CopyInfoString(buffer, size, type, SystemDisplayName());
+        case GenTL::TL_INFO_GENTL_VER_MAJOR:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  kGenTLVersionMajor);
+        case GenTL::TL_INFO_GENTL_VER_MINOR:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  kGenTLVersionMinor);
         default:
             GENICAM_THROW(InvalidParameterException, "Invalid TL info command %d", command);
     }
