@@ -273,3 +273,61 @@ TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
     EXPECT_EQ(camera.lent.size(), 3u);
     EXPECT_EQ(camera.withdrawals, 3);
 }
+
+// NewestOnly: each delivery sends the undelivered buffer back behind the queued ones, lent to the
+// camera again and without new data, its image counted as lost.
+TEST_F(Queues, NewestOnlyKeepsOneBufferAndRequeuesTheOlder) {
+    LendingRecorder camera;
+    queues_.SetHandlingMode(BufferHandlingMode::NewestOnly);
+    QueueAll();
+    queues_.Watch(&camera);
+    camera.lent.clear();
+    EXPECT_TRUE(Deliver(*queues_.TakeNextToFill(counters_)));
+    EXPECT_TRUE(Deliver(*queues_.TakeNextToFill(counters_)));
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
+    EXPECT_EQ(camera.lent, (std::vector<CBufferInfo*>{buffers_[0]}));
+    EXPECT_FALSE(buffers_[0]->hasNewData);
+    EXPECT_EQ(buffers_[0]->state, BufferState::Input);
+    EXPECT_EQ(counters_.delivered, 2u);
+    EXPECT_EQ(counters_.lost, 1u);
+    // The next fill takes the buffer that waited longest in the input queue.
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), buffers_[2]);
+    queues_.Watch(nullptr);
+}
+
+// OldestFirstOverwrite: with the input queue empty the oldest undelivered buffer is filled again;
+// with nothing undelivered either, there is nothing to fill. The default never takes one back.
+TEST_F(Queues, OverwriteRefillsTheOldestUndeliveredBufferOnlyWhenNoneIsQueued) {
+    Queue(buffers_[0]);
+    Queue(buffers_[1]);
+    EXPECT_EQ(DrainInput(), (std::vector<CBufferInfo*>{buffers_[0], buffers_[1]}));
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), nullptr);
+    queues_.SetHandlingMode(BufferHandlingMode::OldestFirstOverwrite);
+    Queue(buffers_[2]);
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), buffers_[2]);
+    EXPECT_EQ(counters_.lost, 0u);
+    CBufferInfo* refilled = queues_.TakeNextToFill(counters_);
+    EXPECT_EQ(refilled, buffers_[0]);
+    EXPECT_EQ(counters_.lost, 1u);
+    EXPECT_EQ(refilled->state, BufferState::Filling);
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
+    EXPECT_TRUE(Deliver(*buffers_[2]));
+    EXPECT_TRUE(Deliver(*refilled));
+    EXPECT_EQ(DrainOutput(), (std::vector<CBufferInfo*>{buffers_[1], buffers_[2], buffers_[0]}));
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), nullptr);
+    EXPECT_EQ(counters_.lost, 1u);
+}
+
+// A fill that a flush discarded is delivered by no mode, and takes nothing back from the output.
+TEST_F(Queues, NewestOnlyLeavesTheOutputAloneForADiscardedFill) {
+    queues_.SetHandlingMode(BufferHandlingMode::NewestOnly);
+    QueueAll();
+    CBufferInfo* filling = queues_.TakeNextToFill(counters_);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    Queue(buffers_[1]);
+    EXPECT_TRUE(Deliver(*queues_.TakeNextToFill(counters_)));
+    EXPECT_FALSE(Deliver(*filling));
+    EXPECT_EQ(counters_.lost, 0u);
+    EXPECT_EQ(DrainOutput(), (std::vector<CBufferInfo*>{buffers_[1]}));
+    EXPECT_EQ(filling->state, BufferState::Announced);
+}
