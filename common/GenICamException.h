@@ -51,6 +51,8 @@ using TimeoutException = ExceptionKind<GenTL::GC_ERR_TIMEOUT>;
 using AbortException = ExceptionKind<GenTL::GC_ERR_ABORT>;
 using InvalidBufferException = ExceptionKind<GenTL::GC_ERR_INVALID_BUFFER>;
 using NotAvailableException = ExceptionKind<GenTL::GC_ERR_NOT_AVAILABLE>;
+// A module's port refuses an address where it has neither description nor register.
+using InvalidAddressException = ExceptionKind<GenTL::GC_ERR_INVALID_ADDRESS>;
 // Only the port URL list reports an index past its end this way, as consumers expect.
 using InvalidIndexException = ExceptionKind<GenTL::GC_ERR_INVALID_INDEX>;
 

@@ -50,6 +50,10 @@ std::string LibraryDisplayName();
 std::string SystemDisplayName();
 std::string ToUpper(const std::string& text);
 
+// The version of the GenTL standard this library implements.
+constexpr uint32_t kGenTLVersionMajor = 1;
+constexpr uint32_t kGenTLVersionMinor = 5;
+
 // The version of this library: four 16-bit parts, most significant first.
 uint64_t GetModuleVersion();
 std::string FormatVersion(uint64_t version);

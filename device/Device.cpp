@@ -11,7 +11,7 @@ namespace GenICam::Client {
 
 namespace {
 constexpr uint32_t kDescriptionAddress = 0x500;
-constexpr uint32_t kDescriptionLength = 0;
+constexpr uint64_t kRegisterBase = 0x10000;
 const std::string kStreamIdPrefix = "DS";
 }  // namespace
 
@@ -22,7 +22,8 @@ CDevice::CDevice(CTL& system, std::shared_ptr<InterfaceLink> iface, std::string 
       id_(std::move(id)),
       interface_(std::move(iface)),
       info_(std::move(info)),
-      camera_(camera) {
+      camera_(camera),
+      nodeMap_(MakeNodeMap()) {
     port_ = std::make_unique<CDevicePort>(*this);
 }
 
@@ -90,9 +91,74 @@ void CDevice::GetInfo(GenTL::DEVICE_INFO_CMD command, GenTL::INFO_DATATYPE* type
     info_->GetCommonInfo(command, type, buffer, size);
 }
 
+NodeMap CDevice::MakeNodeMap() {
+    using Feature = NodeMapFeature;
+    const std::string info = "DeviceInformation";
+    const std::string list = "StreamEnumeration";
+    // Every value is the one DevGetInfo gives.
+    const auto query = [this](GenTL::DEVICE_INFO_CMD command) {
+        return [this, command](GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+            GetInfo(command, type, buffer, size);
+        };
+    };
+    const auto text = [query](GenTL::DEVICE_INFO_CMD command) {
+        return [query = query(command)] { return InfoText(query); };
+    };
+    const auto number = [query](GenTL::DEVICE_INFO_CMD command) {
+        return [query = query(command)] { return InfoNumber(query); };
+    };
+    std::vector<Feature> features{
+        Feature::Text(info, "DeviceID", "ID of the device", text(GenTL::DEVICE_INFO_ID)),
+        Feature::Text(info, "DeviceVendorName", "Vendor of the device",
+                      text(GenTL::DEVICE_INFO_VENDOR)),
+        Feature::Text(info, "DeviceModelName", "Model of the device",
+                      text(GenTL::DEVICE_INFO_MODEL)),
+        Feature::Text(info, "DeviceSerialNumber", "Serial number of the device",
+                      text(GenTL::DEVICE_INFO_SERIAL_NUMBER)),
+        Feature::Text(info, "DeviceUserID", "User-defined name of the device",
+                      text(GenTL::DEVICE_INFO_USER_DEFINED_NAME)),
+        Feature::Text(info, "DeviceDisplayName", "Name of the device for users",
+                      text(GenTL::DEVICE_INFO_DISPLAYNAME)),
+        Feature::Choice(info, "DeviceType", "Transport layer type of the device", TLTypeEntries(),
+                        [text = text(GenTL::DEVICE_INFO_TLTYPE)] { return TLTypeEntry(text()); }),
+        Feature::Choice(info, "DeviceAccessStatus", "How the device is open", AccessStatusEntries(),
+                        number(GenTL::DEVICE_INFO_ACCESS_STATUS)),
+        Feature::Number(info, "DeviceTimestampFrequency", "Ticks per second of the timestamps",
+                        number(GenTL::DEVICE_INFO_TIMESTAMP_FREQUENCY)),
+        Feature::Selector(
+            list, "StreamSelector", "Index of the stream the feature below describes", {"StreamID"},
+            [this] { return selectedStream_.load(); },
+            [this](int64_t index) { selectedStream_ = index; },
+            [this] { return static_cast<int64_t>(GetNumDataStreams()); }),
+        Feature::Text(list, "StreamID", "ID of the selected stream",
+                      [this] {
+                          const auto index = static_cast<uint32_t>(selectedStream_.load());
+                          if (index >= GetNumDataStreams()) return std::string();
+                          try {
+                              return GetDataStreamID(index);
+                          } catch (const GenericException&) {
+                              // A stream the device counts but cannot be opened by ID.
+                              return std::string();
+                          }
+                      }),
+    };
+    return NodeMap(
+        {"TLDevRegs.xml", "DevicePort", "TLDevice", "5c8f3a26-1e7d-4b94-b2a5-8f0c6e3d9a15",
+         "9d3e7b58-4a1c-4e26-8f73-2c5a0b9e6d16", kDescriptionAddress, kRegisterBase},
+        std::move(features));
+}
+
+void CDevice::Read(uint64_t address, void* buffer, size_t* size) {
+    nodeMap_.Read(address, buffer, size);
+}
+
+void CDevice::Write(uint64_t address, const void* buffer, size_t* size) {
+    nodeMap_.Write(address, buffer, size);
+}
+
 void CDevice::GetURL(char* url, size_t* size) {
     // The module URL travels with a spare zero byte after its terminator.
-    std::string padded = ModuleUrl("TLDevRegs.xml", kDescriptionAddress, kDescriptionLength);
+    std::string padded = nodeMap_.Url();
     padded.push_back('\0');
     CopyInfoValue(url, size, nullptr, GenTL::INFO_DATATYPE_STRING, padded.c_str(),
                   padded.size() + 1);

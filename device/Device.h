@@ -2,6 +2,7 @@
 // the remote device port and its error event.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
+#include "common/NodeMap.h"
 #include "common/OwnedChildren.h"
 #include "device/DeviceInfo.h"
 #include "device/DevicePort.h"
@@ -48,6 +50,9 @@ public:
     // closed. Taken under the link's lock, so the interface cannot go meanwhile.
     GenTL::IF_HANDLE InterfaceHandle() const;
 
+    // The device module's node map: the device's information and its stream list.
+    void Read(uint64_t address, void* buffer, size_t* size) override;
+    void Write(uint64_t address, const void* buffer, size_t* size) override;
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                      size_t* size) override;
@@ -56,6 +61,7 @@ public:
 
 private:
     void CloseCamera() noexcept;
+    NodeMap MakeNodeMap();
 
     CTL& system_;
     std::string id_;
@@ -65,6 +71,8 @@ private:
     Tevold::CamDevice* camera_;
     std::unique_ptr<CDevicePort> port_;
     CEventError errorEvent_;
+    std::atomic<int64_t> selectedStream_{0};
+    const NodeMap nodeMap_;
 };
 
 }  // namespace GenICam::Client

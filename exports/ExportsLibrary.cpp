@@ -28,6 +28,10 @@ GC_ERROR GCGetInfo(TL_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer, s
     if (!Export::IsInitialized()) return Export::FailNotInitialized();
     const auto value = LibraryInfo(iInfoCmd);
     if (!value) return Export::Fail(GC_ERR_INVALID_PARAMETER, "Unsupported GCInfo parameter");
+    if (value->number) {
+        return Export::Guarded(
+            [&] { CopyInfoNumber(pBuffer, piSize, piType, INFO_DATATYPE_UINT32, *value->number); });
+    }
     if (!value->text) return GC_ERR_ERROR;
     return Export::Guarded([&] { CopyInfoString(pBuffer, piSize, piType, *value->text); });
 }

@@ -21,6 +21,10 @@ std::optional<LibraryInfoValue> LibraryInfo(GenTL::TL_INFO_CMD command) {
             return LibraryInfoValue{ModulePath()};
         case GenTL::TL_INFO_DISPLAYNAME:
             return LibraryInfoValue{LibraryDisplayName()};
+        case GenTL::TL_INFO_GENTL_VER_MAJOR:
+            return LibraryInfoValue{std::nullopt, kGenTLVersionMajor};
+        case GenTL::TL_INFO_GENTL_VER_MINOR:
+            return LibraryInfoValue{std::nullopt, kGenTLVersionMinor};
         default:
             return std::nullopt;
     }

@@ -18,10 +18,16 @@ namespace GenICam::Client {
 namespace {
 constexpr size_t kNameCapacity = 2048;
 constexpr size_t kItemCapacity = 512;
-constexpr uint64_t kUrlRegister = 0x30;
-// The camera library keeps the URL NUL-padded in a register of this many bytes.
-constexpr size_t kUrlRegisterLength = 0x70;
 constexpr uint64_t kDiscoveryOnOpenTimeoutMs = 1000;
+// The node map lies far above the camera library's interface registers.
+constexpr uint32_t kDescriptionAddress = 0x100000;
+constexpr uint64_t kRegisterBase = 0x110000;
+
+// The version of the transport standard an interface or camera of that type follows.
+std::pair<int64_t, int64_t> TransportVersion(const std::string& tlType) {
+    if (tlType == "GEV") return {2, 0};
+    return {1, 0};
+}
 
 std::string QueryText(Tevold::CamDevice& device, int32_t item) {
     return ReadLibraryText(kItemCapacity,
@@ -41,7 +47,9 @@ CInterface::CInterface(std::shared_ptr<const CInterfaceInfo> record, CTL& system
     : record_(std::move(record)),
       system_(system),
       link_(std::make_shared<InterfaceLink>()),
-      camera_(camera) {
+      camera_(camera),
+      deviceUpdateTimeoutMs_(kDiscoveryOnOpenTimeoutMs),
+      nodeMap_(MakeNodeMap()) {
     link_->iface = this;
 }
 
@@ -219,12 +227,112 @@ void CInterface::GetDeviceInfo(const std::string& request, GenTL::DEVICE_INFO_CM
     }
 }
 
+std::optional<std::string> CInterface::SelectedDevice() const {
+    std::lock_guard lock(mutex_);
+    const auto index = static_cast<size_t>(selectedDevice_.load());
+    if (index >= devices_.size()) return std::nullopt;
+    return devices_[index]->GetID();
+}
+
+// The same answer IFGetDeviceInfo gives for the selected device; nothing when none is selected.
+std::string CInterface::SelectedDeviceText(GenTL::DEVICE_INFO_CMD command) const {
+    const auto id = SelectedDevice();
+    if (!id) return std::string();
+    return InfoText([&](GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+        GetDeviceInfo(*id, command, type, buffer, size);
+    });
+}
+
+NodeMap CInterface::MakeNodeMap() {
+    using Feature = NodeMapFeature;
+    const std::string info = "InterfaceInformation";
+    const std::string list = "DeviceEnumeration";
+    const auto text = [this](GenTL::DEVICE_INFO_CMD command) {
+        return [this, command] { return SelectedDeviceText(command); };
+    };
+    const auto selectedVersion = [this](bool major) {
+        return [this, major] {
+            const auto version = TransportVersion(SelectedDeviceText(GenTL::DEVICE_INFO_TLTYPE));
+            return major ? version.first : version.second;
+        };
+    };
+    const auto version = TransportVersion(record_->GetTLType());
+    Feature timeout =
+        Feature::Number(list, "DeviceUpdateTimeout", "How long DeviceUpdateList looks, in ms",
+                        [this] { return deviceUpdateTimeoutMs_.load(); })
+            .Writable([this](int64_t timeoutMs) { deviceUpdateTimeoutMs_ = timeoutMs; });
+    timeout.maximum = UINT32_MAX;
+    std::vector<Feature> features{
+        Feature::Text(info, "InterfaceID", "ID of the interface",
+                      [this] { return record_->GetID(); }),
+        Feature::Text(info, "InterfaceDisplayName", "Name of the interface for users",
+                      [this] { return record_->GetDescription(); }),
+        Feature::Choice(info, "InterfaceType", "Transport layer type of the interface",
+                        TLTypeEntries(), [this] { return TLTypeEntry(record_->GetTLType()); }),
+        Feature::Number(info, "InterfaceTLVersionMajor",
+                        "Major version of the interface's transport standard",
+                        [major = version.first] { return major; }),
+        Feature::Number(info, "InterfaceTLVersionMinor",
+                        "Minor version of the interface's transport standard",
+                        [minor = version.second] { return minor; }),
+        Feature::Action(list, "DeviceUpdateList", "Looks for devices again",
+                        [this] {
+                            UpdateDeviceList(nullptr,
+                                             static_cast<uint64_t>(deviceUpdateTimeoutMs_.load()));
+                        }),
+        timeout,
+        Feature::Selector(
+            list, "DeviceSelector", "Index of the device the features below describe",
+            {"DeviceID", "DeviceVendorName", "DeviceModelName", "DeviceSerialNumber",
+             "DeviceUserID", "DeviceAccessStatus", "DeviceTLVersionMajor", "DeviceTLVersionMinor"},
+            [this] { return selectedDevice_.load(); },
+            [this](int64_t index) { selectedDevice_ = index; },
+            [this] { return static_cast<int64_t>(GetNumDevices()); }),
+        Feature::Text(list, "DeviceID", "ID of the selected device", text(GenTL::DEVICE_INFO_ID)),
+        Feature::Text(list, "DeviceVendorName", "Vendor of the selected device",
+                      text(GenTL::DEVICE_INFO_VENDOR)),
+        Feature::Text(list, "DeviceModelName", "Model of the selected device",
+                      text(GenTL::DEVICE_INFO_MODEL)),
+        Feature::Text(list, "DeviceSerialNumber", "Serial number of the selected device",
+                      text(GenTL::DEVICE_INFO_SERIAL_NUMBER)),
+        Feature::Text(list, "DeviceUserID", "User-defined name of the selected device",
+                      text(GenTL::DEVICE_INFO_USER_DEFINED_NAME)),
+        Feature::Choice(
+            list, "DeviceAccessStatus", "How the selected device can be opened",
+            AccessStatusEntries(),
+            [this]() -> int64_t {
+                const auto id = SelectedDevice();
+                if (!id) return GenTL::DEVICE_ACCESS_STATUS_UNKNOWN;
+                try {
+                    return InfoNumber([&](GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+                        GetDeviceInfo(*id, GenTL::DEVICE_INFO_ACCESS_STATUS, type, buffer, size);
+                    });
+                } catch (const GenericException&) {
+                    // A camera that reported no status.
+                    return GenTL::DEVICE_ACCESS_STATUS_UNKNOWN;
+                }
+            }),
+        Feature::Number(list, "DeviceTLVersionMajor",
+                        "Major version of the selected device's transport standard",
+                        selectedVersion(true)),
+        Feature::Number(list, "DeviceTLVersionMinor",
+                        "Minor version of the selected device's transport standard",
+                        selectedVersion(false)),
+    };
+    return NodeMap({"TLInterfaceRegs.xml", "InterfacePort", "TLInterface",
+                    "7a2d9e41-3c5b-4f80-8e16-9b4c2a7d5e13", "e1b64c37-9f2a-4d58-a3c0-5e7b8d2f6a14",
+                    kDescriptionAddress, kRegisterBase},
+                   std::move(features));
+}
+
 void CInterface::Read(uint64_t address, void* buffer, size_t* size) {
+    if (nodeMap_.Contains(address)) return nodeMap_.Read(address, buffer, size);
     CheckRegisterResult(camera_->ReadRegister(address, buffer, size), address,
                         RegisterAccess::Read);
 }
 
 void CInterface::Write(uint64_t address, const void* buffer, size_t* size) {
+    if (nodeMap_.Contains(address)) return nodeMap_.Write(address, buffer, size);
     CheckRegisterResult(camera_->WriteRegister(address, buffer, size), address,
                         RegisterAccess::Write);
 }
@@ -232,13 +340,7 @@ void CInterface::Write(uint64_t address, const void* buffer, size_t* size) {
 void CInterface::GetURL(char* url, size_t* size) {
     if (url == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid buffer");
     if (size == nullptr) GENICAM_THROW(InvalidParameterException, "Buffer too small");
-    // Read whole into a buffer of our own: the register holds the text NUL-padded, and the
-    // caller's buffer may be smaller than the text or larger than the register.
-    std::string text(kUrlRegisterLength, '\0');
-    size_t read = text.size();
-    if (camera_->ReadRegister(kUrlRegister, text.data(), &read) != 0)
-        GENICAM_THROW(InvalidParameterException, "Buffer too small");
-    text.resize(strnlen(text.c_str(), text.size()));
+    const std::string text = nodeMap_.Url();
     if (*size < text.size() + 1) {
         *size = text.size() + 1;
         GENICAM_THROW(InvalidParameterException, "Buffer too small");

@@ -2,14 +2,17 @@
 // device information, opening devices, and the interface's register port.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "GenTL.h"
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
+#include "common/NodeMap.h"
 #include "device/DeviceInfo.h"
 #include "interface/InterfaceInfo.h"
 
@@ -47,8 +50,10 @@ public:
                        GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) const;
     CTL& GetSystem() const { return system_; }
 
+    // The interface's node map, and beside it the camera library's interface registers.
     void Read(uint64_t address, void* buffer, size_t* size) override;
     void Write(uint64_t address, const void* buffer, size_t* size) override;
+    // The URL of the interface's node map.
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                      size_t* size) override;
@@ -60,6 +65,10 @@ private:
     std::shared_ptr<const CDeviceInfo> DescribeDevice(const std::string& name);
     const CDeviceInfo* FindListed(const std::string& request) const;
     bool IsOpen(const std::string& request) const;
+    NodeMap MakeNodeMap();
+    // The ID the device selector points at, or none past the end of the list.
+    std::optional<std::string> SelectedDevice() const;
+    std::string SelectedDeviceText(GenTL::DEVICE_INFO_CMD command) const;
 
     std::shared_ptr<const CInterfaceInfo> record_;
     CTL& system_;
@@ -69,6 +78,9 @@ private:
     std::vector<CDevice*> openDevices_;
     DeviceList devices_;
     Tevold::CamInterface* camera_;
+    std::atomic<int64_t> selectedDevice_{0};
+    std::atomic<int64_t> deviceUpdateTimeoutMs_;
+    const NodeMap nodeMap_;
 };
 
 }  // namespace GenICam::Client

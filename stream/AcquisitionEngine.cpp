@@ -43,8 +43,8 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     // The camera starts with nothing lent; from here it gets every queued buffer.
     queues_.Watch(this);
     // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
-    underruns_ = 0;
-    delivered_ = 0;
+    counters_.lost = 0;
+    counters_.delivered = 0;
     failed_ = false;
     grabbing_ = true;
     running_ = true;
@@ -67,6 +67,14 @@ void AcquisitionEngine::Stop() {
     queues_.Watch(nullptr);
     EndThread();
     if (stopped != 0) GENICAM_THROW(IoException, "Unable to stop acquisition");
+}
+
+void AcquisitionEngine::SetHandlingMode(BufferHandlingMode mode) {
+    std::lock_guard lock(control_);
+    if (grabbing_)
+        GENICAM_THROW(AccessDeniedException,
+                      "StreamBufferHandlingMode cannot change while the stream acquires");
+    queues_.SetHandlingMode(mode);
 }
 
 void AcquisitionEngine::Run() {
@@ -98,7 +106,7 @@ void AcquisitionEngine::Entered(CBufferInfo& buffer) {
 void AcquisitionEngine::Withdrawn() { camera_.ReclaimDestinations(); }
 
 bool AcquisitionEngine::GrabNext() {
-    CBufferInfo* buffer = queues_.TakeNextToFill();
+    CBufferInfo* buffer = queues_.TakeNextToFill(counters_);
     return buffer == nullptr ? AwaitBuffer() : FillBuffer(*buffer);
 }
 
@@ -116,7 +124,7 @@ bool AcquisitionEngine::DropMissedImages() {
         switch (camera_.GrabImage(nullptr, 0, 0, nullptr)) {
             case Tevold::kGrabOk:
             case Tevold::kGrabImageLost:
-                ++underruns_;
+                ++counters_.lost;
                 break;
             case Tevold::kGrabTimeout:
                 return true;
@@ -153,7 +161,7 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
         case Tevold::kGrabImageLost:
             // The lost image ended the buffer's lending: lent again, it comes after the others.
             queues_.Requeue(buffer);
-            ++underruns_;
+            ++counters_.lost;
             return true;
         case Tevold::kGrabTimeout:
             queues_.ReturnToInput(buffer);
@@ -165,7 +173,7 @@ bool AcquisitionEngine::FillBuffer(CBufferInfo& buffer) {
 }
 
 void AcquisitionEngine::Deliver(CBufferInfo& buffer, const BufferFill& fill) {
-    if (queues_.Deliver(buffer, fill, delivered_) && remaining_ != kUnlimited) --remaining_;
+    if (queues_.Deliver(buffer, fill, counters_) && remaining_ != kUnlimited) --remaining_;
 }
 
 }  // namespace GenICam::Client

@@ -30,9 +30,14 @@ public:
     // Stops the camera's acquisition, which ends a grab in progress at once, and ends the thread.
     void Stop();
 
+    // Refused while the stream acquires.
+    void SetHandlingMode(BufferHandlingMode mode);
+    BufferHandlingMode HandlingMode() const { return queues_.HandlingMode(); }
+
     bool IsGrabbing() const { return grabbing_.load(); }
-    uint64_t Delivered() const { return delivered_.load(); }
-    uint64_t Underruns() const { return underruns_.load(); }
+    uint64_t Delivered() const { return counters_.delivered.load(); }
+    // Images lost for want of a buffer or discarded by the handling mode.
+    uint64_t Underruns() const { return counters_.lost.load(); }
     // The last acquisition ended by itself on a failure (the camera stream failed or the camera
     // went away), until the next start.
     bool Failed() const { return failed_.load(); }
@@ -61,8 +66,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> grabbing_{false};
     std::atomic<bool> failed_{false};
-    std::atomic<uint64_t> delivered_{0};
-    std::atomic<uint64_t> underruns_{0};
+    FrameCounters counters_;
     uint32_t remaining_ = kUnlimited;
 };
 

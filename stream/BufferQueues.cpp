@@ -184,8 +184,30 @@ void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
     }
 }
 
-CBufferInfo* BufferQueues::TakeNextToFill() {
+void BufferQueues::SetHandlingMode(BufferHandlingMode mode) {
     Lock lock(inputLock_);
+    mode_ = mode;
+}
+
+BufferHandlingMode BufferQueues::HandlingMode() const {
+    Lock lock(inputLock_);
+    return mode_;
+}
+
+// Under both locks: a buffer of the output queue, not yet reported, is queued for a new image
+// and the image it held is lost.
+void BufferQueues::OutputToInput(CBufferInfo& buffer, FrameCounters& counters) {
+    RemoveFromOutput(buffer);
+    ++counters.lost;
+    EnterInput(buffer);
+}
+
+CBufferInfo* BufferQueues::TakeNextToFill(FrameCounters& counters) {
+    Lock lock(inputLock_);
+    if (input_.empty() && mode_ == BufferHandlingMode::OldestFirstOverwrite) {
+        Lock deliveryLock(deliveryLock_);
+        if (!output_.empty()) OutputToInput(*output_.front(), counters);
+    }
     if (input_.empty()) return nullptr;
     CBufferInfo* buffer = input_.front();
     input_.pop_front();
@@ -245,14 +267,15 @@ void BufferQueues::Watch(InputQueueWatcher* watcher) {
         for (CBufferInfo* buffer : input_) watcher_->Entered(*buffer);
 }
 
-bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill,
-                           std::atomic<uint64_t>& deliveredCount) {
+bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill, FrameCounters& counters) {
     Lock inputLock(inputLock_);
     if (EndDiscardedFill(buffer)) return false;
     buffer.SetFill(fill);
     buffer.hasNewData = true;
-    ++deliveredCount;
+    ++counters.delivered;
     Lock deliveryLock(deliveryLock_);
+    if (mode_ == BufferHandlingMode::NewestOnly)
+        while (!output_.empty()) OutputToInput(*output_.front(), counters);
     EnterOutput(buffer);
     return true;
 }

@@ -21,6 +21,23 @@
 
 namespace GenICam::Client {
 
+// How the output queue treats filled buffers (StreamBufferHandlingMode).
+enum class BufferHandlingMode : int64_t {
+    // In order; with no buffer in the input queue the new image is lost.
+    OldestFirst = 1,
+    // In order; with no buffer in the input queue the oldest undelivered one is filled again.
+    OldestFirstOverwrite = 2,
+    // The output queue holds the newest buffer only; older ones go back to the input queue.
+    NewestOnly = 3,
+};
+
+// What an acquisition counts: buffers filled and moved to the output queue, and images the
+// consumer never gets, for want of a buffer or because the handling mode discarded them.
+struct FrameCounters {
+    std::atomic<uint64_t> delivered{0};
+    std::atomic<uint64_t> lost{0};
+};
+
 class BufferQueues {
 public:
     BufferQueues() = default;
@@ -39,9 +56,15 @@ public:
     void Queue(const void* handle);
     void Flush(GenTL::ACQ_QUEUE_TYPE operation);
 
+    // Applies from the next fill and delivery on.
+    void SetHandlingMode(BufferHandlingMode mode);
+    BufferHandlingMode HandlingMode() const;
+
     // The acquisition side: the front of the input queue, or null. The buffer taken cannot be
-    // revoked until ReturnToInput or Deliver ends its fill.
-    CBufferInfo* TakeNextToFill();
+    // revoked until ReturnToInput or Deliver ends its fill. With OldestFirstOverwrite and an
+    // empty input queue, the oldest buffer of the output queue is taken back for it, its image
+    // counted as lost.
+    CBufferInfo* TakeNextToFill(FrameCounters& counters);
     // Waits until the input queue holds a buffer or stop is set; false after the timeout.
     bool WaitForInput(std::chrono::milliseconds timeout, const std::atomic<bool>& stop);
     // Ends a WaitForInput after its stop was set.
@@ -54,11 +77,11 @@ public:
     // the watcher before it is told its buffers are withdrawn, the new one is told first of the
     // buffers already queued, front first.
     void Watch(InputQueueWatcher* watcher);
-    // Counts the delivery in deliveredCount before the buffer becomes visible to a consumer,
-    // who may read the count as soon as it has the buffer. False, and nothing counted, when a
-    // flush discarded the buffer while it was being filled.
-    bool Deliver(CBufferInfo& buffer, const BufferFill& fill,
-                 std::atomic<uint64_t>& deliveredCount);
+    // Counts the delivery before the buffer becomes visible to a consumer, who may read the
+    // count as soon as it has the buffer. False, and nothing counted, when a flush discarded the
+    // buffer while it was being filled. With NewestOnly, the buffers still in the output queue
+    // go back to the input queue first, their images counted as lost.
+    bool Deliver(CBufferInfo& buffer, const BufferFill& fill, FrameCounters& counters);
 
     // Ends one wait for a delivered buffer with an abort at once; with nobody waiting, the next.
     void AbortWait();
@@ -107,6 +130,7 @@ private:
     void EnterInput(CBufferInfo& buffer);
     bool EndDiscardedFill(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
+    void OutputToInput(CBufferInfo& buffer, FrameCounters& counters);
     void RemoveFromOutput(CBufferInfo& buffer);
     Front FrontLocked();
 
@@ -120,6 +144,7 @@ private:
     std::condition_variable_any inputQueued_;
     bool fillerWaiting_ = false;
     InputQueueWatcher* watcher_ = nullptr;
+    BufferHandlingMode mode_ = BufferHandlingMode::OldestFirst;
     std::atomic<uint64_t> everDelivered_{0};
     KillLatch aborts_;
     ManualResetEvent newBuffer_;

@@ -12,7 +12,9 @@ namespace GenICam::Client {
 
 namespace {
 constexpr uint32_t kDescriptionAddress = 0x200;
-constexpr uint32_t kDescriptionLength = 0;
+constexpr uint64_t kRegisterBase = 0x10000;
+// The acquisition fills any single announced buffer.
+constexpr int64_t kAnnounceBufferMinimum = 1;
 constexpr size_t kStreamIdPrefixLength = 2;  // "DS"
 
 int32_t StreamIndex(const std::string& id) {
@@ -35,7 +37,8 @@ CDataStream::CDataStream(std::string id, CDevice& device)
       device_(device),
       camera_(OpenCameraStream(device, id_)),
       engine_(queues_, *camera_, errorEvent_),
-      newBufferEvent_(*this) {}
+      newBufferEvent_(*this),
+      nodeMap_(MakeNodeMap()) {}
 
 CDataStream::~CDataStream() {
     RetireHandle();
@@ -193,10 +196,73 @@ void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* 
     }
 }
 
-void CDataStream::GetURL(char* url, size_t* size) {
-    CopyModuleUrl(url, size,
-                  ModuleUrl("TLDataStreamRegs.xml", kDescriptionAddress, kDescriptionLength), 0);
+NodeMap CDataStream::MakeNodeMap() {
+    using Feature = NodeMapFeature;
+    using Mode = BufferHandlingMode;
+    const std::string info = "StreamInformation";
+    const std::string control = "BufferHandlingControl";
+    // Every value is the one DSGetInfo gives.
+    const auto query = [this](GenTL::STREAM_INFO_CMD command) {
+        return [this, command](GenTL::INFO_DATATYPE* type, void* buffer, size_t* size) {
+            GetInfo(command, type, buffer, size);
+        };
+    };
+    const auto number = [query](GenTL::STREAM_INFO_CMD command) {
+        return [query = query(command)] { return InfoNumber(query); };
+    };
+    std::vector<Feature> features{
+        Feature::Text(info, "StreamID", "ID of the stream",
+                      [query] { return InfoText(query(GenTL::STREAM_INFO_ID)); }),
+        Feature::Choice(
+            info, "StreamType", "Transport layer type of the stream", TLTypeEntries(),
+            [query] { return TLTypeEntry(InfoText(query(GenTL::STREAM_INFO_TLTYPE))); }),
+        Feature::Number(info, "StreamAnnouncedBufferCount", "Buffers announced",
+                        number(GenTL::STREAM_INFO_NUM_ANNOUNCED)),
+        Feature::Number(info, "StreamAnnounceBufferMinimum", "Fewest buffers the stream needs",
+                        [] { return kAnnounceBufferMinimum; }),
+        Feature::Number(info, "StreamInputBufferCount", "Buffers in the input queue",
+                        number(GenTL::STREAM_INFO_NUM_QUEUED)),
+        Feature::Number(info, "StreamOutputBufferCount", "Filled buffers waiting to be delivered",
+                        number(GenTL::STREAM_INFO_NUM_AWAIT_DELIVERY)),
+        Feature::Number(info, "StreamDeliveredFrameCount",
+                        "Buffers filled since the acquisition started",
+                        number(GenTL::STREAM_INFO_NUM_DELIVERED)),
+        Feature::Number(info, "StreamLostFrameCount",
+                        "Images lost for want of a buffer or discarded by the handling mode",
+                        number(GenTL::STREAM_INFO_NUM_UNDERRUN)),
+        Feature::Number(info, "StreamStartedFrameCount",
+                        "Images the camera started since the acquisition started",
+                        number(GenTL::STREAM_INFO_NUM_STARTED)),
+        Feature::Flag(info, "StreamIsGrabbing", "Whether the stream acquires",
+                      [number = number(GenTL::STREAM_INFO_IS_GRABBING)] { return number() != 0; }),
+        Feature::Number(
+            info, "PayloadSize", "Bytes of one image",
+            number(static_cast<GenTL::STREAM_INFO_CMD>(KAVRIN_STREAM_INFO_PAYLOAD_SIZE))),
+        Feature::Choice(
+            control, "StreamBufferHandlingMode",
+            "How filled buffers reach the consumer; set while the stream does not acquire",
+            {{"OldestFirst", static_cast<int64_t>(Mode::OldestFirst)},
+             {"OldestFirstOverwrite", static_cast<int64_t>(Mode::OldestFirstOverwrite)},
+             {"NewestOnly", static_cast<int64_t>(Mode::NewestOnly)}},
+            [this] { return static_cast<int64_t>(engine_.HandlingMode()); })
+            .Writable([this](int64_t mode) { engine_.SetHandlingMode(static_cast<Mode>(mode)); })
+            .LockedBy("StreamIsGrabbing"),
+    };
+    return NodeMap({"TLDataStreamRegs.xml", "StreamPort", "TLDataStream",
+                    "2b7e5d93-6f4a-4c18-9e3b-7a1d8c5f0e17", "f6a29c84-7b3e-4d51-a0c2-3e8f5b7d1a18",
+                    kDescriptionAddress, kRegisterBase},
+                   std::move(features));
 }
+
+void CDataStream::Read(uint64_t address, void* buffer, size_t* size) {
+    nodeMap_.Read(address, buffer, size);
+}
+
+void CDataStream::Write(uint64_t address, const void* buffer, size_t* size) {
+    nodeMap_.Write(address, buffer, size);
+}
+
+void CDataStream::GetURL(char* url, size_t* size) { CopyModuleUrl(url, size, nodeMap_.Url(), 0); }
 
 void CDataStream::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type,
                               void* buffer, size_t* size) {

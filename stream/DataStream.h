@@ -7,6 +7,7 @@
 
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
+#include "common/NodeMap.h"
 #include "events/EventError.h"
 #include "stream/AcquisitionEngine.h"
 #include "stream/BufferQueues.h"
@@ -44,6 +45,10 @@ public:
     const std::string& GetID() const { return id_; }
     CDevice& GetDevice() const { return device_; }
 
+    // The stream's node map: its counters, each the DSGetInfo value, and its buffer handling
+    // mode.
+    void Read(uint64_t address, void* buffer, size_t* size) override;
+    void Write(uint64_t address, const void* buffer, size_t* size) override;
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                      size_t* size) override;
@@ -53,6 +58,7 @@ public:
 private:
     // False when there is nothing to report yet.
     BufferQueues::Front ReportNewBuffer(void* buffer, size_t* size);
+    NodeMap MakeNodeMap();
     static Tevold::CamStream* OpenCameraStream(CDevice& device, const std::string& id);
     template <class T>
     void CopyCameraParameter(GenTL::STREAM_INFO_CMD command, uint32_t parameter, T initial,
@@ -67,6 +73,7 @@ private:
     CEventError errorEvent_;
     AcquisitionEngine engine_;
     CDataStreamEventNewBuffer newBufferEvent_;
+    const NodeMap nodeMap_;
 };
 
 }  // namespace GenICam::Client

@@ -18,7 +18,9 @@ constexpr size_t kRegisterTextCapacity = 512;
 constexpr uint64_t kPrefixRegister = 0x10;
 constexpr uint64_t kTLTypeRegister = 0xA0;
 constexpr uint32_t kDescriptionAddress = 0x940;
-constexpr uint32_t kDescriptionLength = 0;
+constexpr uint64_t kRegisterBase = 0x10000;
+// The GenTL feature naming this node map follows.
+constexpr int64_t kSfncVersion[] = {1, 2, 0};
 
 std::string ReadRegisterText(Tevold::CamInterface& iface, uint64_t address) {
     return ReadLibraryText(kRegisterTextCapacity, [&](char* text, size_t* size) {
@@ -27,7 +29,7 @@ std::string ReadRegisterText(Tevold::CamInterface& iface, uint64_t address) {
 }
 }  // namespace
 
-CTL::CTL() {
+CTL::CTL() : nodeMap_(MakeNodeMap()) {
     GetSystem(&camera_);
     if (camera_ == nullptr) GENICAM_THROW(RuntimeException, "Unable to open the camera system");
 }
@@ -115,6 +117,12 @@ void CTL::GetInfo(GenTL::TL_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* 
         }
         case GenTL::TL_INFO_DISPLAYNAME:
             return CopyInfoString(buffer, size, type, SystemDisplayName());
+        case GenTL::TL_INFO_GENTL_VER_MAJOR:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  kGenTLVersionMajor);
+        case GenTL::TL_INFO_GENTL_VER_MINOR:
+            return CopyInfoNumber(buffer, size, type, GenTL::INFO_DATATYPE_UINT32,
+                                  kGenTLVersionMinor);
         default:
             GENICAM_THROW(InvalidParameterException, "Invalid TL info command %d", command);
     }
@@ -174,9 +182,72 @@ CDevice& CTL::AdoptDevice(std::unique_ptr<CDevice> device) {
 // A device that is not listed any more is being destroyed by this system's own close.
 void CTL::CloseDevice(CDevice* device) { openDevices_.Close(device); }
 
-void CTL::GetURL(char* url, size_t* size) {
-    CopyModuleUrl(url, size, ModuleUrl("TLRegs.xml", kDescriptionAddress, kDescriptionLength), 1);
+std::shared_ptr<const CInterfaceInfo> CTL::SelectedInterface() {
+    std::lock_guard lock(mutex_);
+    DiscoverOnce();
+    const auto index = static_cast<size_t>(selectedInterface_.load());
+    return index < interfaces_.size() ? interfaces_[index] : nullptr;
 }
+
+NodeMap CTL::MakeNodeMap() {
+    using Feature = NodeMapFeature;
+    const std::string info = "SystemInformation";
+    const std::string list = "InterfaceEnumeration";
+    const auto fileName = [] { return ModuleFileName().value_or(""); };
+    const auto constant = [](int64_t value) { return [value] { return value; }; };
+    std::vector<Feature> features{
+        Feature::Text(info, "TLID", "Unique identifier of the producer", fileName),
+        Feature::Text(info, "TLVendorName", "Vendor of the producer", VendorName),
+        Feature::Text(info, "TLModelName", "Model of the producer", ModelName),
+        Feature::Text(info, "TLVersion", "Version of the producer",
+                      [] { return FormatVersion(GetModuleVersion()); }),
+        Feature::Text(info, "TLFileName", "File name of the producer", fileName),
+        Feature::Text(info, "TLDisplayName", "Name of the producer for users", SystemDisplayName),
+        Feature::Text(info, "TLPath", "Full path of the producer's file", ModulePath).Sized(2048),
+        Feature::Choice(info, "TLType", "Transport layer type of the producer", TLTypeEntries(),
+                        [] { return TLTypeEntry(TLTypeName()); }),
+        Feature::Number(info, "GenTLVersionMajor", "Major version of GenTL the producer implements",
+                        constant(kGenTLVersionMajor)),
+        Feature::Number(info, "GenTLVersionMinor", "Minor version of GenTL the producer implements",
+                        constant(kGenTLVersionMinor)),
+        Feature::Number(info, "GenTLSFNCVersionMajor", "Major version of the feature naming",
+                        constant(kSfncVersion[0])),
+        Feature::Number(info, "GenTLSFNCVersionMinor", "Minor version of the feature naming",
+                        constant(kSfncVersion[1])),
+        Feature::Number(info, "GenTLSFNCVersionSubMinor", "Sub-minor version of the feature naming",
+                        constant(kSfncVersion[2])),
+        Feature::Action(list, "InterfaceUpdateList", "Looks for interfaces again",
+                        [this] { UpdateInterfaceList(nullptr, kDiscoveryTimeoutMs); }),
+        Feature::Selector(
+            list, "InterfaceSelector", "Index of the interface the features below describe",
+            {"InterfaceID", "InterfaceDisplayName"}, [this] { return selectedInterface_.load(); },
+            [this](int64_t index) { selectedInterface_ = index; },
+            [this] { return static_cast<int64_t>(GetNumInterfaces()); }),
+        Feature::Text(list, "InterfaceID", "ID of the selected interface",
+                      [this] {
+                          const auto record = SelectedInterface();
+                          return record ? record->GetID() : std::string();
+                      }),
+        Feature::Text(list, "InterfaceDisplayName", "Name of the selected interface for users",
+                      [this] {
+                          const auto record = SelectedInterface();
+                          return record ? record->GetDescription() : std::string();
+                      }),
+    };
+    return NodeMap({"TLRegs.xml", "TLPort", "TLSystem", "3f1c7a52-8e4b-4d61-9a0f-2b6e5c7d8a11",
+                    "c84e2f10-5a3d-4b7e-9c21-6d0f8e3a7b12", kDescriptionAddress, kRegisterBase},
+                   std::move(features));
+}
+
+void CTL::Read(uint64_t address, void* buffer, size_t* size) {
+    nodeMap_.Read(address, buffer, size);
+}
+
+void CTL::Write(uint64_t address, const void* buffer, size_t* size) {
+    nodeMap_.Write(address, buffer, size);
+}
+
+void CTL::GetURL(char* url, size_t* size) { CopyModuleUrl(url, size, nodeMap_.Url(), 1); }
 
 void CTL::GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                       size_t* size) {

@@ -3,6 +3,7 @@
 // outlives the interface it was opened on, but not its system.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 #include "GenTL.h"
 #include "camlib/CamLib.h"
 #include "common/ICommonBase.h"
+#include "common/NodeMap.h"
 #include "common/OwnedChildren.h"
 #include "interface/InterfaceInfo.h"
 
@@ -40,12 +42,19 @@ public:
     // Destroys a device opened beneath this module, with its streams.
     void CloseDevice(CDevice* device);
 
+    // The system's node map: the library's information and the interface list.
+    void Read(uint64_t address, void* buffer, size_t* size) override;
+    void Write(uint64_t address, const void* buffer, size_t* size) override;
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                      size_t* size) override;
 
 private:
     using InterfaceList = std::vector<std::shared_ptr<const CInterfaceInfo>>;
+
+    NodeMap MakeNodeMap();
+    // The record the interface selector points at, or none past the end of the list.
+    std::shared_ptr<const CInterfaceInfo> SelectedInterface();
 
     void DiscoverOnce();
     InterfaceList DiscoverInterfaces();
@@ -58,6 +67,8 @@ private:
     OwnedChildren<CDevice> openDevices_;
     bool discovered_ = false;
     Tevold::CamSystem* camera_ = nullptr;
+    std::atomic<int64_t> selectedInterface_{0};
+    const NodeMap nodeMap_;
 };
 
 }  // namespace GenICam::Client

@@ -7,9 +7,15 @@ const char* const kUsage =
     "usage: kavrin-grab [--cti PATH] COMMAND ...\n"
     "  list                                 interfaces and devices of every producer\n"
     "  info [DEVICE] [--save-xml FILE]      a device's information and register description\n"
-    "  features [DEVICE] [NAME...]          features with type, access and value\n"
+    "  features [--module MODULE] [DEVICE] [NAME...] [Feature=Value ...]\n"
+    "                                       set, then show features with type, access and\n"
+    "                                       value: the camera's, or with --module system,\n"
+    "                                       interface, device or stream the producer's own\n"
+    "                                       node map of that module\n"
     "  grab [DEVICE] [Feature=Value ...] [-n N] [-o DIR] [--format png|raw]\n"
     "       [--buffers K] [--timeout MS]    set features, stream N frames, store them\n"
+    "       [--buffer-mode MODE]            MODE: OldestFirst, OldestFirstOverwrite or\n"
+    "                                       NewestOnly, the stream's buffer handling\n"
     "DEVICE is a device ID, SN->serial or USERNAME->name; without it, the first device listed.\n"
     "Without --cti every .cti in the folders of GENICAM_GENTL64_PATH (GENICAM_GENTL32_PATH in a\n"
     "32-bit build) is loaded, else the .cti files beside kavrin-grab.\n";
@@ -31,6 +37,14 @@ uint64_t Number(const std::string& option, const std::string& text, uint64_t low
                          std::to_string(high) + ", not \"" + text + "\"");
     }
     return value;
+}
+
+std::string OneOf(const std::string& option, const std::string& text,
+                  const std::vector<std::string>& choices) {
+    if (std::find(choices.begin(), choices.end(), text) != choices.end()) return text;
+    std::string list;
+    for (const auto& choice : choices) list += (list.empty() ? "" : ", ") + choice;
+    throw UsageError(option + " is one of " + list + ", not \"" + text + "\"");
 }
 
 }  // namespace
@@ -58,6 +72,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             line.buffers = static_cast<uint32_t>(Number(word, value(), 1, 1024));
         } else if (word == "--timeout") {
             line.timeoutMs = Number(word, value(), 1, std::numeric_limits<uint32_t>::max());
+        } else if (word == "--module") {
+            line.module = OneOf(word, value(), {"system", "interface", "device", "stream"});
+        } else if (word == "--buffer-mode") {
+            line.bufferMode =
+                OneOf(word, value(), {"OldestFirst", "OldestFirstOverwrite", "NewestOnly"});
         } else if (word == "--format") {
             const std::string format = value();
             if (format != "png" && format != "raw")

@@ -14,6 +14,8 @@ struct CommandLine {
     std::string cti;                 // --cti
     std::string saveXml;             // --save-xml
     std::string outputFolder;        // -o
+    std::string module;              // --module: system, interface, device or stream
+    std::string bufferMode;          // --buffer-mode: a StreamBufferHandlingMode value
     FrameWriter::Format format = FrameWriter::Format::Png;
     uint64_t frames = 10;       // -n
     uint32_t buffers = 8;       // --buffers

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/DeviceDescription.h"
 #include "tools/FrameSaver.h"
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
@@ -67,6 +68,16 @@ public:
             return static_cast<size_t>(StreamInfo(gentl_, stream_, STREAM_INFO_PAYLOAD_SIZE));
         }
         return static_cast<size_t>(features_.Integer("PayloadSize"));
+    }
+
+    // Through the stream's own node map, as GenApi consumers choose the mode.
+    void SetBufferMode(const std::string& mode) {
+        uint32_t urls = 0;
+        if (gentl_.GCGetNumPortURLs(stream_, &urls) != GC_ERR_SUCCESS || urls == 0)
+            throw std::runtime_error("the producer's data stream has no node map to set " + mode +
+                                     " in");
+        CameraFeatures streamFeatures(gentl_, stream_, DownloadDescription(gentl_, stream_).xml);
+        streamFeatures.Apply("StreamBufferHandlingMode=" + mode);
     }
 
     void Prepare(uint32_t count) {
@@ -165,6 +176,7 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
         std::optional<FrameSaver> saver;
         if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
         Acquisition acquisition(device_, features_);
+        if (!request.bufferMode.empty()) acquisition.SetBufferMode(request.bufferMode);
         acquisition.Prepare(request.buffers);
         const EVENT_HANDLE event = acquisition.Event();
         const DS_HANDLE stream = acquisition.Stream();

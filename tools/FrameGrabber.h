@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <string>
 
 #include "tools/CameraFeatures.h"
 #include "tools/FrameWriter.h"
@@ -19,6 +20,7 @@ struct GrabRequest {
     uint32_t buffers = 8;
     uint64_t timeoutMs = 5000;
     const FrameWriter* writer = nullptr;  // no files without one
+    std::string bufferMode;               // the stream's StreamBufferHandlingMode, if not empty
 };
 
 struct GrabOutcome {

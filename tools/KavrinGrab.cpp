@@ -14,6 +14,7 @@
 #include "tools/DeviceCatalog.h"
 #include "tools/DeviceDescription.h"
 #include "tools/FrameGrabber.h"
+#include "tools/GenTLError.h"
 #include "tools/InterruptWatcher.h"
 #include "tools/OpenedDevice.h"
 #include "tools/ProducerPaths.h"
@@ -98,9 +99,34 @@ int Info(DeviceCatalog& catalog, const CommandLine& line) {
     return 0;
 }
 
+// The first data stream of an opened device, open while this object lives.
+class OpenedStream {
+public:
+    explicit OpenedStream(OpenedDevice& device) : gentl_(device.GenTL()) {
+        char id[256] = {};
+        size_t size = sizeof id;
+        CheckGenTL(gentl_, gentl_.DevGetDataStreamID(device.Handle(), 0, id, &size),
+                   "DevGetDataStreamID");
+        CheckGenTL(gentl_, gentl_.DevOpenDataStream(device.Handle(), id, &stream_),
+                   "DevOpenDataStream");
+    }
+    ~OpenedStream() { gentl_.DSClose(stream_); }
+    OpenedStream(const OpenedStream&) = delete;
+    OpenedStream& operator=(const OpenedStream&) = delete;
+
+    DS_HANDLE Handle() const { return stream_; }
+
+private:
+    GenTLProducer& gentl_;
+    DS_HANDLE stream_ = nullptr;
+};
+
 int Features(DeviceCatalog& catalog, const CommandLine& line) {
-    // The first word names the device when it is one; otherwise every word is a feature.
-    std::vector<std::string> names = line.words;
+    // The first word names the device when it is one; the others are feature names and settings.
+    std::vector<std::string> names;
+    std::vector<std::string> settings;
+    for (const auto& word : line.words)
+        (word.find('=') != std::string::npos ? settings : names).push_back(word);
     std::string deviceName;
     if (!names.empty() && (names.front().find("->") != std::string::npos || [&] {
             try {
@@ -114,9 +140,23 @@ int Features(DeviceCatalog& catalog, const CommandLine& line) {
         names.erase(names.begin());
     }
     const DeviceLocation location = catalog.Select(deviceName);
-    OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
-    CameraFeatures features(device.GenTL(), device.RemotePort(),
-                            DownloadDescription(device.GenTL(), device.RemotePort()).xml);
+    GenTLProducer& gentl = location.producer->GenTL();
+    // The system's and the interface's node maps need no open device.
+    std::optional<OpenedDevice> device;
+    std::optional<OpenedStream> stream;
+    PORT_HANDLE port = nullptr;
+    if (line.module == "system") {
+        port = location.producer->System();
+    } else if (line.module == "interface") {
+        port = location.iface->handle;
+    } else {
+        device.emplace(*location.producer, location.iface->handle, location.device->id);
+        port = device->RemotePort();
+        if (line.module == "device") port = device->Handle();
+        if (line.module == "stream") port = stream.emplace(*device).Handle();
+    }
+    CameraFeatures features(gentl, port, DownloadDescription(gentl, port).xml);
+    for (const auto& setting : settings) features.Apply(setting);
     if (names.empty()) {
         features.PrintTree(std::cout);
     } else {
@@ -148,11 +188,11 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
     const auto feature = [&](const char* name) {
         return features.Has(name) ? features.Value(name) : "?";
     };
-    std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s\n",
+    std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s%s%s\n",
                 static_cast<unsigned long long>(line.frames), location.device->id.c_str(),
                 feature("Width").c_str(), feature("Height").c_str(), feature("PixelFormat").c_str(),
-                line.buffers, writer ? ", saving to " : "",
-                writer ? line.outputFolder.c_str() : "");
+                line.buffers, line.bufferMode.empty() ? "" : ", ", line.bufferMode.c_str(),
+                writer ? ", saving to " : "", writer ? line.outputFolder.c_str() : "");
     std::fflush(stdout);
 
     ProgressDisplay progress(stdout, line.frames);
@@ -161,6 +201,7 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
     request.buffers = line.buffers;
     request.timeoutMs = line.timeoutMs;
     request.writer = writer ? &*writer : nullptr;
+    request.bufferMode = line.bufferMode;
     FrameGrabber grabber(device, features, interrupts);
     const GrabOutcome outcome = grabber.Run(request, [&](const GrabStatistics& statistics) {
         progress.Update(statistics.Frames(), statistics.FramesPerSecond());

@@ -37,6 +37,7 @@ public:
 
     GenTLProducer& GenTL() { return gentl_; }
     const std::string& Path() const { return path_; }
+    GenTL::TL_HANDLE System() const { return system_; }
     const std::vector<InterfaceEntry>& Interfaces() const { return interfaces_; }
     // TL_INFO_VENDOR and the like; empty when the producer does not answer.
     std::string LibraryText(GenTL::TL_INFO_CMD command);

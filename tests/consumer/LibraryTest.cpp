@@ -167,6 +167,13 @@ TEST_F(ConsumerLibrary, LibraryInformation) {
     EXPECT_EQ(reported.st_ino, loaded.st_ino);
     EXPECT_EQ(reported.st_dev, loaded.st_dev);
 
+    // The GenTL version the library implements comes as numbers, through both calls.
+    const TL_HANDLE tl = OpenSystem();
+    for (const auto& [command, expected] :
+         {std::pair{TL_INFO_GENTL_VER_MAJOR, 1u}, std::pair{TL_INFO_GENTL_VER_MINOR, 5u}}) {
+        EXPECT_EQ(Value<uint32_t>(GCInfo(command), INFO_DATATYPE_UINT32), expected) << command;
+        EXPECT_EQ(Value<uint32_t>(TLInfo(tl, command), INFO_DATATYPE_UINT32), expected) << command;
+    }
     for (const TL_INFO_CMD unsupported : {-1, 8, 1000}) {
         EXPECT_EQ(Failure(GCInfo(unsupported).result),
                   Failed(GC_ERR_INVALID_PARAMETER, "Unsupported GCInfo parameter"))

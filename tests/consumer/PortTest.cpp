@@ -32,17 +32,17 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
     struct Row {
         void* port;
         const char *id, *module, *portName, *version, *tlType, *url;
-        uint32_t urls;  // only the interface and the camera have a description of their own
+        uint32_t urls;  // every module but the buffer has a description of its own
     };
     const Row rows[] = {
-        {cam.tl, "TL0", "TLSystem", "TLPort", "1.0.0.0", "Mixed", "Local:TLRegs.xml;940;0", 0},
+        {cam.tl, "TL0", "TLSystem", "TLPort", "1.0.0.0", "Mixed", "Local:TLRegs.xml;940;", 1},
         {cam.iface, kGevInterface, "TLInterface", "InterfacePort", "1.0.0.0", "GEV",
-         "Local:TevoldInterface.xml;1000;", 1},
+         "Local:TLInterfaceRegs.xml;100000;", 1},
         {cam.dev, "TLDEV::KVR-GEV-1001", "TLDevice", "DevicePort", "1.0.0.0", "Mixed",
-         "Local:TLDevRegs.xml;500;0", 0},
+         "Local:TLDevRegs.xml;500;", 1},
         {cam.port, kCam1001, "Device", "Device", "1.2", "Mixed", "Local:TevoldSimCamera.xml;", 1},
         {ds, "DS0", "TLDataStream", "StreamPort", "1.0.0.0", "Mixed",
-         "Local:TLDataStreamRegs.xml;200;0", 0},
+         "Local:TLDataStreamRegs.xml;200;", 1},
         {buffer, "Buffer0", "TLBuffer", "BufferPort", "1.0", "Mixed",
          "Local:TLBufferRegs.xml;100;0", 0},
     };
@@ -73,16 +73,18 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
         uint32_t count = 99;
         EXPECT_EQ(gentl.GCGetNumPortURLs(row.port, &count), GC_ERR_SUCCESS) << LastErrorText();
         EXPECT_EQ(count, row.urls);
-        // A module without a description keeps its URL, with a size query (the system's and the
-        // device module's count a spare byte), and has no registers: a read succeeds and changes
-        // nothing. A description's URL is read from the camera library and has no size query.
+        // The system, device module and stream URLs have a size query (the system's and the
+        // device module's count a spare byte); their ports hold only their node maps, so an
+        // address outside it is refused with nothing read. The buffer has no registers: a read
+        // succeeds and changes nothing. The interface's and the camera's URLs have no size query.
         uint32_t value = 0x5A5A5A5A;
         size_t size = 0;
-        if (row.urls == 0) {
+        if (row.port != cam.iface && row.port != cam.port) {
             EXPECT_EQ(gentl.GCGetPortURL(row.port, nullptr, &size), GC_ERR_SUCCESS);
             EXPECT_EQ(size, url.size() + (row.port == cam.tl || row.port == cam.dev ? 2 : 1));
             size = sizeof value;
-            EXPECT_EQ(gentl.GCReadPort(row.port, Reg::kWidth, &value, &size), GC_ERR_SUCCESS);
+            EXPECT_EQ(gentl.GCReadPort(row.port, Reg::kWidth, &value, &size),
+                      row.urls == 0 ? GC_ERR_SUCCESS : GC_ERR_INVALID_ADDRESS);
             EXPECT_EQ(value, 0x5A5A5A5Au);
             EXPECT_EQ(size, sizeof value);
         } else {
@@ -93,7 +95,8 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
     // A write to the device module's port does not reach the camera behind it.
     uint32_t value = 1;
     size_t size = sizeof value;
-    EXPECT_EQ(gentl.GCWritePort(cam.dev, Reg::kWidth, &value, &size), GC_ERR_SUCCESS);
+    EXPECT_EQ(Failure(gentl.GCWritePort(cam.dev, Reg::kWidth, &value, &size)),
+              Failed(GC_ERR_INVALID_ADDRESS, "Register 0x100 is not implemented"));
     EXPECT_EQ(ReadRegister<uint32_t>(cam.port, Reg::kWidth), Sim::kDefaultWidth);
     EXPECT_EQ(gentl.GCGetNumPortURLs(cam.port, nullptr), GC_ERR_INVALID_PARAMETER);
     Sim::InjectFault({Sim::Operation::QueryDescriptionUrl, -1001, 1, kCam1001});
@@ -108,7 +111,7 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
 TEST_F(ConsumerPort, InterfaceUrlFitsOrIsRefused) {
     const IF_HANDLE iface = OpenInterface(OpenSystem());
     const std::string url = PortUrl(iface);
-    ASSERT_EQ(url.rfind("Local:TevoldInterface.xml;", 0), 0u) << url;
+    ASSERT_EQ(url.rfind("Local:TLInterfaceRegs.xml;", 0), 0u) << url;
     for (const size_t tooSmall : {size_t{1}, url.size()}) {
         std::vector<char> text(tooSmall, 'x');
         size_t size = text.size();
@@ -168,9 +171,14 @@ TEST_F(ConsumerPort, RegistersBehindTheRemoteAndInterfacePorts) {
 TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
     const Camera cam = OpenCamera();
     ASSERT_TRUE(cam);
+    const DS_HANDLE ds = OpenStream(cam.dev);
+    const BUFFER_HANDLE buffer = Alloc(ds, 64);
     for (const auto& [port, fileName] :
          {std::pair<PORT_HANDLE, std::string>{cam.port, "TevoldSimCamera.xml"},
-          {cam.iface, "TevoldInterface.xml"}}) {
+          {cam.iface, "TLInterfaceRegs.xml"},
+          {cam.tl, "TLRegs.xml"},
+          {cam.dev, "TLDevRegs.xml"},
+          {ds, "TLDataStreamRegs.xml"}}) {
         SCOPED_TRACE(fileName);
         uint32_t count = 0;
         ASSERT_EQ(gentl.GCGetNumPortURLs(port, &count), GC_ERR_SUCCESS);
@@ -205,12 +213,13 @@ TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
         EXPECT_EQ(XmlProblem(xml), "");
         EXPECT_EQ(xml.rfind("</RegisterDescription>"),
                   xml.size() - std::strlen("</RegisterDescription>"));
-        if (port != cam.port) continue;
-        // The camera's: where the simulator keeps it, its schema version, and its port connected
-        // by the name the port reports. Its features are checked against the registers by aravis.
-        EXPECT_EQ(address, Reg::kDescription);
+        // Each connects its port by the name the port reports.
         const std::string portName = Text(PortInfo(port, PORT_INFO_PORTNAME));
         EXPECT_NE(xml.find("<Port Name=\"" + portName + "\""), std::string::npos) << portName;
+        if (port != cam.port) continue;
+        // The camera's: where the simulator keeps it and its schema version. Its features are
+        // checked against the registers by aravis.
+        EXPECT_EQ(address, Reg::kDescription);
         EXPECT_NE(url.find("?SchemaVersion=1.1.0"), std::string::npos) << url;
     }
     EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MAJOR), INFO_DATATYPE_INT32),
@@ -220,7 +229,7 @@ TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
     EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_VER_MAJOR).result, GC_ERR_NOT_AVAILABLE);
     EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_SHA1_HASH).result, GC_ERR_NOT_AVAILABLE);
     EXPECT_EQ(UrlInfo(cam.port, 0, 999).result, GC_ERR_INVALID_PARAMETER);
-    EXPECT_EQ(UrlInfo(cam.dev, 0, URL_INFO_URL).result, GC_ERR_INVALID_INDEX);
+    EXPECT_EQ(UrlInfo(buffer, 0, URL_INFO_URL).result, GC_ERR_INVALID_INDEX);
 }
 
 }  // namespace

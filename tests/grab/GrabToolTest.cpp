@@ -109,6 +109,39 @@ TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine) {
                                 HasSubstr("AcquisitionFrameRate"), HasSubstr("KS1001")));
 }
 
+// The producer's own node maps: every module's features with their values, settings applied
+// before they are shown.
+TEST(GrabToolInspect, ModuleNodeMapsShowAndSetTheProducersFeatures) {
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> shown = {
+        {{"features", "--module", "system"},
+         {"InterfaceEnumeration\n", "TLVendorName", "KAVRIN", "GenTLVersionMinor", "GEV::SimGEV0"}},
+        {{"features", "--module", "interface", "KVR-U3V-2002", "DeviceSelector=1", "DeviceID"},
+         {"KVR-U3V-2002"}},
+        {{"features", "--module", "device", "SN->KS1002", "DeviceSerialNumber", "DeviceType"},
+         {"KS1002", "GEV"}},
+        {{"features", "--module", "stream", "StreamBufferHandlingMode=OldestFirstOverwrite",
+          "StreamBufferHandlingMode"},
+         {"OldestFirstOverwrite", "OldestFirst, OldestFirstOverwrite, NewestOnly"}}};
+    for (const auto& [args, texts] : shown) {
+        const ToolResult result = Tool({args, {}, {}});
+        ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+        for (const std::string& text : texts) EXPECT_THAT(result.out, HasSubstr(text));
+    }
+    const ToolResult locked =
+        Tool({{"features", "--module", "stream", "StreamIsGrabbing=1"}, {}, {}});
+    ASSERT_TRUE(locked.exited) << Describe(locked);
+    EXPECT_EQ(locked.exitCode, 1);
+    EXPECT_THAT(locked.err, HasSubstr("StreamIsGrabbing cannot be set"));
+}
+
+// NewestOnly from the command line: the grab sets it in the stream's node map and says so.
+TEST(GrabToolBufferMode, NewestOnlyGrabsThroughTheStreamsMode) {
+    const ToolResult result =
+        Tool({{"grab", "-n", "10", "--buffers", "3", "--buffer-mode", "NewestOnly"}, {}, {}});
+    ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+    EXPECT_THAT(result.out, AllOf(HasSubstr("3 buffers, NewestOnly"), HasSubstr("10 frames in")));
+}
+
 struct FormatCase {
     std::string name;
     std::vector<std::string> settings;

@@ -43,9 +43,9 @@ CommandLine Parse(std::vector<const char*> words) {
 }
 
 TEST(CommandLine, OptionsMayStandAnywhereAmongTheWords) {
-    const CommandLine line =
-        Parse({"--cti", "x.cti", "grab", "SN->KS1", "-n", "100", "Width=320", "-o", "frames",
-               "--format", "raw", "--buffers", "4", "--timeout", "250"});
+    const CommandLine line = Parse({"--cti", "x.cti", "grab", "SN->KS1", "-n", "100", "Width=320",
+                                    "-o", "frames", "--format", "raw", "--buffers", "4",
+                                    "--timeout", "250", "--buffer-mode", "NewestOnly"});
     EXPECT_EQ(line.command, "grab");
     EXPECT_EQ(line.cti, "x.cti");
     EXPECT_EQ(line.words, (std::vector<std::string>{"SN->KS1", "Width=320"}));
@@ -54,6 +54,8 @@ TEST(CommandLine, OptionsMayStandAnywhereAmongTheWords) {
     EXPECT_EQ(line.format, FrameWriter::Format::Raw);
     EXPECT_EQ(line.buffers, 4u);
     EXPECT_EQ(line.timeoutMs, 250u);
+    EXPECT_EQ(line.bufferMode, "NewestOnly");
+    EXPECT_EQ(Parse({"features", "--module", "stream"}).module, "stream");
 }
 
 TEST(CommandLine, RefusesWhatItCannotRead) {
@@ -66,6 +68,9 @@ TEST(CommandLine, RefusesWhatItCannotRead) {
                                                {"grab", "-n", "99999999999999999999999"},
                                                {"grab", "--buffers", "0"},
                                                {"grab", "--format", "tiff"},
+                                               {"grab", "--buffer-mode", "newestonly"},
+                                               {"features", "--module", "camera"},
+                                               {"features", "--module"},
                                                {"list", "--verbose"}}) {
         EXPECT_THROW(Parse(words), UsageError) << (words.empty() ? "" : words.back());
     }

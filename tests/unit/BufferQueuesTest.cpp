@@ -25,7 +25,7 @@ protected:
         for (CBufferInfo* buffer : buffers_) Queue(buffer);
     }
 
-    bool Deliver(CBufferInfo& buffer) { return queues_.Deliver(buffer, BufferFill{}, delivered_); }
+    bool Deliver(CBufferInfo& buffer) { return queues_.Deliver(buffer, BufferFill{}, counters_); }
 
     // Buffers in the order they come out of the output queue.
     std::vector<CBufferInfo*> DrainOutput() {
@@ -39,7 +39,7 @@ protected:
     // Buffers in the order the acquisition would fill them.
     std::vector<CBufferInfo*> DrainInput() {
         std::vector<CBufferInfo*> order;
-        while (CBufferInfo* next = queues_.TakeNextToFill()) {
+        while (CBufferInfo* next = queues_.TakeNextToFill(counters_)) {
             order.push_back(next);
             Deliver(*next);
         }
@@ -49,7 +49,7 @@ protected:
     char memory_[3] = {};
     BufferQueues queues_;
     std::vector<CBufferInfo*> buffers_;
-    std::atomic<uint64_t> delivered_{0};
+    FrameCounters counters_;
 };
 }  // namespace
 
@@ -131,7 +131,7 @@ TEST_F(Queues, ABufferLivesInOneQueueAtATime) {
 
 TEST_F(Queues, ABufferBeingFilledSurvivesDiscardRevokeAndRequeue) {
     QueueAll();
-    CBufferInfo* filling = queues_.TakeNextToFill();
+    CBufferInfo* filling = queues_.TakeNextToFill(counters_);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
     EXPECT_THROW(queues_.Revoke(Handle(filling), nullptr, nullptr), RuntimeException);
     // Requeueing everything must not put it in the input queue while it is still filled.
@@ -144,21 +144,21 @@ TEST_F(Queues, ABufferBeingFilledSurvivesDiscardRevokeAndRequeue) {
     // Discarded while filled and left so: the finished image does not resurrect it.
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
     Queue(filling);
-    filling = queues_.TakeNextToFill();
+    filling = queues_.TakeNextToFill(counters_);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
     EXPECT_FALSE(Deliver(*filling));
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 0u);
-    EXPECT_EQ(delivered_, 1u);
+    EXPECT_EQ(counters_.delivered, 1u);
     EXPECT_NO_THROW(queues_.Revoke(Handle(filling), nullptr, nullptr));
 }
 
 TEST_F(Queues, ReenteringTheInputQueueForgetsTheLastFill) {
     Queue(buffers_[0]);
-    CBufferInfo* filled = queues_.TakeNextToFill();
+    CBufferInfo* filled = queues_.TakeNextToFill(counters_);
     BufferFill fill;
     fill.imagePresent = true;
     fill.image.sizeFilled = 1;
-    queues_.Deliver(*filled, fill, delivered_);
+    queues_.Deliver(*filled, fill, counters_);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
     EXPECT_FALSE(filled->Fill().imagePresent);
     EXPECT_EQ(filled->Fill().image.sizeFilled, 0u);
@@ -183,7 +183,7 @@ TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
                              [&] { return queues_.WaitForInput(std::chrono::hours(1), stop); });
     Queue(buffers_[1]);
     EXPECT_TRUE(filler.get());
-    EXPECT_EQ(queues_.TakeNextToFill(), buffers_[1]);
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), buffers_[1]);
     queues_.ReturnToInput(*buffers_[1]);
     queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
 
@@ -201,7 +201,7 @@ TEST_F(Queues, TheFillerWaitsForAQueuedBufferOrAStop) {
 
 TEST_F(Queues, LookingAtTheOutputTakesNothingAndAnEmptyLookClearsTheSignal) {
     Queue(buffers_[0]);
-    Deliver(*queues_.TakeNextToFill());
+    Deliver(*queues_.TakeNextToFill(counters_));
     EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Buffer);
     EXPECT_EQ(queues_.PeekDelivered(), BufferQueues::Front::Buffer);
     EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
@@ -248,10 +248,10 @@ TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
     EXPECT_EQ(camera.lent, buffers_);
 
     // A lost image gives the lending up: the buffer is lent again, behind the others.
-    CBufferInfo* lost = queues_.TakeNextToFill();
+    CBufferInfo* lost = queues_.TakeNextToFill(counters_);
     queues_.Requeue(*lost);
     // A grab that timed out keeps its lending: the buffer is the front again, lent once.
-    CBufferInfo* waited = queues_.TakeNextToFill();
+    CBufferInfo* waited = queues_.TakeNextToFill(counters_);
     queues_.ReturnToInput(*waited);
     EXPECT_EQ(camera.lent,
               (std::vector<CBufferInfo*>{buffers_[0], buffers_[1], buffers_[2], buffers_[0]}));
@@ -272,4 +272,62 @@ TEST_F(Queues, TheWatcherIsLentBuffersInTheOrderTheyAreFilled) {
     queues_.Watch(nullptr);
     EXPECT_EQ(camera.lent.size(), 3u);
     EXPECT_EQ(camera.withdrawals, 3);
+}
+
+// NewestOnly: each delivery sends the undelivered buffer back behind the queued ones, lent to the
+// camera again and without new data, its image counted as lost.
+TEST_F(Queues, NewestOnlyKeepsOneBufferAndRequeuesTheOlder) {
+    LendingRecorder camera;
+    queues_.SetHandlingMode(BufferHandlingMode::NewestOnly);
+    QueueAll();
+    queues_.Watch(&camera);
+    camera.lent.clear();
+    EXPECT_TRUE(Deliver(*queues_.TakeNextToFill(counters_)));
+    EXPECT_TRUE(Deliver(*queues_.TakeNextToFill(counters_)));
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
+    EXPECT_EQ(camera.lent, (std::vector<CBufferInfo*>{buffers_[0]}));
+    EXPECT_FALSE(buffers_[0]->hasNewData);
+    EXPECT_EQ(buffers_[0]->state, BufferState::Input);
+    EXPECT_EQ(counters_.delivered, 2u);
+    EXPECT_EQ(counters_.lost, 1u);
+    // The next fill takes the buffer that waited longest in the input queue.
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), buffers_[2]);
+    queues_.Watch(nullptr);
+}
+
+// OldestFirstOverwrite: with the input queue empty the oldest undelivered buffer is filled again;
+// with nothing undelivered either, there is nothing to fill. The default never takes one back.
+TEST_F(Queues, OverwriteRefillsTheOldestUndeliveredBufferOnlyWhenNoneIsQueued) {
+    Queue(buffers_[0]);
+    Queue(buffers_[1]);
+    EXPECT_EQ(DrainInput(), (std::vector<CBufferInfo*>{buffers_[0], buffers_[1]}));
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), nullptr);
+    queues_.SetHandlingMode(BufferHandlingMode::OldestFirstOverwrite);
+    Queue(buffers_[2]);
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), buffers_[2]);
+    EXPECT_EQ(counters_.lost, 0u);
+    CBufferInfo* refilled = queues_.TakeNextToFill(counters_);
+    EXPECT_EQ(refilled, buffers_[0]);
+    EXPECT_EQ(counters_.lost, 1u);
+    EXPECT_EQ(refilled->state, BufferState::Filling);
+    EXPECT_EQ(queues_.NumAwaitingDelivery(), 1u);
+    EXPECT_TRUE(Deliver(*buffers_[2]));
+    EXPECT_TRUE(Deliver(*refilled));
+    EXPECT_EQ(DrainOutput(), (std::vector<CBufferInfo*>{buffers_[1], buffers_[2], buffers_[0]}));
+    EXPECT_EQ(queues_.TakeNextToFill(counters_), nullptr);
+    EXPECT_EQ(counters_.lost, 1u);
+}
+
+// A fill that a flush discarded is delivered by no mode, and takes nothing back from the output.
+TEST_F(Queues, NewestOnlyLeavesTheOutputAloneForADiscardedFill) {
+    queues_.SetHandlingMode(BufferHandlingMode::NewestOnly);
+    QueueAll();
+    CBufferInfo* filling = queues_.TakeNextToFill(counters_);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    Queue(buffers_[1]);
+    EXPECT_TRUE(Deliver(*queues_.TakeNextToFill(counters_)));
+    EXPECT_FALSE(Deliver(*filling));
+    EXPECT_EQ(counters_.lost, 0u);
+    EXPECT_EQ(DrainOutput(), (std::vector<CBufferInfo*>{buffers_[1]}));
+    EXPECT_EQ(filling->state, BufferState::Announced);
 }
