@@ -25,6 +25,7 @@
 namespace {
 
 using namespace GenTL;
+using namespace Kavrin::Tools;
 using Clock = std::chrono::steady_clock;
 namespace Sim = Tevold::Sim;
 

@@ -24,6 +24,7 @@
 namespace {
 
 using namespace GenTL;
+using namespace Kavrin::Tools;
 
 constexpr uint32_t kWidth = 1920;
 constexpr uint32_t kHeight = 1080;

@@ -12,6 +12,8 @@
 
 #include "tools/GenTLError.h"
 
+namespace Kavrin::Tools {
+
 using namespace GenTL;
 
 namespace {
@@ -344,3 +346,5 @@ void CameraFeatures::Execute(const std::string& name) {
     Checked("executing " + name,
             [&](GError** error) { arv_gc_command_execute(ARV_GC_COMMAND(feature), error); });
 }
+
+}  // namespace Kavrin::Tools

@@ -10,6 +10,8 @@
 #include "tools/GenApiPortDevice.h"
 #include "tools/GenTLProducer.h"
 
+namespace Kavrin::Tools {
+
 class CameraFeatures {
 public:
     // The port must stay open while this object lives.
@@ -41,3 +43,5 @@ private:
     ArvDevicePtr device_;
     ArvGcPtr gc_;
 };
+
+}  // namespace Kavrin::Tools

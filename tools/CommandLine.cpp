@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace Kavrin::Tools {
+
 const char* const kUsage =
     "usage: kavrin-grab [--cti PATH] COMMAND ...\n"
     "  list                                 interfaces and devices of every producer\n"
@@ -97,3 +99,5 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     return line;
 }
+
+}  // namespace Kavrin::Tools

@@ -8,6 +8,8 @@
 
 #include "tools/FrameWriter.h"
 
+namespace Kavrin::Tools {
+
 struct CommandLine {
     std::string command;             // list, info, features, grab or help
     std::vector<std::string> words;  // device, feature names and Feature=Value settings
@@ -30,3 +32,5 @@ struct UsageError : std::runtime_error {
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 extern const char* const kUsage;
+
+}  // namespace Kavrin::Tools

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+namespace Kavrin::Tools {
+
 namespace {
 
 bool Matches(const DeviceEntry& device, const std::string& deviceName) {
@@ -43,3 +45,5 @@ DeviceLocation DeviceCatalog::Select(const std::string& deviceName) {
     if (known.empty()) throw std::runtime_error("no device found");
     throw std::runtime_error("no device matches \"" + deviceName + "\"; the devices are: " + known);
 }
+
+}  // namespace Kavrin::Tools

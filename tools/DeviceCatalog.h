@@ -7,6 +7,8 @@
 
 #include "tools/ProducerSession.h"
 
+namespace Kavrin::Tools {
+
 struct DeviceLocation {
     ProducerSession* producer = nullptr;
     const InterfaceEntry* iface = nullptr;
@@ -28,3 +30,5 @@ public:
 private:
     std::vector<std::unique_ptr<ProducerSession>> producers_;
 };
+
+}  // namespace Kavrin::Tools

@@ -11,6 +11,8 @@
 #include "common/PortUrl.h"
 #include "tools/GenTLError.h"
 
+namespace Kavrin::Tools {
+
 using namespace GenTL;
 using GenICam::Client::PortUrl;
 
@@ -87,3 +89,5 @@ DeviceDescription DownloadDescription(GenTLProducer& gentl, PORT_HANDLE port) {
     }
     return description;
 }
+
+}  // namespace Kavrin::Tools

@@ -6,6 +6,8 @@
 
 #include "tools/GenTLProducer.h"
 
+namespace Kavrin::Tools {
+
 struct DeviceDescription {
     std::string url;
     std::string xml;
@@ -14,3 +16,5 @@ struct DeviceDescription {
 // Reads "Local:" URLs through the port (zipped descriptions are unpacked) and "file:" URLs from
 // disk. Throws std::runtime_error or GenTLError naming what failed.
 DeviceDescription DownloadDescription(GenTLProducer& gentl, GenTL::PORT_HANDLE port);
+
+}  // namespace Kavrin::Tools

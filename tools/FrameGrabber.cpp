@@ -10,6 +10,8 @@
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
 
+namespace Kavrin::Tools {
+
 using namespace GenTL;
 
 namespace {
@@ -213,3 +215,5 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
     outcome.interrupted = interrupts_.Interrupted();
     return outcome;
 }
+
+}  // namespace Kavrin::Tools

@@ -15,6 +15,8 @@
 #include "tools/InterruptWatcher.h"
 #include "tools/OpenedDevice.h"
 
+namespace Kavrin::Tools {
+
 struct GrabRequest {
     uint64_t frames = 10;
     uint32_t buffers = 8;
@@ -42,3 +44,5 @@ private:
     CameraFeatures& features_;
     InterruptWatcher& interrupts_;
 };
+
+}  // namespace Kavrin::Tools

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace Kavrin::Tools {
+
 FrameSaver::FrameSaver(const FrameWriter& writer, size_t capacity)
     : writer_(writer), capacity_(capacity == 0 ? 1 : capacity), thread_([this] { Write(); }) {}
 
@@ -63,3 +65,5 @@ void FrameSaver::Write() {
         changed_.notify_all();
     }
 }
+
+}  // namespace Kavrin::Tools

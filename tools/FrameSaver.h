@@ -13,6 +13,8 @@
 
 #include "tools/FrameWriter.h"
 
+namespace Kavrin::Tools {
+
 class FrameSaver {
 public:
     FrameSaver(const FrameWriter& writer, size_t capacity);
@@ -46,3 +48,5 @@ private:
     std::exception_ptr failure_;
     std::thread thread_;
 };
+
+}  // namespace Kavrin::Tools

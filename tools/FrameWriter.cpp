@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace Kavrin::Tools {
+
 namespace {
 
 // How one pixel format goes into a PNG.
@@ -179,3 +181,5 @@ void FrameWriter::Write(const Frame& frame, uint64_t index) const {
     if (std::fflush(file.get()) != 0)
         throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
 }
+
+}  // namespace Kavrin::Tools

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace Kavrin::Tools {
+
 struct Frame {
     const uint8_t* data = nullptr;
     size_t size = 0;  // bytes of the delivered image
@@ -28,3 +30,5 @@ private:
     std::string folder_;
     Format format_;
 };
+
+}  // namespace Kavrin::Tools

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace Kavrin::Tools {
+
 G_BEGIN_DECLS
 #define KAVRIN_TYPE_PORT_DEVICE (kavrin_port_device_get_type())
 G_DECLARE_FINAL_TYPE(KavrinPortDevice, kavrin_port_device, KAVRIN, PORT_DEVICE, ArvDevice)
@@ -63,3 +65,5 @@ ArvDevicePtr MakeGenApiPortDevice(RegisterAccess read, RegisterAccess write) {
     device->write = new RegisterAccess(std::move(write));
     return ArvDevicePtr(ARV_DEVICE(device));
 }
+
+}  // namespace Kavrin::Tools

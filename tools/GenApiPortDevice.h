@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+namespace Kavrin::Tools {
+
 using ArvDevicePtr = Tevold::Aravis::GObjectPtr<ArvDevice>;
 using ArvGcPtr = Tevold::Aravis::GObjectPtr<ArvGc>;
 
@@ -27,3 +29,5 @@ ArvDevicePtr MakeGenApiPortDevice(RegisterAccess read, RegisterAccess write);
 inline ArvGcPtr ParseDescription(ArvDevice* device, const std::string& xml) {
     return ArvGcPtr(arv_gc_new(device, xml.data(), xml.size()));
 }
+
+}  // namespace Kavrin::Tools

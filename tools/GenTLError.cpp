@@ -1,5 +1,7 @@
 #include "tools/GenTLError.h"
 
+namespace Kavrin::Tools {
+
 namespace {
 
 std::string Describe(const std::string& call, GenTL::GC_ERROR code, const std::string& lastError) {
@@ -77,3 +79,5 @@ void CheckGenTL(GenTLProducer& producer, GenTL::GC_ERROR result, const char* cal
     if (producer.GCGetLastError(&lastCode, text, &size) != GenTL::GC_ERR_SUCCESS) text[0] = '\0';
     throw GenTLError(call, result, text);
 }
+
+}  // namespace Kavrin::Tools

@@ -7,6 +7,8 @@
 
 #include "tools/GenTLProducer.h"
 
+namespace Kavrin::Tools {
+
 class GenTLError : public std::runtime_error {
 public:
     GenTLError(const std::string& call, GenTL::GC_ERROR code, const std::string& lastError);
@@ -22,3 +24,5 @@ std::string GenTLCodeName(GenTL::GC_ERROR code);
 
 // Throws GenTLError for anything but GC_ERR_SUCCESS, with the producer's last-error text.
 void CheckGenTL(GenTLProducer& producer, GenTL::GC_ERROR result, const char* call);
+
+}  // namespace Kavrin::Tools

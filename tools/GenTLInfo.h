@@ -10,6 +10,8 @@
 
 #include "tools/GenTLError.h"
 
+namespace Kavrin::Tools {
+
 // A text answer; empty when the producer does not give it. query(type, buffer, size) is one
 // information call.
 template <typename Query>
@@ -61,3 +63,5 @@ uint64_t InfoNumber(GenTLProducer& producer, const char* call, Query query) {
                              "the answer is not a number (type " + std::to_string(type) + ")");
     }
 }
+
+}  // namespace Kavrin::Tools

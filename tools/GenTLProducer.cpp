@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+namespace Kavrin::Tools {
+
 namespace {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 // The sanitizer runtimes cannot intercept calls of a library loaded with RTLD_DEEPBIND.
@@ -31,3 +33,5 @@ GenTLProducer::GenTLProducer(const std::string& path, Unload unload) : unload_(u
 GenTLProducer::~GenTLProducer() {
     if (unload_ == Unload::OnDestruction) dlclose(library_);
 }
+
+}  // namespace Kavrin::Tools

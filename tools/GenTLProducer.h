@@ -6,6 +6,8 @@
 
 #include "GenTL.h"
 
+namespace Kavrin::Tools {
+
 #define KAVRIN_GENTL_FUNCTIONS(X) \
     X(GCGetInfo)                  \
     X(GCGetLastError)             \
@@ -92,3 +94,5 @@ private:
     void* library_ = nullptr;
     Unload unload_;
 };
+
+}  // namespace Kavrin::Tools

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace Kavrin::Tools {
+
 void GrabStatistics::Start() { start_ = last_ = std::chrono::steady_clock::now(); }
 
 void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete) {
@@ -39,3 +41,5 @@ std::string GrabStatistics::Summary() const {
         static_cast<unsigned long long>(underruns_), static_cast<unsigned long long>(gaps_));
     return text;
 }
+
+}  // namespace Kavrin::Tools

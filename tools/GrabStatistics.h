@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace Kavrin::Tools {
+
 class GrabStatistics {
 public:
     void Start();
@@ -35,3 +37,5 @@ private:
     uint64_t underruns_ = 0;
     uint64_t lastFrameId_ = 0;
 };
+
+}  // namespace Kavrin::Tools

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace Kavrin::Tools {
+
 InterruptWatcher::InterruptWatcher() {
     sigemptyset(&signals_);
     sigaddset(&signals_, SIGINT);
@@ -60,3 +62,5 @@ void InterruptWatcher::Watch() {
         if (action_) action_();
     }
 }
+
+}  // namespace Kavrin::Tools

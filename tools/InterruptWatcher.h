@@ -11,6 +11,8 @@
 
 #include <signal.h>
 
+namespace Kavrin::Tools {
+
 class InterruptWatcher {
 public:
     InterruptWatcher();
@@ -35,3 +37,5 @@ private:
     std::function<void()> action_;
     std::thread thread_;
 };
+
+}  // namespace Kavrin::Tools

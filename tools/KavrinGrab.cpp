@@ -20,6 +20,8 @@
 #include "tools/ProducerPaths.h"
 #include "tools/ProgressDisplay.h"
 
+namespace Kavrin::Tools {
+
 using namespace GenTL;
 
 namespace {
@@ -216,7 +218,10 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
 
 }  // namespace
 
+}  // namespace Kavrin::Tools
+
 int main(int argc, char** argv) {
+    using namespace Kavrin::Tools;
     CommandLine line;
     try {
         line = ParseCommandLine(argc, argv);

@@ -3,6 +3,8 @@
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
 
+namespace Kavrin::Tools {
+
 using namespace GenTL;
 
 OpenedDevice::OpenedDevice(ProducerSession& producer, IF_HANDLE iface, const std::string& id)
@@ -20,7 +22,9 @@ OpenedDevice::OpenedDevice(ProducerSession& producer, IF_HANDLE iface, const std
 OpenedDevice::~OpenedDevice() { gentl_.DevClose(device_); }
 
 std::string OpenedDevice::InfoText(DEVICE_INFO_CMD command) {
-    return ::InfoText([&](INFO_DATATYPE* type, char* text, size_t* size) {
+    return Kavrin::Tools::InfoText([&](INFO_DATATYPE* type, char* text, size_t* size) {
         return gentl_.DevGetInfo(device_, command, type, text, size);
     });
 }
+
+}  // namespace Kavrin::Tools

@@ -6,6 +6,8 @@
 
 #include "tools/ProducerSession.h"
 
+namespace Kavrin::Tools {
+
 class OpenedDevice {
 public:
     OpenedDevice(ProducerSession& producer, GenTL::IF_HANDLE iface, const std::string& id);
@@ -24,3 +26,5 @@ private:
     GenTL::DEV_HANDLE device_ = nullptr;
     GenTL::PORT_HANDLE port_ = nullptr;
 };
+
+}  // namespace Kavrin::Tools

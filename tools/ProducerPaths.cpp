@@ -6,6 +6,8 @@
 #include <sstream>
 #include <system_error>
 
+namespace Kavrin::Tools {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -50,3 +52,5 @@ std::vector<std::string> FindProducers(const std::string& explicitPath) {
     }
     return found.empty() ? ProducersIn(ExecutableFolder()) : found;
 }
+
+}  // namespace Kavrin::Tools

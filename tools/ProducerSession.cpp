@@ -5,6 +5,8 @@
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
 
+namespace Kavrin::Tools {
+
 using namespace GenTL;
 
 namespace {
@@ -141,3 +143,5 @@ std::string AccessStatusName(int32_t status) {
             return std::to_string(status);
     }
 }
+
+}  // namespace Kavrin::Tools

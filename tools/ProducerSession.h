@@ -9,6 +9,8 @@
 
 #include "tools/GenTLProducer.h"
 
+namespace Kavrin::Tools {
+
 struct DeviceEntry {
     std::string id;
     std::string vendor;
@@ -56,3 +58,5 @@ private:
 
 // "Unknown", "ReadWrite", "Busy" and the like.
 std::string AccessStatusName(int32_t status);
+
+}  // namespace Kavrin::Tools

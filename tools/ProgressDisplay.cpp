@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace Kavrin::Tools {
+
 namespace {
 
 constexpr int kBarWidth = 40;
@@ -45,3 +47,5 @@ void ProgressDisplay::Finish() {
     if (terminal_ && drawn_) std::fputc('\n', out_);
     std::fflush(out_);
 }
+
+}  // namespace Kavrin::Tools

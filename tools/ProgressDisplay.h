@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace Kavrin::Tools {
+
 class ProgressDisplay {
 public:
     ProgressDisplay(std::FILE* out, uint64_t total);
@@ -23,3 +25,5 @@ private:
     bool drawn_ = false;
     std::chrono::steady_clock::time_point lastDraw_{};
 };
+
+}  // namespace Kavrin::Tools

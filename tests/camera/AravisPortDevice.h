@@ -9,6 +9,7 @@
 #include <string>
 
 namespace Tevold::Testing {
+using namespace Kavrin::Tools;
 
 // The port must not outlive the object it reaches (a CamDevice or a CamInterface).
 template <typename Port>

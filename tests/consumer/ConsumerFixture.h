@@ -31,6 +31,7 @@
 namespace consumer {
 
 using namespace GenTL;
+using namespace Kavrin::Tools;
 namespace Sim = Tevold::Sim;
 namespace Reg = Sim::CameraRegister;
 

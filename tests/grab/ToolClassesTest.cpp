@@ -14,6 +14,7 @@
 #include "tools/GrabStatistics.h"
 
 namespace grabtool {
+using namespace Kavrin::Tools;
 namespace {
 
 using ::testing::HasSubstr;

@@ -23,6 +23,7 @@
 namespace {
 
 using namespace GenTL;
+using namespace Kavrin::Tools;
 namespace Sim = Tevold::Sim;
 
 constexpr int kThreads = 8;

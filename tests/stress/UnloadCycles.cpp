@@ -19,6 +19,7 @@
 namespace {
 
 using namespace GenTL;
+using namespace Kavrin::Tools;
 
 bool Check(GC_ERROR result, const char* call) {
     if (result == GC_ERR_SUCCESS) return true;
