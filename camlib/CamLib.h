@@ -23,8 +23,9 @@ using CamResult = int32_t;
 
 // Called on a thread of the camera library for every device event. Once SetEventCallback or
 // CloseDevice has returned, the previous callback is not running and will not be called again.
-// The two reserved arguments are always 0.
-using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t reserved32, uint64_t reserved64,
+// The reserved argument is always 0; data is the event's data: for a camera's own events the ID
+// of the last frame it started when the event happened, else 0.
+using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t reserved, uint64_t data,
                                      uint32_t timestampLow, uint32_t timestampHigh, void* context);
 
 // Device event ID of a real camera's connection ending: the camera stopped answering or another

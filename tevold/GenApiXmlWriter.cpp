@@ -209,6 +209,12 @@ void GenApiXmlWriter::AddPort(std::string_view name, PortKind kind, uint32_t id)
     CloseNode("Port");
 }
 
+void GenApiXmlWriter::AddConstant(std::string_view name, std::string_view toolTip, int64_t value) {
+    OpenNode("Integer", name, NameSpace::Standard, toolTip);
+    Element("Value", std::to_string(value));
+    CloseNode("Integer");
+}
+
 std::string GenApiXmlWriter::Finish() {
     OpenNode("Port", "Device", NameSpace::Custom, "The register space");
     CloseNode("Port");

@@ -80,6 +80,8 @@ public:
 
     void AddFeature(const Feature& feature);
     void AddPort(std::string_view name, PortKind kind, uint32_t id);
+    // A read-only integer that always has this value.
+    void AddConstant(std::string_view name, std::string_view toolTip, int64_t value);
 
     void AddCategory(std::string_view name, const std::vector<std::string_view>& features);
     void AddString(std::string_view name, std::string_view toolTip, uint64_t address,

@@ -217,6 +217,68 @@ TEST_F(GenApiCameraTest, SingleFrameAndMultiFrameAcquisitionsEndByThemselves) {
     }
 }
 
+TEST_F(GenApiCameraTest, CameraEventsArriveWithTheirData) {
+    const EVENT_HANDLE events = RegisterEvent(cam.port, EVENT_REMOTE_DEVICE);
+    for (const char* event : {"FrameStart", "ExposureEnd", "AcquisitionEnd"}) {
+        SetEntry("EventSelector", event);
+        SetEntry("EventNotification", "On");
+    }
+    // The description binds each event's data to the port of its event ID.
+    EXPECT_NE(xml.find("<Port Name=\"EventExposureEndPort\" NameSpace=\"Custom\">\n"
+                       "    <EventID>9010</EventID>"),
+              std::string::npos);
+    EXPECT_EQ(Integer("EventExposureEnd"), 0x9010);
+    SetFloat("ExposureTime", 2000);
+    SetEntry("AcquisitionMode", "MultiFrame");
+    SetInteger("AcquisitionFrameCount", 2);
+    AllocAndQueue(ds, 2, PayloadSize(ds));
+    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
+    std::vector<std::pair<uint64_t, uint64_t>> frames;  // frame ID, timestamp
+    for (int i = 0; i < 2; ++i) {
+        const Delivery delivery = NextBuffer(newBuffer);
+        ASSERT_EQ(delivery.result, GC_ERR_SUCCESS);
+        frames.emplace_back(Value<uint64_t>(BufInfo(ds, delivery.buffer, BUFFER_INFO_FRAMEID),
+                                            INFO_DATATYPE_UINT64),
+                            Value<uint64_t>(BufInfo(ds, delivery.buffer, BUFFER_INFO_TIMESTAMP),
+                                            INFO_DATATYPE_UINT64));
+    }
+    struct Expected {
+        uint32_t id;
+        uint64_t frameId;
+        uint64_t timestamp;
+    };
+    const std::vector<Expected> expected = {
+        {0x9011, frames[0].first, frames[0].second},
+        {0x9010, frames[0].first, frames[0].second + 2'000'000},
+        {0x9011, frames[1].first, frames[1].second},
+        {0x9010, frames[1].first, frames[1].second + 2'000'000},
+        {0x9012, frames[1].first, 0},
+    };
+    size_t seen = 0;
+    while (seen < expected.size()) {
+        unsigned char bytes[24] = {};
+        size_t size = sizeof bytes;
+        ASSERT_EQ(gentl.EventGetData(events, bytes, &size, kLongWaitMs), GC_ERR_SUCCESS)
+            << LastErrorText();
+        uint32_t id = 0;
+        std::memcpy(&id, bytes, sizeof id);
+        if (id == Sim::kEventAcquisitionStart || id == Sim::kEventAcquisitionStop) continue;
+        // What a GenApi event adapter gets: timestamp, then frame ID.
+        uint64_t value[2] = {};
+        INFO_DATATYPE type = 0;
+        size = sizeof value;
+        ASSERT_EQ(gentl.EventGetDataInfo(events, bytes, 24, EVENT_DATA_VALUE, &type, value, &size),
+                  GC_ERR_SUCCESS);
+        const Expected& next = expected[seen++];
+        EXPECT_EQ(id, next.id);
+        EXPECT_EQ(value[1], next.frameId) << std::hex << id;
+        if (next.timestamp != 0) {
+            EXPECT_EQ(value[0], next.timestamp) << std::hex << id;
+        }
+    }
+    ASSERT_EQ(Stop(), GC_ERR_SUCCESS);
+}
+
 class ChunkDataTest : public GenApiCameraTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {

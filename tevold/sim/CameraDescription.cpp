@@ -15,6 +15,18 @@ namespace {
 
 using Kind = GenApiXmlWriter::Kind;
 
+const std::vector<std::string>& EventFeatureNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const auto& entry : EventEntries()) {
+            const std::string base = "Event" + std::string(entry.first);
+            all.insert(all.end(), {base, base + "Timestamp", base + "FrameID"});
+        }
+        return all;
+    }();
+    return names;
+}
+
 const GenApiXmlWriter::Feature& TableFeature(std::string_view name) {
     for (const CameraFeature& feature : CameraFeatures()) {
         if (feature.spec.name == name) {
@@ -53,6 +65,34 @@ void AddChunkFeatures(GenApiXmlWriter& writer, bool bigEndian, std::vector<std::
     }
 }
 
+// The event data features, each on the port of its event: the remote-device event's value is
+// the event's timestamp and then its frame ID, both little-endian.
+void AddEventFeatures(GenApiXmlWriter& writer, std::vector<std::string>& names) {
+    for (const auto& [event, selector] : EventEntries()) {
+        const uint32_t eventId = Event::kEventIdBase + selector;
+        const std::string base = "Event" + std::string(event);
+        names.push_back(base + "Port");
+        const std::string_view port = names.back();
+        writer.AddPort(port, GenApiXmlWriter::PortKind::Event, eventId);
+        names.push_back(base);
+        writer.AddConstant(names.back(), "ID of the event", eventId);
+        for (const auto& [suffix, offset] : {std::pair{"Timestamp", 0}, {"FrameID", 8}}) {
+            names.push_back(base + suffix);
+            GenApiXmlWriter::Feature feature;
+            feature.name = names.back();
+            feature.toolTip =
+                offset == 0 ? "When the event happened, in ns" : "The frame the event belongs to";
+            feature.address = offset;
+            feature.length = 8;
+            feature.access = RegisterAccess::ReadOnly;
+            feature.max = 9.2e18;
+            feature.port = port;
+            feature.volatileValue = true;
+            writer.AddFeature(feature);
+        }
+    }
+}
+
 std::string BuildDescription(Transport transport) {
     GenApiXmlWriter writer({"TevoldSimCamera", "Tevold", "Simulated area-scan camera",
                             "8c2f4f2e-5d3a-4b7e-9a61-2f0c7e4b1d01",
@@ -80,6 +120,11 @@ std::string BuildDescription(Transport transport) {
                 members.push_back(chunk.name);
             }
         }
+        if (category == "EventControl") {
+            for (const std::string& name : EventFeatureNames()) {
+                members.push_back(name);
+            }
+        }
         writer.AddCategory(category, members);
     }
     for (const CameraFeature& feature : CameraFeatures()) {
@@ -88,8 +133,9 @@ std::string BuildDescription(Transport transport) {
         }
     }
     std::vector<std::string> portNames;
-    portNames.reserve(ChunkFeatures().size());
+    portNames.reserve(ChunkFeatures().size() + 4 * EventEntries().size());
     AddChunkFeatures(writer, transport == Transport::GigEVision, portNames);
+    AddEventFeatures(writer, portNames);
     return writer.Finish();
 }
 
