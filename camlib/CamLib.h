@@ -23,8 +23,9 @@ using CamResult = int32_t;
 
 // Called on a thread of the camera library for every device event. Once SetEventCallback or
 // CloseDevice has returned, the previous callback is not running and will not be called again.
-// The two reserved arguments are always 0.
-using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t reserved32, uint64_t reserved64,
+// The reserved argument is always 0; data is the event's data: for a camera's own events the ID
+// of the last frame it started when the event happened, else 0.
+using DeviceEventCallback = void (*)(uint32_t eventId, uint32_t reserved, uint64_t data,
                                      uint32_t timestampLow, uint32_t timestampHigh, void* context);
 
 // Device event ID of a real camera's connection ending: the camera stopped answering or another
@@ -71,6 +72,15 @@ enum CamGrabResult : CamResult {
     kGrabAborted = -5,         // StopGrab ended the grab; the destination may hold part of an image
 };
 
+// How the chunks of a payload are laid out: none, or each chunk's data followed by its 32-bit ID
+// and its 32-bit data length in the given byte order, the image first, the last chunk ending at
+// the end of the payload.
+enum CamChunkByteOrder : uint32_t {
+    kChunksNone = 0,
+    kChunksLittleEndian = 1,
+    kChunksBigEndian = 2,
+};
+
 // What GrabImage reports about the image it wrote.
 struct CamImageInfo {
     uint64_t frameId = 0;
@@ -78,7 +88,11 @@ struct CamImageInfo {
     uint64_t pixelFormat = 0;  // PFNC code
     uint32_t width = 0;
     uint32_t height = 0;
-    size_t sizeFilled = 0;  // bytes written into the destination
+    uint32_t offsetX = 0;
+    uint32_t offsetY = 0;
+    size_t sizeFilled = 0;  // bytes written into the destination: the image and its chunks
+    uint32_t chunkByteOrder = kChunksNone;
+    uint64_t chunkLayoutId = 0;  // changes whenever the chunks or their sizes do; 0 without
 };
 
 class CamInterface;

@@ -53,6 +53,8 @@ using InvalidBufferException = ExceptionKind<GenTL::GC_ERR_INVALID_BUFFER>;
 using NotAvailableException = ExceptionKind<GenTL::GC_ERR_NOT_AVAILABLE>;
 // A module's port refuses an address where it has neither description nor register.
 using InvalidAddressException = ExceptionKind<GenTL::GC_ERR_INVALID_ADDRESS>;
+// A caller's list holds fewer entries than the answer needs.
+using BufferTooSmallException = ExceptionKind<GenTL::GC_ERR_BUFFER_TOO_SMALL>;
 // Only the port URL list reports an index past its end this way, as consumers expect.
 using InvalidIndexException = ExceptionKind<GenTL::GC_ERR_INVALID_INDEX>;
 

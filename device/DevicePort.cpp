@@ -14,11 +14,11 @@ CDevicePort::CDevicePort(CDevice& device) : device_(device) {
 
 CDevicePort::~CDevicePort() { RetireHandle(); }
 
-void CDevicePort::OnDeviceEvent(uint32_t eventId, uint32_t, uint64_t, uint32_t timestampLow,
+void CDevicePort::OnDeviceEvent(uint32_t eventId, uint32_t, uint64_t data, uint32_t timestampLow,
                                 uint32_t timestampHigh, void* context) {
     const uint64_t timestamp = uint64_t{timestampHigh} << 32 | timestampLow;
     auto& port = *static_cast<CDevicePort*>(context);
-    port.deviceEvent_.PostDeviceEvent(eventId, timestamp);
+    port.deviceEvent_.PostDeviceEvent(eventId, timestamp, data);
     if (eventId == Tevold::kEventControlLost)
         port.device_.ErrorEvent().PostError(GenTL::GC_ERR_IO, "Control of the camera was lost");
 }

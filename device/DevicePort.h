@@ -27,7 +27,7 @@ public:
     void UnregisterEvent(GenTL::EVENT_TYPE eventType) override;
 
 private:
-    static void OnDeviceEvent(uint32_t eventId, uint32_t reserved32, uint64_t reserved64,
+    static void OnDeviceEvent(uint32_t eventId, uint32_t reserved, uint64_t data,
                               uint32_t timestampLow, uint32_t timestampHigh, void* context);
     void RequireRemoteDeviceEvent(GenTL::EVENT_TYPE eventType) const;
 

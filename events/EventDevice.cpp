@@ -22,15 +22,17 @@ void DevEventEntry::CopyTo(void* buffer, size_t* size) const {
     unsigned char record[kDataSize] = {};
     std::memcpy(record, &eventId, sizeof eventId);
     std::memcpy(record + 8, &timestamp, sizeof timestamp);
+    std::memcpy(record + 16, &data, sizeof data);
     std::memcpy(buffer, record, sizeof record);
     *size = kDataSize;
 }
 
-void CEventDevice::PostDeviceEvent(uint32_t eventId, uint64_t timestamp) {
+void CEventDevice::PostDeviceEvent(uint32_t eventId, uint64_t timestamp, uint64_t data) {
     fired_.fetch_add(1);
     auto entry = std::make_shared<DevEventEntry>();
     entry->eventId = eventId;
     entry->timestamp = timestamp;
+    entry->data = data;
     Push(std::move(entry));
 }
 
@@ -67,9 +69,21 @@ void CEventDevice::GetDataInfo(const void* inBuffer, size_t inSize,
         GENICAM_THROW(InvalidParameterException, "Invalid buffer handle");
     if (inSize < DevEventEntry::kDataSize)
         GENICAM_THROW(InvalidParameterException, "In buffer too small");
-    if (command != GenTL::EVENT_DATA_ID)
+    if (command != GenTL::EVENT_DATA_ID && command != GenTL::EVENT_DATA_VALUE)
         GENICAM_THROW(InvalidParameterException, "Invalid Event Data Info ID %d", command);
     if (outSize == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
+    if (command == GenTL::EVENT_DATA_VALUE) {
+        // What a GenApi event adapter is given: timestamp and data, as the event ports read them.
+        constexpr size_t kValueOffset = 8;
+        constexpr size_t kValueSize = DevEventEntry::kDataSize - kValueOffset;
+        if (*outSize < kValueSize) {
+            *outSize = kValueSize;
+            GENICAM_THROW(InvalidParameterException, "In buffer too small");
+        }
+        CopyInfoValue(outBuffer, outSize, type, GenTL::INFO_DATATYPE_BUFFER,
+                      static_cast<const unsigned char*>(inBuffer) + kValueOffset, kValueSize);
+        return;
+    }
     if (*outSize < sizeof(int32_t)) {
         *outSize = sizeof(int32_t);
         GENICAM_THROW(InvalidParameterException, "In buffer too small");

@@ -1,5 +1,7 @@
 // Remote-device events: what the camera reports through the device-event callback, queued
-// for the application as 24-byte records (event ID, reserved 0, timestamp, spare 0).
+// for the application as 24-byte records (event ID, reserved 0, timestamp, the event's data).
+// EVENT_DATA_VALUE gives the record's last 16 bytes, timestamp and data, the layout the
+// camera's event ports describe.
 #pragma once
 
 #include <atomic>
@@ -14,6 +16,7 @@ struct DevEventEntry {
 
     uint32_t eventId = 0;
     uint64_t timestamp = 0;
+    uint64_t data = 0;
 
     size_t DataSize() const { return kDataSize; }
     void CopyTo(void* buffer, size_t* size) const;
@@ -25,7 +28,7 @@ public:
     ~CEventDevice() override { RetireHandle(); }
 
     // Counted whether or not the event is registered; queued only while it is.
-    void PostDeviceEvent(uint32_t eventId, uint64_t timestamp);
+    void PostDeviceEvent(uint32_t eventId, uint64_t timestamp, uint64_t data = 0);
 
     void GetInfo(GenTL::EVENT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                  size_t* size) override;

@@ -102,8 +102,12 @@ GC_ERROR DSGetParentDev(DS_HANDLE hDataStream, DEV_HANDLE* phDevice) {
     });
 }
 
-GC_ERROR DSGetBufferChunkData(DS_HANDLE, BUFFER_HANDLE, SINGLE_CHUNK_DATA*, size_t*) {
-    return Unsupported("Chunk data");
+GC_ERROR DSGetBufferChunkData(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer,
+                              SINGLE_CHUNK_DATA* pChunkData, size_t* piNumChunks) {
+    return Export::Frame([&] {
+        CDataStream& stream = StreamCast(hDataStream);
+        stream.GetBufferChunkData(BufferCast(hBuffer), pChunkData, piNumChunks);
+    });
 }
 
 GC_ERROR DSGetNumBufferParts(DS_HANDLE, BUFFER_HANDLE, uint32_t*) {

@@ -1,10 +1,12 @@
 #include "stream/BufferInfo.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "common/GenICamException.h"
 #include "common/Helper.h"
 #include "common/PortIdentity.h"
+#include "stream/ChunkTrailer.h"
 
 namespace GenICam::Client {
 
@@ -58,6 +60,7 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
     const BufferFill fill = Fill();
     const Tevold::CamImageInfo& image = fill.image;
     const size_t filled = fill.imagePresent ? image.sizeFilled : 0;
+    const bool chunks = fill.imagePresent && image.chunkByteOrder != Tevold::kChunksNone;
     switch (command) {
         case GenTL::BUFFER_INFO_BASE:
             return CopyPointer(buffer, size, type, CheckedBase());
@@ -86,7 +89,9 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
         case GenTL::BUFFER_INFO_HEIGHT:
             return CopySize(buffer, size, type, image.height);
         case GenTL::BUFFER_INFO_XOFFSET:
+            return CopySize(buffer, size, type, image.offsetX);
         case GenTL::BUFFER_INFO_YOFFSET:
+            return CopySize(buffer, size, type, image.offsetY);
         case GenTL::BUFFER_INFO_XPADDING:
         case GenTL::BUFFER_INFO_YPADDING:
         case GenTL::BUFFER_INFO_IMAGEOFFSET:
@@ -96,7 +101,8 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
         case GenTL::BUFFER_INFO_IMAGEPRESENT:
             return CopyInfoBool8(buffer, size, type, fill.imagePresent);
         case GenTL::BUFFER_INFO_PAYLOADTYPE:
-            return CopySize(buffer, size, type, GenTL::PAYLOAD_TYPE_IMAGE);
+            return CopySize(buffer, size, type,
+                            chunks ? GenTL::PAYLOAD_TYPE_CHUNK_DATA : GenTL::PAYLOAD_TYPE_IMAGE);
         case GenTL::BUFFER_INFO_PIXELFORMAT:
             return CopyUInt64(buffer, size, type, image.pixelFormat);
         case GenTL::BUFFER_INFO_PIXELFORMAT_NAMESPACE:
@@ -108,10 +114,37 @@ void CBufferInfo::GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATA
         case GenTL::BUFFER_INFO_DATA_LARGER_THAN_BUFFER:
             return CopyInfoBool8(buffer, size, type, fill.dataLargerThanBuffer);
         case GenTL::BUFFER_INFO_CONTAINS_CHUNKDATA:
-            return CopyInfoBool8(buffer, size, type, false);
+            return CopyInfoBool8(buffer, size, type, chunks);
+        case GenTL::BUFFER_INFO_DELIVERED_CHUNKPAYLOADSIZE:
+            return CopySize(buffer, size, type, chunks ? filled : 0);
+        case GenTL::BUFFER_INFO_CHUNKLAYOUTID:
+            return CopyUInt64(buffer, size, type, chunks ? image.chunkLayoutId : 0);
         default:
             GENICAM_THROW(InvalidParameterException, "Invalid buffer info command %d", command);
     }
+}
+
+void CBufferInfo::GetChunkData(GenTL::SINGLE_CHUNK_DATA* list, size_t* count) const {
+    if (count == nullptr) GENICAM_THROW(InvalidParameterException, "Invalid Size");
+    const BufferFill fill = Fill();
+    const Tevold::CamImageInfo& image = fill.image;
+    std::vector<GenTL::SINGLE_CHUNK_DATA> chunks;
+    if (fill.imagePresent && image.chunkByteOrder != Tevold::kChunksNone) {
+        const size_t filled = std::min(image.sizeFilled, size_);
+        chunks = ChunkTrailer::Parse(static_cast<const uint8_t*>(CheckedBase()), filled,
+                                     image.chunkByteOrder == Tevold::kChunksBigEndian);
+    }
+    if (list == nullptr) {
+        *count = chunks.size();
+        return;
+    }
+    if (*count < chunks.size()) {
+        *count = chunks.size();
+        GENICAM_THROW(BufferTooSmallException, "The list holds fewer than the %zu chunks",
+                      chunks.size());
+    }
+    std::copy(chunks.begin(), chunks.end(), list);
+    *count = chunks.size();
 }
 
 void CBufferInfo::GetURL(char* url, size_t* size) {

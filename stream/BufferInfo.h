@@ -43,6 +43,9 @@ public:
 
     void GetBufferInfo(GenTL::BUFFER_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,
                        size_t* size) const;
+    // The chunks of the last payload (none without chunk data): with a null list only their
+    // number, else up to *count of them, and their number in *count.
+    void GetChunkData(GenTL::SINGLE_CHUNK_DATA* list, size_t* count) const;
 
     void GetURL(char* url, size_t* size) override;
     void GetPortInfo(GenTL::PORT_INFO_CMD command, GenTL::INFO_DATATYPE* type, void* buffer,

@@ -97,6 +97,11 @@ void CDataStream::GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_
     queues_.Announced(buffer).GetBufferInfo(command, type, value, size);
 }
 
+void CDataStream::GetBufferChunkData(GenTL::BUFFER_HANDLE buffer, GenTL::SINGLE_CHUNK_DATA* list,
+                                     size_t* count) {
+    queues_.Announced(buffer).GetChunkData(list, count);
+}
+
 void CDataStream::AbortWait() { queues_.AbortWait(); }
 
 GenTL::GC_ERROR CDataStream::WaitNewBuffer(void* buffer, size_t* size, uint64_t timeoutMs) {

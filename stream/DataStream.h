@@ -34,6 +34,8 @@ public:
                  size_t* size);
     void GetBufferInfo(GenTL::BUFFER_HANDLE buffer, GenTL::BUFFER_INFO_CMD command,
                        GenTL::INFO_DATATYPE* type, void* value, size_t* size);
+    void GetBufferChunkData(GenTL::BUFFER_HANDLE buffer, GenTL::SINGLE_CHUNK_DATA* list,
+                            size_t* count);
     GenTL::BUFFER_HANDLE GetBufferID(uint32_t index);
     // Destroys the stream.
     void Close();

@@ -61,7 +61,7 @@ void EventDispatcher::Run() {
 void EventDispatcher::Deliver(const DeviceEvent& event) {
     std::lock_guard lock(callbackMutex_);
     if (callback_ != nullptr) {
-        callback_(event.id, 0, 0, static_cast<uint32_t>(event.timestampNs),
+        callback_(event.id, 0, event.frameId, static_cast<uint32_t>(event.timestampNs),
                   static_cast<uint32_t>(event.timestampNs >> 32), context_);
     }
 }

@@ -7,6 +7,7 @@ namespace Tevold {
 struct DeviceEvent {
     uint32_t id = 0;
     uint64_t timestampNs = 0;
+    uint64_t frameId = 0;  // the camera's last frame when the event happened
 };
 
 // Where a camera sends its device events while someone is connected to it.

@@ -1,5 +1,6 @@
 #include "tevold/GenApiXmlWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace Tevold {
@@ -120,6 +121,100 @@ void GenApiXmlWriter::AddFloat(const FloatFeature& feature) {
                     RegisterAccess::ReadWrite, false);
 }
 
+void GenApiXmlWriter::AddFeature(const Feature& feature) {
+    const std::string reg = RegisterName(feature.name);
+    const bool isFloat = feature.kind == Kind::Float;
+    const auto addRegister = [&](std::string_view name) {
+        AddRegisterNode(isFloat ? "FloatReg" : "IntReg", name, feature.address, feature.length,
+                        feature.access, feature.volatileValue, feature.port, feature.bigEndian);
+    };
+    if (feature.invisible) {
+        addRegister(feature.name);
+        return;
+    }
+    switch (feature.kind) {
+        case Kind::Text:
+            OpenNode("StringReg", feature.name, NameSpace::Standard, feature.toolTip);
+            Element("Address", Hex(feature.address));
+            Element("Length", std::to_string(feature.length));
+            Element("AccessMode", AccessText(feature.access));
+            Element("pPort", feature.port);
+            CloseNode("StringReg");
+            return;
+        case Kind::Command:
+            OpenNode("Command", feature.name, NameSpace::Standard, feature.toolTip);
+            Element("pValue", reg);
+            Element("CommandValue", "1");
+            CloseNode("Command");
+            break;
+        case Kind::Boolean:
+            OpenNode("Boolean", feature.name, NameSpace::Standard, feature.toolTip,
+                     feature.lockedBy);
+            Element("pValue", reg);
+            Element("OnValue", "1");
+            Element("OffValue", "0");
+            CloseNode("Boolean");
+            break;
+        case Kind::Enumeration:
+            OpenNode("Enumeration", feature.name, NameSpace::Standard, feature.toolTip,
+                     feature.lockedBy);
+            for (const auto& [entryName, value] : feature.entries) {
+                xml_ += "    <EnumEntry Name=\"";
+                xml_ += entryName;
+                xml_ += "\" NameSpace=\"Standard\">\n      <Value>";
+                xml_ += std::to_string(value);
+                xml_ += "</Value>\n    </EnumEntry>\n";
+            }
+            Element("pValue", reg);
+            for (const auto selected : feature.selected) {
+                Element("pSelected", selected);
+            }
+            CloseNode("Enumeration");
+            break;
+        case Kind::Integer:
+        case Kind::Float: {
+            const std::string_view type = isFloat ? "Float" : "Integer";
+            OpenNode(type, feature.name, NameSpace::Standard, feature.toolTip, feature.lockedBy);
+            Element("pValue", reg);
+            const auto number = [&](double value) {
+                return isFloat ? Number(value) : std::to_string(static_cast<int64_t>(value));
+            };
+            Element("Min", number(feature.min));
+            if (feature.pMax.empty()) {
+                Element("Max", number(feature.max));
+            } else {
+                Element("pMax", feature.pMax);
+            }
+            if (!isFloat || feature.inc > 0) {
+                Element("Inc", number(isFloat ? feature.inc : std::max(feature.inc, 1.0)));
+            }
+            if (!feature.unit.empty()) {
+                Element("Unit", feature.unit);
+            }
+            for (const auto selected : feature.selected) {
+                Element("pSelected", selected);
+            }
+            CloseNode(type);
+            break;
+        }
+    }
+    addRegister(reg);
+}
+
+void GenApiXmlWriter::AddPort(std::string_view name, PortKind kind, uint32_t id) {
+    OpenNode("Port", name, NameSpace::Custom);
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", id);
+    Element(kind == PortKind::Chunk ? "ChunkID" : "EventID", text);
+    CloseNode("Port");
+}
+
+void GenApiXmlWriter::AddConstant(std::string_view name, std::string_view toolTip, int64_t value) {
+    OpenNode("Integer", name, NameSpace::Standard, toolTip);
+    Element("Value", std::to_string(value));
+    CloseNode("Integer");
+}
+
 std::string GenApiXmlWriter::Finish() {
     OpenNode("Port", "Device", NameSpace::Custom, "The register space");
     CloseNode("Port");
@@ -152,20 +247,20 @@ void GenApiXmlWriter::CloseNode(std::string_view type) {
 
 void GenApiXmlWriter::AddRegisterNode(std::string_view type, std::string_view name,
                                       uint64_t address, uint32_t length, RegisterAccess access,
-                                      bool volatileValue) {
+                                      bool volatileValue, std::string_view port, bool bigEndian) {
     OpenNode(type, name, NameSpace::Custom);
     Element("Visibility", "Invisible");
     Element("Address", Hex(address));
     Element("Length", std::to_string(length));
     Element("AccessMode", AccessText(access));
-    Element("pPort", "Device");
+    Element("pPort", port);
     if (volatileValue) {
         Element("Cachable", "NoCache");
     }
     if (type == "IntReg") {
         Element("Sign", "Unsigned");
     }
-    Element("Endianess", "LittleEndian");
+    Element("Endianess", bigEndian ? "BigEndian" : "LittleEndian");
     CloseNode(type);
 }
 

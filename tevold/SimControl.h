@@ -8,28 +8,62 @@
 //
 // Images. Bytes 0..7 of every image hold its frame ID as a little-endian uint64. Frame IDs count
 // the images a camera produced since it appeared, starting at 1. The other bytes show the
-// TestPattern register's pattern, built from a value s per pixel (x, y in pixels, f the frame ID):
-//   GreyDiagonalRampMoving (1, the default): s = x + y + f
-//   GreyHorizontalRampMoving (2):            s = x + f
-//   Black (0):                               every byte 0
-// stored per pixel format as
-//   Mono8:  one byte, s mod 256
-//   Mono16: little-endian uint16, (s mod 4096) * 16
-//   RGB8:   three bytes R = s mod 256, G = (s + 85) mod 256, B = (s + 170) mod 256
+// TestPattern register's pattern, a ramp over the sensor: sensor pixel (X, Y) of frame f has the
+// ramp value s = X + Y + f (GreyDiagonalRampMoving, 1, the default), s = X + f
+// (GreyHorizontalRampMoving, 2) or is dark (Black, 0). The image is a window over the binned
+// sensor: image pixel (x, y) covers the sensor pixels from ((OffsetX + x) * BinningHorizontal,
+// (OffsetY + y) * BinningVertical), BinningHorizontal x BinningVertical of them, whose values are
+// averaged; ReverseX / ReverseY mirror the window (x becomes Width - 1 - x). A colour channel c
+// (0 red, 1 green, 2 blue) sees the ramp moved by 85 * c. Values repeat after the format's
+// period P (256 for 8-bit formats, 1024 for Mono10, 4096 for Mono12 and Mono16): a sensor
+// pixel's raw value is (s + 85 * c) mod P.
+// The sensor responds as a real one does: the averaged raw value v becomes
+//   min(P - 1, v * ExposureTime / 10000 us * 10^(gain / 20) + BlackLevel * P / 256),
+// raised to Gamma in full-scale units and rounded, where gain is Gain[All] plus, for colour
+// formats, Gain[Red|Green|Blue] of the channel. At the power-up settings (10000 us, 0 dB, no
+// black level, gamma 1) a pixel holds its raw value exactly. Per pixel format:
+//   Mono8: one byte; Mono10, Mono12: little-endian uint16 of the value; Mono16: the 12-bit value
+//   times 16, little-endian
+//   BayerRG8, BayerGB8, BayerGR8, BayerBG8: one byte, the channel the colour filter at (x, y)
+//   passes (BayerRG8: red at even x and y, blue at odd x and y, green elsewhere)
+//   RGB8: R, G, B; BGR8: B, G, R
+//   YCbCr422_8: two bytes per pixel, the grey channel and then, at even x, channel 1 (Cb), at odd
+//   x, channel 2 (Cr)
+// ReferenceImage below works an image out pixel by pixel from this definition.
+// In chunk mode (ChunkModeActive) the image is followed by the chunks ChunkEnable switches on, in
+// the layout CamChunkByteOrder describes (big-endian for GigE Vision cameras, little-endian for
+// USB3 Vision ones; IDs and values in SimRegisterMap.h), and PayloadSize counts them.
+//
 // Images are produced when GrabImage asks for one. With pacing on (the default), image k after
-// the acquisition start is due at start + k / AcquisitionFrameRate and carries that moment as its
-// timestamp; a consumer more than one period late gets the next image at once, stamped with the
-// moment it was made (the camera keeps no backlog). With pacing off images come at once, stamped
-// with the moment they were made. Timestamps are steady-clock nanoseconds and always increase.
+// the acquisition start is due at start + k / rate and carries that moment as its timestamp,
+// where rate is AcquisitionFrameRate when AcquisitionFrameRateEnable is set (else 1000), never
+// more than 10^6 / ExposureTime nor, for USB3 Vision cameras, DeviceLinkThroughputLimit /
+// PayloadSize. A consumer more than one period late gets the next image at once, stamped with
+// the moment it was made (the camera keeps no backlog). With pacing off images come at once,
+// stamped with the moment they were made. Timestamps are nanoseconds since the camera appeared
+// or since its last TimestampReset, and increase between resets.
 // An image nobody takes (GrabImage without a destination) is one the camera sent at its frame
-// rate, paced or not: dropped images follow each other at exactly AcquisitionFrameRate, each
-// stamped with the moment it was due. StopGrab ends the grab in progress, and every grab until
-// the next start, with kGrabAborted.
+// rate, paced or not: dropped images follow each other at exactly that rate, each stamped with
+// the moment it was due. StopGrab ends the grab in progress, and every grab until the next start,
+// with kGrabAborted.
+// Acquisitions: SingleFrame ends by itself after one image, MultiFrame after
+// AcquisitionFrameCount, Continuous when stopped or after StartGrab's count, whichever is less.
+// Triggers: with TriggerMode On for FrameStart, every trigger makes exactly one image, due
+// TriggerDelay after it (at once with pacing off); without triggers there are none. With
+// TriggerMode On for AcquisitionStart, images start only at the first trigger of an
+// acquisition. A trigger fires by TriggerSoftware (TriggerSource Software) or on the edge of its
+// line that TriggerActivation names (SetLineLevel, PulseLine); triggers outside an acquisition
+// are ignored. ExposureAuto and GainAuto (Gain[All], only while ExposureAuto is Off) steer the
+// mean grey level of the pattern towards a quarter of full scale after every image; Once turns
+// itself Off when it gets there.
 //
 // Device events. A connected camera raises kEventAcquisitionStart / kEventAcquisitionStop when
 // its acquisition starts or stops (by StartGrab/StopGrab, the AcquisitionStart/AcquisitionStop
-// commands, or the end of a StartGrab frame count), and any ID on RaiseDeviceEvent, stamped with
-// the moment it was raised. Events of a camera nobody has connected are dropped.
+// commands, or the end of an acquisition's image count), and any ID on RaiseDeviceEvent, stamped
+// with the moment it was raised (in camera time). With EventNotification On it also raises
+// Event::kEventIdBase + the EventSelector value: FrameStart stamped as the image, ExposureEnd
+// ExposureTime later, AcquisitionEnd when the acquisition ends. Events of a camera nobody has
+// connected are dropped.
 //
 // Functions naming an unknown camera or interface, or given a configuration the simulator cannot
 // build, throw std::invalid_argument.
@@ -129,6 +163,12 @@ TEVOLD_API void SetPacing(bool enabled);
 // The same as writing the camera's AcquisitionFrameRate register.
 TEVOLD_API void SetFrameRate(const std::string& deviceId, double framesPerSecond);
 TEVOLD_API void RaiseDeviceEvent(const std::string& deviceId, uint32_t eventId);
+// Input lines 0 and 1 of a camera, low at power-up. A pulse raises the line and lowers it again.
+TEVOLD_API void SetLineLevel(const std::string& deviceId, uint32_t line, bool high);
+TEVOLD_API void PulseLine(const std::string& deviceId, uint32_t line);
+// The image (without chunks) the camera's current settings give for this frame ID, worked out
+// pixel by pixel from the definition above.
+TEVOLD_API std::vector<uint8_t> ReferenceImage(const std::string& deviceId, uint64_t frameId);
 
 // Calls a camera received, in order, through any object open on it.
 enum class CameraCall {

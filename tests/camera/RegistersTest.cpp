@@ -78,7 +78,7 @@ TEST_F(CameraRegistersTest, RefusedAccessesChangeNothing) {
         {Reg::kPixelFormat, 0x01080002, Result::kInvalidParameter},
         {Reg::kTestPattern, 3, Result::kInvalidParameter},
         {Reg::kTLParamsLocked, 2, Result::kInvalidParameter},
-        {Reg::kAcquisitionMode, 1, Result::kInvalidParameter},
+        {Reg::kAcquisitionMode, 3, Result::kInvalidParameter},
         {Reg::kAcquisitionStart, 0, Result::kInvalidParameter}};
     for (const auto& [address, value, expected] : writes) {
         EXPECT_EQ(expected, WriteU32(*device_, address, value)) << address << " = " << value;

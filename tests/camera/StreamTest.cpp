@@ -16,34 +16,6 @@ namespace Pattern = Sim::TestPattern;
 using ::testing::Each;
 using Image = std::vector<uint8_t>;
 
-// The pattern as SimControl.h documents it, computed pixel by pixel.
-Image ExpectedImage(uint32_t width, uint32_t height, uint32_t pixelFormat, uint32_t pattern,
-                    uint64_t frameId) {
-    Image image;
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            const uint64_t s =
-                pattern == Pattern::kGreyDiagonalRampMoving ? x + y + frameId : x + frameId;
-            const bool black = pattern == Pattern::kBlack;
-            if (pixelFormat == Sim::PixelFormat::kMono16) {
-                const auto value = static_cast<uint16_t>(black ? 0 : (s % 4096) * 16);
-                image.push_back(static_cast<uint8_t>(value));
-                image.push_back(static_cast<uint8_t>(value >> 8));
-            } else if (pixelFormat == Sim::PixelFormat::kRGB8) {
-                for (const uint64_t offset : {0, 85, 170}) {
-                    image.push_back(black ? 0 : static_cast<uint8_t>(s + offset));
-                }
-            } else {
-                image.push_back(black ? 0 : static_cast<uint8_t>(s));
-            }
-        }
-    }
-    for (int i = 0; i < 8; ++i) {
-        image[i] = static_cast<uint8_t>(frameId >> (8 * i));
-    }
-    return image;
-}
-
 class StreamTest : public CameraTest {
 protected:
     void SetUp() override {
@@ -95,7 +67,7 @@ TEST_F(StreamTest, ImagesFillPayloadSizeWithThePatternAndCountingFrameIds) {
             EXPECT_EQ(pixelFormat, info.pixelFormat);
             EXPECT_EQ(kWidth, info.width);
             EXPECT_EQ(kHeight, info.height);
-            EXPECT_EQ(ExpectedImage(kWidth, kHeight, pixelFormat, pattern, info.frameId),
+            EXPECT_EQ(Sim::ReferenceImage(kGevCamera, info.frameId),
                       Image(buffer.begin(), buffer.begin() + payloadSize))
                 << pattern;
             EXPECT_THAT(Image(buffer.begin() + payloadSize, buffer.end()), Each(0xEE));

@@ -195,9 +195,16 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
                   GC_ERR_SUCCESS);
         EXPECT_EQ(dataId, static_cast<int32_t>(expectedId));
     }
-    EXPECT_EQ(
-        Failure(gentl.EventGetDataInfo(event, bytes, 24, EVENT_DATA_VALUE, &type, &dataId, &size)),
-        Failed(GC_ERR_INVALID_PARAMETER, "Invalid Event Data Info ID 1"));
+    // The value is what follows the ID and its reserved word: timestamp and data.
+    unsigned char value[16] = {};
+    size = sizeof value;
+    ASSERT_EQ(gentl.EventGetDataInfo(event, bytes, 24, EVENT_DATA_VALUE, &type, value, &size),
+              GC_ERR_SUCCESS);
+    EXPECT_EQ(type, INFO_DATATYPE_BUFFER);
+    EXPECT_EQ(size, sizeof value);
+    EXPECT_EQ(0, std::memcmp(value, bytes + 8, sizeof value));
+    EXPECT_EQ(Failure(gentl.EventGetDataInfo(event, bytes, 24, 2, &type, value, &size)),
+              Failed(GC_ERR_INVALID_PARAMETER, "Invalid Event Data Info ID 2"));
 }
 
 }  // namespace

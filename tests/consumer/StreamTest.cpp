@@ -164,10 +164,17 @@ TEST_F(ConsumerStream, BufferThatWasNeverFilledAndWhatIsNotOffered) {
     EXPECT_EQ(Text(BufInfo(ds, buffer, BUFFER_INFO_TLTYPE)), "Mixed");
     EXPECT_EQ(BufInfo(ds, buffer, 999).result, GC_ERR_INVALID_PARAMETER);
 
-    // Newer buffer layouts and batched accesses are not offered: each answers "not implemented".
-    uint32_t count = 0;
+    // A buffer without chunk data lists no chunks.
     SINGLE_CHUNK_DATA chunk{};
     size_t chunks = 1;
+    EXPECT_EQ(gentl.DSGetBufferChunkData(ds, buffer, nullptr, &chunks), GC_ERR_SUCCESS);
+    EXPECT_EQ(chunks, 0u);
+    chunks = 1;
+    EXPECT_EQ(gentl.DSGetBufferChunkData(ds, buffer, &chunk, &chunks), GC_ERR_SUCCESS);
+    EXPECT_EQ(chunks, 0u);
+
+    // Newer buffer layouts and batched accesses are not offered: each answers "not implemented".
+    uint32_t count = 0;
     INFO_DATATYPE type = 0;
     uint64_t value = 0;
     size_t size = sizeof value;
@@ -177,8 +184,6 @@ TEST_F(ConsumerStream, BufferThatWasNeverFilledAndWhatIsNotOffered) {
     PORT_REGISTER_STACK_ENTRY entry{Reg::kWidth, &value, sizeof value};
     size_t entries = 1;
     const std::pair<const char*, std::function<GC_ERROR()>> notOffered[] = {
-        {"DSGetBufferChunkData",
-         [&] { return gentl.DSGetBufferChunkData(ds, buffer, &chunk, &chunks); }},
         {"DSGetNumBufferParts", [&] { return gentl.DSGetNumBufferParts(ds, buffer, &count); }},
         {"DSGetBufferPartInfo",
          [&] {

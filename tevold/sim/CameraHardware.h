@@ -5,15 +5,20 @@
 #include "tevold/SimControl.h"
 #include "tevold/sim/CallRecorder.h"
 #include "tevold/sim/CameraRegisterSpace.h"
+#include "tevold/sim/ChunkLayout.h"
 #include "tevold/sim/FrameSchedule.h"
 #include "tevold/sim/TestPatternGenerator.h"
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace Tevold::Sim {
 
@@ -22,6 +27,7 @@ struct StreamState {
     int64_t framesStarted = 0;
     bool acquiring = false;
     ImageFormat format;
+    size_t payloadSize = 0;  // the image and its chunks
 };
 
 // One simulated camera: its registers, its acquisition and its device events. Shared by the world
@@ -61,13 +67,26 @@ public:
     void AttachEventSink(EventSink* sink);
     void DetachEventSink();
     void RaiseEvent(uint32_t eventId);
+    // A level change on an input line; triggers wired to it fire on the edges they wait for.
+    void SetLineLevel(uint32_t line, bool high);
+    // The image the camera would make now with this frame ID, worked out pixel by pixel.
+    std::vector<uint8_t> ReferenceImage(uint64_t frameId) const;
 
 private:
     void StartLocked(int64_t imageCount);
     void StopLocked();
-    void PostLocked(uint32_t eventId);
+    void PostLocked(uint32_t eventId, uint64_t timestampNs);
     void RebuildPatternLocked();
+    void RebuildLayoutLocked();
     CamResult EndedGrabResultLocked() const;
+    // When the next image is due; nothing while it waits for a trigger.
+    std::optional<SimClock::time_point> NextDueLocked() const;
+    void FireTriggerLocked(uint32_t trigger, SimClock::time_point now);
+    // One step of the auto modes after an image.
+    void AdjustAutoLocked();
+    uint64_t CameraTime(SimClock::time_point moment) const;
+    double TemperatureLocked(SimClock::time_point now) const;
+    void SettleTemperatureLocked(SimClock::time_point now);
 
     const CameraConfig config_;
     const std::string interfaceName_;
@@ -79,7 +98,14 @@ private:
     std::condition_variable acquisitionChanged_;
     CameraRegisterSpace registers_;
     std::shared_ptr<const TestPatternGenerator> pattern_;
+    std::shared_ptr<const ChunkLayout> layout_;
     FrameSchedule schedule_;
+    std::deque<SimClock::time_point> frameTriggers_;  // when each triggered frame is due
+    bool acquisitionTriggered_ = false;
+    std::array<bool, 2> lineLevels_{};
+    SimClock::time_point timestampOrigin_{};
+    double temperatureStart_;  // °C at temperatureSince_
+    SimClock::time_point temperatureSince_;
     bool present_ = true;
     bool connected_ = false;
     bool acquiring_ = false;

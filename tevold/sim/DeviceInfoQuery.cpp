@@ -58,7 +58,7 @@ CamResult QueryDeviceInfo(CameraHardware& camera, FaultInjector& faults, int32_t
             if (const auto fault = faults.Take(Operation::QueryDescriptionUrl, config.deviceId)) {
                 return *fault;
             }
-            return WriteText(CameraDescriptionUrl(), buffer, size);
+            return WriteText(CameraDescriptionUrl(TransportOf(camera.TLType())), buffer, size);
         case kItemAccessStatus:
             return WriteAccessStatus(camera, buffer, size);
         case kItemPrepareClose:

@@ -50,6 +50,22 @@ void RaiseDeviceEvent(const std::string& deviceId, uint32_t eventId) {
     World().Camera(deviceId)->RaiseEvent(eventId);
 }
 
+void SetLineLevel(const std::string& deviceId, uint32_t line, bool high) {
+    if (line > 1) {
+        throw std::invalid_argument("no such line");
+    }
+    World().Camera(deviceId)->SetLineLevel(line, high);
+}
+
+void PulseLine(const std::string& deviceId, uint32_t line) {
+    SetLineLevel(deviceId, line, true);
+    SetLineLevel(deviceId, line, false);
+}
+
+std::vector<uint8_t> ReferenceImage(const std::string& deviceId, uint64_t frameId) {
+    return World().Camera(deviceId)->ReferenceImage(frameId);
+}
+
 std::vector<CameraCall> CallLog(const std::string& deviceId) {
     return World().Camera(deviceId)->Calls().Entries();
 }

@@ -69,7 +69,7 @@ CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
         case kParamDefinesPayloadSize:
             return WriteParameter(uint64_t{0}, value, size);
         case kParamPayloadSize:
-            return WriteParameter(uint64_t{state.format.PayloadSize()}, value, size);
+            return WriteParameter(uint64_t{state.payloadSize}, value, size);
         case kParamPixelFormat:
             return WriteParameter(uint64_t{state.format.pixelFormat}, value, size);
         case kParamWidth:
