@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -115,6 +116,41 @@ private:
     bool started_ = false;
 };
 
+// The device's error event, for as long as the grab runs: a device that posts an entry there
+// lost its camera. A producer without device error events gives none.
+class DeviceErrors {
+public:
+    DeviceErrors(GenTLProducer& gentl, DEV_HANDLE device) : gentl_(gentl), device_(device) {
+        if (gentl_.GCRegisterEvent(device_, EVENT_ERROR, &event_) != GC_ERR_SUCCESS)
+            event_ = nullptr;
+    }
+    ~DeviceErrors() {
+        if (event_ != nullptr) gentl_.GCUnregisterEvent(device_, EVENT_ERROR);
+    }
+    DeviceErrors(const DeviceErrors&) = delete;
+    DeviceErrors& operator=(const DeviceErrors&) = delete;
+
+    // The text of the next entry within timeoutMs, if one comes.
+    std::optional<std::string> Next(uint64_t timeoutMs) {
+        if (event_ == nullptr) return std::nullopt;
+        char entry[512] = {};
+        size_t size = sizeof entry - 1;
+        if (gentl_.EventGetData(event_, entry, &size, timeoutMs) != GC_ERR_SUCCESS ||
+            size <= sizeof(GC_ERROR))
+            return std::nullopt;
+        return std::string(entry + sizeof(GC_ERROR));
+    }
+
+private:
+    GenTLProducer& gentl_;
+    DEV_HANDLE device_;
+    EVENT_HANDLE event_ = nullptr;
+};
+
+// How long a failed wait looks for the device's word that its camera was lost: the device
+// tells soon after the stream ends.
+constexpr uint64_t kLossWordWaitMs = 1000;
+
 // The interrupt action for as long as the new-buffer event it kills is registered.
 class InterruptAction {
 public:
@@ -164,6 +200,7 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
     try {
         std::optional<FrameSaver> saver;
         if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
+        DeviceErrors deviceErrors(gentl, device_.Handle());
         Acquisition acquisition(device_, features_);
         acquisition.Prepare(request.buffers);
         const EVENT_HANDLE event = acquisition.Event();
@@ -177,6 +214,10 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             size_t size = sizeof data;
             const GC_ERROR result = gentl.EventGetData(event, &data, &size, request.timeoutMs);
             if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
+            if (result != GC_ERR_SUCCESS && result != GC_ERR_ABORT) {
+                if (const auto lost = deviceErrors.Next(kLossWordWaitMs))
+                    throw std::runtime_error("camera lost: " + *lost);
+            }
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId =
                 BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);

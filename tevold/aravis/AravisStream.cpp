@@ -54,6 +54,7 @@ AravisStream::~AravisStream() {
     EndStreaming();
     // Aravis stops the receiving itself when the stream goes, and insists that it is running.
     arv_stream_start_thread(stream_.get());
+    owner_.Unref(stream_.release());
 }
 
 CamResult AravisStream::StartGrab(uint32_t mode, int64_t count) {
