@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "KavrinTL.h"
 #include "tools/FrameSaver.h"
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
@@ -26,6 +27,29 @@ uint64_t BufferInfo(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer
                       [&](INFO_DATATYPE* type, void* value, size_t* size) {
                           return gentl.DSGetBufferInfo(stream, buffer, command, type, value, size);
                       });
+}
+
+// The packet counters of a stream of this project's producer (include/KavrinTL.h): another
+// producer's custom commands mean something else. None for a stream that counts no packets.
+std::optional<PacketCounts> PacketCountsOf(GenTLProducer& gentl, DS_HANDLE stream) {
+    char model[64] = {};
+    size_t size = sizeof model;
+    INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+    if (gentl.GCGetInfo(TL_INFO_MODEL, &type, model, &size) != GC_ERR_SUCCESS ||
+        std::string(model) != "KavrinTL")
+        return std::nullopt;
+    const auto counter = [&](int command) {
+        return StreamInfo(gentl, stream, static_cast<STREAM_INFO_CMD>(command));
+    };
+    try {
+        return PacketCounts{counter(KAVRIN_STREAM_INFO_PACKETS_RECEIVED),
+                            counter(KAVRIN_STREAM_INFO_PACKETS_MISSING),
+                            counter(KAVRIN_STREAM_INFO_PACKETS_RESENT),
+                            counter(KAVRIN_STREAM_INFO_PACKETS_IGNORED),
+                            counter(KAVRIN_STREAM_INFO_RESEND_REQUESTS)};
+    } catch (const GenTLError&) {
+        return std::nullopt;
+    }
 }
 
 // One open data stream with its buffers and new-buffer event; its destructor undoes whatever
@@ -235,6 +259,7 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             progress(outcome.statistics);
         }
         outcome.statistics.SetUnderruns(StreamInfo(gentl, stream, STREAM_INFO_NUM_UNDERRUN));
+        outcome.statistics.SetPackets(PacketCountsOf(gentl, stream));
         if (saver) saver->Finish();
     } catch (...) {
         outcome.failure = std::current_exception();

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "FakeGevCamera.h"
+#include "KavrinTL.h"
 #include "PrivateNetwork.h"
 #include "consumer/ConsumerFixture.h"
 #include "grab/ToolProcess.h"
@@ -71,6 +72,11 @@ void ReceiveComplete(DS_HANDLE ds, EVENT_HANDLE newBuffer, int count) {
         EXPECT_FALSE(Flag(BufInfo(ds, delivery.buffer, BUFFER_INFO_IS_INCOMPLETE)));
         ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
     }
+}
+
+// A packet counter of the stream (include/KavrinTL.h).
+uint64_t Packets(DS_HANDLE ds, int command) {
+    return Value<uint64_t>(DSInfo(ds, static_cast<STREAM_INFO_CMD>(command)), INFO_DATATYPE_UINT64);
 }
 
 // Revokes, and so frees, every buffer of the stream, waiting for one that a grab still holds.
@@ -250,6 +256,12 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
         ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
     }
     EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    // Nothing was lost on loopback: every packet of the 200 images (a leader, data, a trailer)
+    // arrived, and the counters stay readable after the stop.
+    EXPECT_GE(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RECEIVED), 200u * 3);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_MISSING), 0u);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RESENT), 0u);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_RESEND_REQUESTS), 0u);
     EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
@@ -389,6 +401,67 @@ TEST_F(RealCameraTest, KavrinGrabSaysCameraLostSoonAfterTheCameraDies) {
     EXPECT_LT(exitedMs, std::chrono::milliseconds(kTeardownLimit).count());
     RecordProperty("ToolSummaryAfterMs", static_cast<int>(*summaryMs));
     RecordProperty("ToolExitedAfterMs", static_cast<int>(exitedMs));
+}
+
+// The camera leaves packets unsent: the stream's counters show them missing and the resends
+// asked for, images with holes never reach the consumer (their buffers are queued again), and
+// kavrin-grab's summary says the same counts. A simulated stream has no packets to count.
+TEST_F(RealCameraTest, LostPacketsAreCountedAndResendsAskedFor) {
+    fake_->AdvertisePacketResend();
+    fake_->SetPacketLoss(0.02);
+    {
+        const auto [dev, port] = OpenCamera();
+        WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+        const auto [ds, newBuffer] = StartStream(dev, 8);
+        ReceiveComplete(ds, newBuffer, 20);
+        EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+        const uint64_t received = Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RECEIVED);
+        const uint64_t missing = Packets(ds, KAVRIN_STREAM_INFO_PACKETS_MISSING);
+        EXPECT_GT(received, 20u * 3);
+        EXPECT_GT(missing, 0u);
+        EXPECT_LT(missing, received);
+        EXPECT_GT(Packets(ds, KAVRIN_STREAM_INFO_RESEND_REQUESTS), 0u);
+        // Aravis 0.8's fake camera answers no resend request.
+        EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RESENT), 0u);
+        Packets(ds, KAVRIN_STREAM_INFO_PACKETS_IGNORED);
+        EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+        EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
+        EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
+    }
+
+    grabtool::ToolRun grab;
+    grab.args = {"grab", FakeGevCamera::kDeviceId, "Height=" + std::to_string(kHeight), "-n", "20"};
+    grab.environment = {{"KAVRIN_TRANSPORTS", "gev"}, {"KAVRIN_GEV_INTERFACES", "lo"}};
+    const grabtool::ToolResult result = grabtool::RunTool(grab);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_THAT(result.out,
+                ::testing::ContainsRegex("20 frames in .*; packets received [1-9][0-9]*, missing "
+                                         "[1-9][0-9]*, resent 0, ignored [0-9]+, resend requests "
+                                         "[1-9][0-9]*"));
+
+    // The simulated camera beside it counts no packets.
+    IF_HANDLE sim = nullptr;
+    ASSERT_EQ(Gentl().TLOpenInterface(OpenSystem(), "GEV::SimGEV0", &sim), GC_ERR_SUCCESS);
+    ASSERT_EQ(Gentl().IFUpdateDeviceList(sim, nullptr, kDiscoveryMs), GC_ERR_SUCCESS);
+    const std::vector<std::string> simulated = DeviceIds(sim);
+    ASSERT_FALSE(simulated.empty());
+    DEV_HANDLE dev = nullptr;
+    ASSERT_EQ(Gentl().IFOpenDevice(sim, simulated[0].c_str(), DEVICE_ACCESS_CONTROL, &dev),
+              GC_ERR_SUCCESS);
+    DS_HANDLE ds = nullptr;
+    ASSERT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();
+    for (const int command :
+         {KAVRIN_STREAM_INFO_PACKETS_RECEIVED, KAVRIN_STREAM_INFO_PACKETS_MISSING,
+          KAVRIN_STREAM_INFO_PACKETS_RESENT, KAVRIN_STREAM_INFO_PACKETS_IGNORED,
+          KAVRIN_STREAM_INFO_RESEND_REQUESTS}) {
+        INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+        uint64_t value = 0;
+        size_t size = sizeof value;
+        EXPECT_EQ(
+            Gentl().DSGetInfo(ds, static_cast<STREAM_INFO_CMD>(command), &type, &value, &size),
+            GC_ERR_INVALID_PARAMETER)
+            << command;
+    }
 }
 
 TEST_F(RealCameraTest, CameraHeldElsewhereIsBusyAndRefused) {
