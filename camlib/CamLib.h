@@ -60,6 +60,14 @@ enum CamStreamParameter : uint32_t {
     kParamPixelFormat = 0x1002,    // uint64_t: PFNC pixel format code
     kParamWidth = 0x1003,          // uint32_t
     kParamHeight = 0x1004,         // uint32_t
+    // The transport statistics of a stream that receives packets (a GigE Vision camera's), each
+    // a uint64_t counted since the stream was opened. A stream without packets (the simulator's,
+    // a USB3 Vision camera's) refuses them.
+    kParamPacketsReceived = 0x1101,  // packets that arrived, resent ones included
+    kParamPacketsMissing = 0x1102,   // packets of an image that never arrived
+    kParamPacketsResent = 0x1103,    // packets that arrived after a resend request
+    kParamPacketsIgnored = 0x1104,   // packets of no image being received (late, unknown)
+    kParamResendRequests = 0x1105,   // resend requests sent to the camera
 };
 
 // GrabImage results.

@@ -193,6 +193,21 @@ void CDataStream::GetInfo(GenTL::STREAM_INFO_CMD command, GenTL::INFO_DATATYPE* 
         case KAVRIN_STREAM_INFO_WIDTH:
             return CopyCameraParameter<uint32_t>(command, Tevold::kParamWidth, kUnset32,
                                                  GenTL::INFO_DATATYPE_UINT32, type, buffer, size);
+        case KAVRIN_STREAM_INFO_PACKETS_RECEIVED:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamPacketsReceived, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case KAVRIN_STREAM_INFO_PACKETS_MISSING:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamPacketsMissing, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case KAVRIN_STREAM_INFO_PACKETS_RESENT:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamPacketsResent, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case KAVRIN_STREAM_INFO_PACKETS_IGNORED:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamPacketsIgnored, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
+        case KAVRIN_STREAM_INFO_RESEND_REQUESTS:
+            return CopyCameraParameter<uint64_t>(command, Tevold::kParamResendRequests, 0,
+                                                 GenTL::INFO_DATATYPE_UINT64, type, buffer, size);
         case KAVRIN_STREAM_INFO_HEIGHT:
             return CopyCameraParameter<uint32_t>(command, Tevold::kParamHeight, kUnset32,
                                                  GenTL::INFO_DATATYPE_UINT32, type, buffer, size);

@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "KavrinTL.h"
 #include "tools/DeviceDescription.h"
 #include "tools/FrameSaver.h"
 #include "tools/GenTLError.h"
@@ -28,6 +30,29 @@ uint64_t BufferInfo(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffer
                       [&](INFO_DATATYPE* type, void* value, size_t* size) {
                           return gentl.DSGetBufferInfo(stream, buffer, command, type, value, size);
                       });
+}
+
+// The packet counters of a stream of this project's producer (include/KavrinTL.h): another
+// producer's custom commands mean something else. None for a stream that counts no packets.
+std::optional<PacketCounts> PacketCountsOf(GenTLProducer& gentl, DS_HANDLE stream) {
+    char model[64] = {};
+    size_t size = sizeof model;
+    INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+    if (gentl.GCGetInfo(TL_INFO_MODEL, &type, model, &size) != GC_ERR_SUCCESS ||
+        std::string(model) != "KavrinTL")
+        return std::nullopt;
+    const auto counter = [&](int command) {
+        return StreamInfo(gentl, stream, static_cast<STREAM_INFO_CMD>(command));
+    };
+    try {
+        return PacketCounts{counter(KAVRIN_STREAM_INFO_PACKETS_RECEIVED),
+                            counter(KAVRIN_STREAM_INFO_PACKETS_MISSING),
+                            counter(KAVRIN_STREAM_INFO_PACKETS_RESENT),
+                            counter(KAVRIN_STREAM_INFO_PACKETS_IGNORED),
+                            counter(KAVRIN_STREAM_INFO_RESEND_REQUESTS)};
+    } catch (const GenTLError&) {
+        return std::nullopt;
+    }
 }
 
 // One open data stream with its buffers and new-buffer event; its destructor undoes whatever
@@ -128,6 +153,41 @@ private:
     bool started_ = false;
 };
 
+// The device's error event, for as long as the grab runs: a device that posts an entry there
+// lost its camera. A producer without device error events gives none.
+class DeviceErrors {
+public:
+    DeviceErrors(GenTLProducer& gentl, DEV_HANDLE device) : gentl_(gentl), device_(device) {
+        if (gentl_.GCRegisterEvent(device_, EVENT_ERROR, &event_) != GC_ERR_SUCCESS)
+            event_ = nullptr;
+    }
+    ~DeviceErrors() {
+        if (event_ != nullptr) gentl_.GCUnregisterEvent(device_, EVENT_ERROR);
+    }
+    DeviceErrors(const DeviceErrors&) = delete;
+    DeviceErrors& operator=(const DeviceErrors&) = delete;
+
+    // The text of the next entry within timeoutMs, if one comes.
+    std::optional<std::string> Next(uint64_t timeoutMs) {
+        if (event_ == nullptr) return std::nullopt;
+        char entry[512] = {};
+        size_t size = sizeof entry - 1;
+        if (gentl_.EventGetData(event_, entry, &size, timeoutMs) != GC_ERR_SUCCESS ||
+            size <= sizeof(GC_ERROR))
+            return std::nullopt;
+        return std::string(entry + sizeof(GC_ERROR));
+    }
+
+private:
+    GenTLProducer& gentl_;
+    DEV_HANDLE device_;
+    EVENT_HANDLE event_ = nullptr;
+};
+
+// How long a failed wait looks for the device's word that its camera was lost: the device
+// tells soon after the stream ends.
+constexpr uint64_t kLossWordWaitMs = 1000;
+
 // The interrupt action for as long as the new-buffer event it kills is registered.
 class InterruptAction {
 public:
@@ -177,6 +237,7 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
     try {
         std::optional<FrameSaver> saver;
         if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
+        DeviceErrors deviceErrors(gentl, device_.Handle());
         Acquisition acquisition(device_, features_);
         if (!request.bufferMode.empty()) acquisition.SetBufferMode(request.bufferMode);
         acquisition.Prepare(request.buffers);
@@ -191,6 +252,10 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             size_t size = sizeof data;
             const GC_ERROR result = gentl.EventGetData(event, &data, &size, request.timeoutMs);
             if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
+            if (result != GC_ERR_SUCCESS && result != GC_ERR_ABORT) {
+                if (const auto lost = deviceErrors.Next(kLossWordWaitMs))
+                    throw std::runtime_error("camera lost: " + *lost);
+            }
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId =
                 BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);
@@ -208,6 +273,7 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             progress(outcome.statistics);
         }
         outcome.statistics.SetUnderruns(StreamInfo(gentl, stream, STREAM_INFO_NUM_UNDERRUN));
+        outcome.statistics.SetPackets(PacketCountsOf(gentl, stream));
         if (saver) saver->Finish();
     } catch (...) {
         outcome.failure = std::current_exception();

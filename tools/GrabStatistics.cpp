@@ -31,7 +31,7 @@ std::string GrabStatistics::Summary() const {
     const double seconds = Seconds();
     const double megabytesPerSecond =
         seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0;
-    char text[256];
+    char text[384];
     std::snprintf(
         text, sizeof text,
         "%llu frames in %.2f s: %.1f fps, %.1f MB/s; lost %llu, incomplete %llu, underruns %llu, "
@@ -39,7 +39,19 @@ std::string GrabStatistics::Summary() const {
         static_cast<unsigned long long>(frames_), seconds, FramesPerSecond(), megabytesPerSecond,
         static_cast<unsigned long long>(lost_), static_cast<unsigned long long>(incomplete_),
         static_cast<unsigned long long>(underruns_), static_cast<unsigned long long>(gaps_));
-    return text;
+    std::string summary = text;
+    if (packets_) {
+        std::snprintf(text, sizeof text,
+                      "; packets received %llu, missing %llu, resent %llu, ignored %llu, resend "
+                      "requests %llu",
+                      static_cast<unsigned long long>(packets_->received),
+                      static_cast<unsigned long long>(packets_->missing),
+                      static_cast<unsigned long long>(packets_->resent),
+                      static_cast<unsigned long long>(packets_->ignored),
+                      static_cast<unsigned long long>(packets_->resendRequests));
+        summary += text;
+    }
+    return summary;
 }
 
 }  // namespace Kavrin::Tools

@@ -212,7 +212,18 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
     std::printf("%s%s\n", outcome.interrupted ? "Interrupted after " : "",
                 outcome.statistics.Summary().c_str());
     std::fflush(stdout);
-    if (outcome.failure) std::rethrow_exception(outcome.failure);
+    if (outcome.failure) {
+        // Said before the device closes, which for a lost camera may take a while.
+        try {
+            std::rethrow_exception(outcome.failure);
+        } catch (const UsageError&) {
+            throw;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "kavrin-grab: %s\n", error.what());
+            std::fflush(stderr);
+            return kExitFailure;
+        }
+    }
     return outcome.interrupted ? kExitInterrupted : 0;
 }
 

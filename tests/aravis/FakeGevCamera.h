@@ -29,6 +29,20 @@ public:
                                        1000000 / framesPerSecond);
     }
 
+    // The share of stream packets (0 to 1) the camera leaves unsent.
+    void SetPacketLoss(double ratio) { g_object_set(camera_, "gvsp-lost-ratio", ratio, nullptr); }
+
+    // The camera says it resends packets (the packet resend bit of its GVCP capability
+    // register), so Aravis asks it for the ones that went missing. Aravis 0.8's fake camera
+    // ignores the requests: nothing is resent. Takes effect for a camera opened afterwards.
+    void AdvertisePacketResend() {
+        ArvFakeCamera* registers = arv_gv_fake_camera_get_fake_camera(camera_);
+        guint32 capability = 0;
+        arv_fake_camera_read_register(registers, kGvcpCapabilityRegister, &capability);
+        arv_fake_camera_write_register(registers, kGvcpCapabilityRegister,
+                                       capability | kPacketResendCapability);
+    }
+
     // The camera stops answering and sending, as one whose cable was pulled.
     void PowerOff() {
         if (camera_ != nullptr) {
@@ -38,6 +52,9 @@ public:
     }
 
 private:
+    static constexpr guint32 kGvcpCapabilityRegister = 0x0934;
+    static constexpr guint32 kPacketResendCapability = 1u << 2;
+
     ArvGvFakeCamera* camera_;
 };
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "FakeGevCamera.h"
+#include "KavrinTL.h"
 #include "PrivateNetwork.h"
 #include "consumer/ConsumerFixture.h"
 #include "grab/ToolProcess.h"
@@ -29,8 +30,25 @@ constexpr uint64_t kHeightRegister = ARV_FAKE_CAMERA_REGISTER_HEIGHT;
 constexpr uint32_t kFrameRate = 50;
 constexpr uint32_t kWidth = 640;
 constexpr uint32_t kHeight = 64;
-// Losing a camera shows after Aravis's heartbeat gives up on it, within seconds.
-constexpr std::chrono::seconds kLossLimit{30};
+// A camera lost mid-grab ends every wait within this, whatever the wait's own timeout.
+constexpr std::chrono::seconds kLossBound{2};
+// A wait that only the camera's loss can end in time.
+constexpr uint64_t kLongWaitMs = 60000;
+// Closing what a lost camera leaves never hangs.
+constexpr std::chrono::seconds kTeardownLimit{30};
+
+// Milliseconds from since until the given bound after it; 0 once the bound has passed.
+uint64_t MsLeft(std::chrono::steady_clock::time_point since, std::chrono::milliseconds bound) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        since + bound - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<uint64_t>(left.count()) : 0;
+}
+
+long long MsSince(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 since)
+        .count();
+}
 
 // The camera says the payload size (custom command 1001); the stream does not define one.
 size_t PayloadSize(DS_HANDLE ds) {
@@ -56,6 +74,11 @@ void ReceiveComplete(DS_HANDLE ds, EVENT_HANDLE newBuffer, int count) {
     }
 }
 
+// A packet counter of the stream (include/KavrinTL.h).
+uint64_t Packets(DS_HANDLE ds, int command) {
+    return Value<uint64_t>(DSInfo(ds, static_cast<STREAM_INFO_CMD>(command)), INFO_DATATYPE_UINT64);
+}
+
 // Revokes, and so frees, every buffer of the stream, waiting for one that a grab still holds.
 void RevokeAll(DS_HANDLE ds) {
     EXPECT_TRUE(Eventually([&] {
@@ -68,10 +91,11 @@ void RevokeAll(DS_HANDLE ds) {
 }
 
 // What an error event holds: the code, then the text.
-std::pair<GC_ERROR, std::string> NextError(EVENT_HANDLE errors) {
+std::pair<GC_ERROR, std::string> NextError(EVENT_HANDLE errors, uint64_t timeoutMs = 1000) {
     char entry[128] = {};
     size_t size = sizeof entry;
-    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, 1000), GC_ERR_SUCCESS) << LastErrorText();
+    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, timeoutMs), GC_ERR_SUCCESS)
+        << LastErrorText();
     GC_ERROR code = GC_ERR_SUCCESS;
     std::memcpy(&code, entry, sizeof code);
     return {code, entry + sizeof code};
@@ -232,6 +256,12 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
         ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
     }
     EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    // Nothing was lost on loopback: every packet of the 200 images (a leader, data, a trailer)
+    // arrived, and the counters stay readable after the stop.
+    EXPECT_GE(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RECEIVED), 200u * 3);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_MISSING), 0u);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RESENT), 0u);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_RESEND_REQUESTS), 0u);
     EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
@@ -279,7 +309,10 @@ TEST_F(RealCameraTest, BuffersFlushedWhileStreamingAreTakenBackFromTheCamera) {
     EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
 }
 
-TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging) {
+// The camera dies mid-grab: the wait in progress, whose own timeout is a minute, ends within the
+// bound with the stream's failure; by then the remote-device event, the stream's error entry
+// and the device's error entry are there. Closing afterwards does not hang.
+TEST_F(RealCameraTest, CameraLostMidStreamEndsTheWaitWithinTwoSecondsAndClosesWithoutHanging) {
     const auto [dev, port] = OpenCamera();
     WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
     EVENT_HANDLE remote = nullptr;
@@ -291,39 +324,144 @@ TEST_F(RealCameraTest, CameraLostMidStreamFailsTheStreamAndClosesWithoutHanging)
     ASSERT_EQ(Gentl().GCRegisterEvent(ds, EVENT_ERROR, &streamErrors), GC_ERR_SUCCESS);
     ReceiveComplete(ds, newBuffer, 10);
 
+    const auto poweredOff = std::chrono::steady_clock::now();
     fake_->PowerOff();
     // Images still on their way may come; then the wait ends with the stream's failure.
     GC_ERROR result = GC_ERR_SUCCESS;
-    const auto deadline = std::chrono::steady_clock::now() + kLossLimit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const Delivery delivery = NextBuffer(newBuffer, 1000);
+    while (result == GC_ERR_SUCCESS && MsLeft(poweredOff, kLossBound) > 0) {
+        const Delivery delivery = NextBuffer(newBuffer, kLongWaitMs);
         result = delivery.result;
-        if (result == GC_ERR_SUCCESS)
-            Gentl().DSQueueBuffer(ds, delivery.buffer);
-        else if (result != GC_ERR_TIMEOUT)
-            break;
+        if (result == GC_ERR_SUCCESS) Gentl().DSQueueBuffer(ds, delivery.buffer);
     }
-    EXPECT_EQ(result, GC_ERR_ERROR);
+    const long long waitEndedMs = MsSince(poweredOff);
+    EXPECT_EQ(result, GC_ERR_ERROR) << LastErrorText();
+    EXPECT_LT(waitEndedMs, std::chrono::milliseconds(kLossBound).count());
+    RecordProperty("LossReportedAfterMs", static_cast<int>(waitEndedMs));
+    EXPECT_FALSE(Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)));
 
     uint8_t event[24] = {};
     size_t size = sizeof event;
-    ASSERT_EQ(Gentl().EventGetData(remote, event, &size, 1000), GC_ERR_SUCCESS) << LastErrorText();
+    ASSERT_EQ(Gentl().EventGetData(remote, event, &size, MsLeft(poweredOff, kLossBound)),
+              GC_ERR_SUCCESS)
+        << LastErrorText();
     uint32_t eventId = 0;
     std::memcpy(&eventId, event, sizeof eventId);
     EXPECT_EQ(eventId, Tevold::kEventControlLost);
-    EXPECT_EQ(NextError(streamErrors),
+    EXPECT_EQ(NextError(streamErrors, MsLeft(poweredOff, kLossBound)),
               std::make_pair(GC_ERROR{GC_ERR_IO},
                              std::string("Acquisition ended: the camera stream failed")));
-    EXPECT_EQ(NextError(deviceErrors),
+    EXPECT_EQ(NextError(deviceErrors, MsLeft(poweredOff, kLossBound)),
               std::make_pair(GC_ERROR{GC_ERR_IO}, std::string("Control of the camera was lost")));
+    // Reported once, however many ways the loss shows.
+    EXPECT_EQ(Gentl().EventGetData(remote, event, &size, 0), GC_ERR_TIMEOUT);
 
     auto teardown = std::async(std::launch::async, [&, ds = ds, dev = dev] {
         Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT);
         return Gentl().DSClose(ds) == GC_ERR_SUCCESS && Gentl().DevClose(dev) == GC_ERR_SUCCESS;
     });
-    ASSERT_EQ(teardown.wait_for(kLossLimit), std::future_status::ready)
+    ASSERT_EQ(teardown.wait_for(kTeardownLimit), std::future_status::ready)
         << "closing a lost camera hangs";
     EXPECT_TRUE(teardown.get()) << LastErrorText();
+}
+
+// What a user sees: kavrin-grab, streaming with a timeout of a minute, ends the grab with its
+// summary and "camera lost" soon after the camera dies, and exits.
+TEST_F(RealCameraTest, KavrinGrabSaysCameraLostSoonAfterTheCameraDies) {
+    grabtool::ToolRun grab;
+    grab.args = {"grab",
+                 FakeGevCamera::kDeviceId,
+                 "Height=" + std::to_string(kHeight),
+                 "-n",
+                 "1000000",
+                 "--timeout",
+                 std::to_string(kLongWaitMs)};
+    grab.environment = {{"KAVRIN_TRANSPORTS", "gev"}, {"KAVRIN_GEV_INTERFACES", "lo"}};
+    std::optional<std::chrono::steady_clock::time_point> poweredOff;
+    std::optional<long long> summaryMs;
+    // Once the tool reports frames, the camera dies; the summary follows the end of the grab.
+    grab.interruptWhen = [&](const std::string& out) {
+        if (!poweredOff && out.find(" frames, ") != std::string::npos) {
+            poweredOff = std::chrono::steady_clock::now();
+            fake_->PowerOff();
+        }
+        if (poweredOff && !summaryMs && out.find(" frames in ") != std::string::npos)
+            summaryMs = MsSince(*poweredOff);
+        return false;
+    };
+    const grabtool::ToolResult result = grabtool::RunTool(grab);
+    ASSERT_TRUE(poweredOff) << result.out << result.err;
+    const long long exitedMs = MsSince(*poweredOff);
+    ASSERT_TRUE(result.exited) << result.out << result.err;
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err, ::testing::HasSubstr("kavrin-grab: camera lost: Control of the camera "
+                                                 "was lost"));
+    // The failure is said right after the summary, before the lost camera is let go.
+    ASSERT_TRUE(summaryMs) << result.out;
+    EXPECT_LT(*summaryMs, std::chrono::milliseconds(kLossBound).count()) << result.out;
+    EXPECT_LT(exitedMs, std::chrono::milliseconds(kTeardownLimit).count());
+    RecordProperty("ToolSummaryAfterMs", static_cast<int>(*summaryMs));
+    RecordProperty("ToolExitedAfterMs", static_cast<int>(exitedMs));
+}
+
+// The camera leaves packets unsent: the stream's counters show them missing and the resends
+// asked for, images with holes never reach the consumer (their buffers are queued again), and
+// kavrin-grab's summary says the same counts. A simulated stream has no packets to count.
+TEST_F(RealCameraTest, LostPacketsAreCountedAndResendsAskedFor) {
+    fake_->AdvertisePacketResend();
+    fake_->SetPacketLoss(0.02);
+    {
+        const auto [dev, port] = OpenCamera();
+        WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+        const auto [ds, newBuffer] = StartStream(dev, 8);
+        ReceiveComplete(ds, newBuffer, 20);
+        EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+        const uint64_t received = Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RECEIVED);
+        const uint64_t missing = Packets(ds, KAVRIN_STREAM_INFO_PACKETS_MISSING);
+        EXPECT_GT(received, 20u * 3);
+        EXPECT_GT(missing, 0u);
+        EXPECT_LT(missing, received);
+        EXPECT_GT(Packets(ds, KAVRIN_STREAM_INFO_RESEND_REQUESTS), 0u);
+        // Aravis 0.8's fake camera answers no resend request.
+        EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RESENT), 0u);
+        Packets(ds, KAVRIN_STREAM_INFO_PACKETS_IGNORED);
+        EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+        EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
+        EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
+    }
+
+    grabtool::ToolRun grab;
+    grab.args = {"grab", FakeGevCamera::kDeviceId, "Height=" + std::to_string(kHeight), "-n", "20"};
+    grab.environment = {{"KAVRIN_TRANSPORTS", "gev"}, {"KAVRIN_GEV_INTERFACES", "lo"}};
+    const grabtool::ToolResult result = grabtool::RunTool(grab);
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_THAT(result.out,
+                ::testing::ContainsRegex("20 frames in .*; packets received [1-9][0-9]*, missing "
+                                         "[1-9][0-9]*, resent 0, ignored [0-9]+, resend requests "
+                                         "[1-9][0-9]*"));
+
+    // The simulated camera beside it counts no packets.
+    IF_HANDLE sim = nullptr;
+    ASSERT_EQ(Gentl().TLOpenInterface(OpenSystem(), "GEV::SimGEV0", &sim), GC_ERR_SUCCESS);
+    ASSERT_EQ(Gentl().IFUpdateDeviceList(sim, nullptr, kDiscoveryMs), GC_ERR_SUCCESS);
+    const std::vector<std::string> simulated = DeviceIds(sim);
+    ASSERT_FALSE(simulated.empty());
+    DEV_HANDLE dev = nullptr;
+    ASSERT_EQ(Gentl().IFOpenDevice(sim, simulated[0].c_str(), DEVICE_ACCESS_CONTROL, &dev),
+              GC_ERR_SUCCESS);
+    DS_HANDLE ds = nullptr;
+    ASSERT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();
+    for (const int command :
+         {KAVRIN_STREAM_INFO_PACKETS_RECEIVED, KAVRIN_STREAM_INFO_PACKETS_MISSING,
+          KAVRIN_STREAM_INFO_PACKETS_RESENT, KAVRIN_STREAM_INFO_PACKETS_IGNORED,
+          KAVRIN_STREAM_INFO_RESEND_REQUESTS}) {
+        INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+        uint64_t value = 0;
+        size_t size = sizeof value;
+        EXPECT_EQ(
+            Gentl().DSGetInfo(ds, static_cast<STREAM_INFO_CMD>(command), &type, &value, &size),
+            GC_ERR_INVALID_PARAMETER)
+            << command;
+    }
 }
 
 TEST_F(RealCameraTest, CameraHeldElsewhereIsBusyAndRefused) {

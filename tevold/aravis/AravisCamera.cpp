@@ -24,13 +24,22 @@ uint64_t SteadyNowNs() {
 
 }  // namespace
 
-AravisCamera::AravisCamera(ArvDevice* opened, CameraRecord camera)
+AravisCamera::AravisCamera(ArvDevice* opened, CameraRecord camera, CameraWatch::Probe probe,
+                           std::chrono::milliseconds silenceLimit,
+                           std::shared_ptr<DeferredRelease> release)
     : connection_(opened),
       camera_(std::move(camera)),
-      description_(DescriptionOf(opened), camera_.model) {
+      description_(DescriptionOf(opened), camera_.model),
+      release_(std::move(release)) {
     CompleteRecord();
     controlLostHandler_ =
         g_signal_connect(opened, "control-lost", G_CALLBACK(&AravisCamera::OnControlLost), this);
+    if (probe) {
+        CameraWatch::Timing timing;
+        timing.silence = silenceLimit;
+        watch_ = std::make_unique<CameraWatch>(
+            std::move(probe), [this] { MarkLost(); }, timing);
+    }
 }
 
 void AravisCamera::CompleteRecord() {
@@ -51,9 +60,13 @@ void AravisCamera::CompleteRecord() {
 }
 
 void AravisCamera::OnControlLost(ArvDevice*, void* self) {
-    auto& camera = *static_cast<AravisCamera*>(self);
-    camera.connection_.lost = true;
-    camera.events_.Post({kEventControlLost, SteadyNowNs()});
+    static_cast<AravisCamera*>(self)->MarkLost();
+}
+
+void AravisCamera::MarkLost() {
+    if (!connection_.lost.exchange(true)) {
+        events_.Post({kEventControlLost, SteadyNowNs()});
+    }
 }
 
 CamResult AravisCamera::GetNumStreams(uint32_t* count) {
@@ -139,13 +152,24 @@ CamResult AravisCamera::CloseDevice() {
     if (events_.IsDeliveryThread()) {
         return Result::kResourceInUse;
     }
+    if (watch_ != nullptr) {
+        watch_->Stop();
+    }
     ReleaseStream();
     g_signal_handler_disconnect(connection_.device.get(), controlLostHandler_);
     // Dropping the last reference joins Aravis's heartbeat thread and gives the camera back.
-    connection_.device.reset();
+    Unref(connection_.device.release());
     events_.Stop();
     delete this;
     return Result::kSuccess;
+}
+
+void AravisCamera::Unref(void* object) {
+    if (connection_.lost && release_ != nullptr) {
+        release_->Hand([object] { g_object_unref(object); });
+    } else {
+        g_object_unref(object);
+    }
 }
 
 void AravisCamera::ReleaseStream() {

@@ -44,6 +44,24 @@ CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImage
     return kGrabOk;
 }
 
+// Aravis's name of a transport statistic, or none for another parameter.
+const char* PacketCounterName(uint32_t parameter) {
+    switch (parameter) {
+        case kParamPacketsReceived:
+            return "n_received_packets";
+        case kParamPacketsMissing:
+            return "n_missing_packets";
+        case kParamPacketsResent:
+            return "n_resent_packets";
+        case kParamPacketsIgnored:
+            return "n_ignored_packets";
+        case kParamResendRequests:
+            return "n_resend_requests";
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 AravisStream::AravisStream(AravisCamera& owner, CameraConnection& connection, ArvStream* stream)
@@ -54,6 +72,7 @@ AravisStream::~AravisStream() {
     EndStreaming();
     // Aravis stops the receiving itself when the stream goes, and insists that it is running.
     arv_stream_start_thread(stream_.get());
+    owner_.Unref(stream_.release());
 }
 
 CamResult AravisStream::StartGrab(uint32_t mode, int64_t count) {
@@ -271,6 +290,10 @@ CamResult AravisStream::GetParameter(uint32_t parameter, void* value, size_t* si
     if (value == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
+    // Counted here, so also known once the camera is lost.
+    if (const char* counter = PacketCounterName(parameter)) {
+        return ReadPacketCounter(counter, value, size);
+    }
     // A lost camera cannot say anything about its stream.
     if (connection_.lost) {
         return Result::kIo;
@@ -302,6 +325,18 @@ CamResult AravisStream::GetParameter(uint32_t parameter, void* value, size_t* si
         default:
             return Result::kInvalidParameter;
     }
+}
+
+CamResult AravisStream::ReadPacketCounter(const char* name, void* value, size_t* size) {
+    // Only the GigE Vision stream counts packets; Aravis's other streams have no such counter.
+    const guint infos = arv_stream_get_n_infos(stream_.get());
+    for (guint info = 0; info < infos; ++info) {
+        if (std::strcmp(arv_stream_get_info_name(stream_.get(), info), name) == 0) {
+            return WriteParameter(uint64_t{arv_stream_get_info_uint64(stream_.get(), info)}, value,
+                                  size);
+        }
+    }
+    return Result::kInvalidParameter;
 }
 
 CamResult AravisStream::CloseStream() {

@@ -62,6 +62,7 @@ private:
     guint64 Underruns();
 
     CamResult ReadFeature(const char* name, int64_t* value);
+    CamResult ReadPacketCounter(const char* name, void* value, size_t* size);
     CamResult ExecuteCommand(const char* name);
 
     AravisCamera& owner_;

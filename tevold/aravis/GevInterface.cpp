@@ -7,6 +7,7 @@
 #include "tevold/aravis/GLibOwnership.h"
 
 #include <algorithm>
+#include <memory>
 #include <system_error>
 
 namespace Tevold::Aravis {
@@ -18,6 +19,8 @@ constexpr uint32_t kMinDiscoveryWaitMs = 20;
 // How long opening a camera that is not listed yet looks for it.
 constexpr uint32_t kOpenDiscoveryWaitMs = 500;
 constexpr auto kAccessQueryWait = std::chrono::milliseconds(200);
+// Exclusive access and control access in the control channel privilege register.
+constexpr uint32_t kPrivilegeControlBits = 0x3;
 
 // A camera some application controls is busy; one that does not answer is of unknown status.
 uint32_t AccessStatusOf(const in_addr& local, const in_addr& camera) {
@@ -35,8 +38,10 @@ uint32_t AccessStatusOf(const in_addr& local, const in_addr& camera) {
 
 }  // namespace
 
-GevInterface::GevInterface(NetworkInterface nic)
-    : RealCameraInterface(nic.name, "gev", "GEV"), nic_(std::move(nic)) {}
+GevInterface::GevInterface(NetworkInterface nic, std::shared_ptr<DeferredRelease> release)
+    : RealCameraInterface(nic.name, "gev", "GEV"),
+      nic_(std::move(nic)),
+      release_(std::move(release)) {}
 
 CamResult GevInterface::Discover(uint32_t timeoutMs) {
     const auto wait =
@@ -113,6 +118,26 @@ CamResult GevInterface::FindDevice(const char* name, CamDevice** device) {
     return Result::kSuccess;
 }
 
+CameraWatch::Probe GevInterface::ControlProbe(const in_addr& camera) const {
+    std::shared_ptr<GvcpClient> client;
+    try {
+        client = std::make_shared<GvcpClient>(nic_.address);
+    } catch (const std::system_error&) {
+        // Without a socket of its own the camera is watched by Aravis's heartbeat alone.
+        return {};
+    }
+    // Reading a register is open to every application; the privilege register says whether
+    // some application, which can only be this one, still controls the camera.
+    return [client, camera](std::chrono::milliseconds wait) {
+        const auto privilege = client->ReadRegister(camera, kControlChannelPrivilege, wait);
+        if (!privilege) {
+            return CameraWatch::Answer::Silent;
+        }
+        return (*privilege & kPrivilegeControlBits) != 0 ? CameraWatch::Answer::Controlled
+                                                         : CameraWatch::Answer::NotControlled;
+    };
+}
+
 CamResult GevInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (name == nullptr || device == nullptr) {
         return Result::kInvalidParameter;
@@ -137,7 +162,8 @@ CamResult GevInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (!arv_gv_device_is_controller(ARV_GV_DEVICE(opened.get()))) {
         return Result::kAccessDenied;
     }
-    *device = new AravisCamera(opened.release(), Describe(*camera));
+    *device = new AravisCamera(opened.release(), Describe(*camera), ControlProbe(camera->address),
+                               CameraWatch::SilenceLimitFromEnvironment(), release_);
     return Result::kSuccess;
 }
 

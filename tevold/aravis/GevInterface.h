@@ -2,10 +2,13 @@
 
 #include "camlib/CamLib.h"
 #include "tevold/aravis/CameraRecord.h"
+#include "tevold/aravis/CameraWatch.h"
+#include "tevold/aravis/DeferredRelease.h"
 #include "tevold/aravis/GvcpClient.h"
 #include "tevold/aravis/NetworkInterfaces.h"
 #include "tevold/aravis/RealCameraInterface.h"
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -17,7 +20,7 @@ namespace Tevold::Aravis {
 // CountDevices saw.
 class GevInterface final : public RealCameraInterface {
 public:
-    explicit GevInterface(NetworkInterface nic);
+    GevInterface(NetworkInterface nic, std::shared_ptr<DeferredRelease> release);
 
     CamResult CountDevices(uint32_t* count, uint32_t timeoutMs) override;
     CamResult GetDeviceName(uint32_t index, char* buffer, size_t* size) override;
@@ -30,8 +33,12 @@ private:
     CamResult Discover(uint32_t timeoutMs);
     std::optional<GevCameraRecord> Listed(const std::string& deviceId);
     CameraRecord Describe(const GevCameraRecord& camera) const;
+    // Asks the camera, from this interface's address, whether it is still controlled; none when
+    // no socket can be had.
+    CameraWatch::Probe ControlProbe(const in_addr& camera) const;
 
     const NetworkInterface nic_;
+    const std::shared_ptr<DeferredRelease> release_;
     std::mutex mutex_;
     std::vector<GevCameraRecord> cameras_;
 };

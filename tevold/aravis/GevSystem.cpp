@@ -48,7 +48,7 @@ CamResult GevSystem::OpenInterface(const char* name, CamInterface** iface) {
     if (!nic) {
         return Result::kInvalidId;
     }
-    *iface = new GevInterface(*nic);
+    *iface = new GevInterface(*nic, release_);
     return Result::kSuccess;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "camlib/CamLib.h"
+#include "tevold/aravis/DeferredRelease.h"
 #include "tevold/aravis/NetworkInterfaces.h"
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,6 +31,8 @@ private:
     const std::vector<std::string> allowedNames_;
     std::mutex mutex_;
     std::vector<NetworkInterface> listed_;
+    // Shared with the interfaces and cameras opened through this system.
+    const std::shared_ptr<DeferredRelease> release_ = std::make_shared<DeferredRelease>();
 };
 
 }  // namespace Tevold::Aravis
