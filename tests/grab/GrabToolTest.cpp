@@ -101,7 +101,8 @@ TEST(GrabToolInspect, InfoSavesTheDescriptionAndFeaturesReadThroughTheEngine) {
         Tool({{"features", "USERNAME->Cam1002", "DeviceUserID", "PixelFormat"}, {}, {}});
     ASSERT_TRUE(features.exited && features.exitCode == 0) << Describe(features);
     EXPECT_THAT(features.out, AllOf(HasSubstr("Cam1002"), HasSubstr("Enumeration"),
-                                    HasSubstr("Mono8, Mono10, Mono12, Mono16")));
+                                    HasSubstr("Mono8, Mono10, Mono12, Mono16, BayerRG8, BayerGB8, "
+                                              "BayerGR8, BayerBG8, RGB8, BGR8, YCbCr422_8")));
 
     const ToolResult tree = Tool({{"features"}, {}, {}});
     ASSERT_TRUE(tree.exited && tree.exitCode == 0) << Describe(tree);
@@ -201,7 +202,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(GrabToolSettings, WrongSettingsDevicesAndCommandLinesAreRefused) {
     const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> refused = {
         {{"grab", "Widht=320", "-n", "1"}, {"unknown feature \"Widht\"", "Width", "PixelFormat"}},
-        {{"grab", "PixelFormat=Mono9", "-n", "1"}, {"Mono9", "Mono8, Mono10, Mono12, Mono16"}},
+        {{"grab", "PixelFormat=Mono9", "-n", "1"},
+         {"Mono9",
+          "Mono8, Mono10, Mono12, Mono16, BayerRG8, BayerGB8, BayerGR8, BayerBG8, RGB8, BGR8, "
+          "YCbCr422_8"}},
         {{"grab", "Width=5000", "-n", "1"}, {"16..4096"}},
         {{"grab", "SN->nothing", "-n", "1"}, {"SN->nothing", "KVR-U3V-2002"}},
         {{"grab", "-n", "zero"}, {"usage: kavrin-grab"}}};
