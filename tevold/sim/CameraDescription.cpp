@@ -29,8 +29,8 @@ const std::vector<std::string>& EventFeatureNames() {
 
 const GenApiXmlWriter::Feature& TableFeature(std::string_view name) {
     for (const CameraFeature& feature : CameraFeatures()) {
-        if (feature.spec.name == name) {
-            return feature.spec;
+        if (feature.node.name == name) {
+            return feature.node;
         }
     }
     throw std::logic_error("no feature " + std::string(name));
@@ -111,8 +111,8 @@ std::string BuildDescription(Transport transport) {
     for (const std::string_view category : categories) {
         std::vector<std::string_view> members;
         for (const CameraFeature& feature : CameraFeatures()) {
-            if (feature.category == category && here(feature) && !feature.spec.invisible) {
-                members.push_back(feature.spec.name);
+            if (feature.category == category && here(feature) && !feature.node.invisible) {
+                members.push_back(feature.node.name);
             }
         }
         if (category == "ChunkDataControl") {
@@ -129,7 +129,7 @@ std::string BuildDescription(Transport transport) {
     }
     for (const CameraFeature& feature : CameraFeatures()) {
         if (here(feature)) {
-            writer.AddFeature(feature.spec);
+            writer.AddFeature(feature.node);
         }
     }
     std::vector<std::string> portNames;

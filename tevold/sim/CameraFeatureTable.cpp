@@ -17,22 +17,22 @@ class Row {
 public:
     Row(Kind kind, std::string_view category, std::string_view name, std::string_view toolTip,
         uint64_t address) {
-        row_.spec.kind = kind;
-        row_.spec.name = name;
-        row_.spec.toolTip = toolTip;
-        row_.spec.address = address;
-        row_.spec.length = kind == Kind::Float ? 8 : kind == Kind::Text ? Reg::kTextLength : 4;
-        row_.spec.access =
+        row_.node.kind = kind;
+        row_.node.name = name;
+        row_.node.toolTip = toolTip;
+        row_.node.address = address;
+        row_.node.length = kind == Kind::Float ? 8 : kind == Kind::Text ? Reg::kTextLength : 4;
+        row_.node.access =
             kind == Kind::Command ? RegisterAccess::WriteOnly : RegisterAccess::ReadWrite;
         if (kind == Kind::Boolean) {
-            row_.spec.max = 1;
+            row_.node.max = 1;
         }
         row_.category = category;
     }
     Row& Range(double min, double max, double inc = 0) {
-        row_.spec.min = min;
-        row_.spec.max = max;
-        row_.spec.inc = inc;
+        row_.node.min = min;
+        row_.node.max = max;
+        row_.node.inc = inc;
         return *this;
     }
     Row& Default(double value) {
@@ -40,31 +40,31 @@ public:
         return *this;
     }
     Row& With(Entries entries) {
-        row_.spec.entries = std::move(entries);
+        row_.node.entries = std::move(entries);
         return *this;
     }
     Row& Unit(std::string_view unit) {
-        row_.spec.unit = unit;
+        row_.node.unit = unit;
         return *this;
     }
     Row& ReadOnly() {
-        row_.spec.access = RegisterAccess::ReadOnly;
+        row_.node.access = RegisterAccess::ReadOnly;
         return *this;
     }
     Row& Wide() {
-        row_.spec.length = 8;
+        row_.node.length = 8;
         return *this;
     }
     Row& SelectedBy(std::string_view selector, uint32_t count) {
         row_.selector = selector;
         row_.selectorCount = count;
         // The value shown changes with the selector.
-        row_.spec.volatileValue = true;
+        row_.node.volatileValue = true;
         return *this;
     }
     Row& FormatLocked() {
         row_.formatLocked = true;
-        row_.spec.lockedBy = "TLParamsLocked";
+        row_.node.lockedBy = "TLParamsLocked";
         return *this;
     }
     Row& ChangesImage() {
@@ -77,7 +77,7 @@ public:
     }
     Row& Computed() {
         row_.computed = true;
-        row_.spec.volatileValue = true;
+        row_.node.volatileValue = true;
         return *this;
     }
     Row& Only(Transport transport) {
@@ -85,11 +85,11 @@ public:
         return *this;
     }
     Row& MaxFrom(std::string_view node) {
-        row_.spec.pMax = node;
+        row_.node.pMax = node;
         return *this;
     }
     Row& Hidden() {
-        row_.spec.invisible = true;
+        row_.node.invisible = true;
         return *this;
     }
     operator CameraFeature() const { return row_; }
@@ -423,11 +423,11 @@ std::vector<CameraFeature> BuildTable() {
     // A selector names what it selects, so that a GenApi engine reads them again after a change.
     std::map<std::string_view, CameraFeature*> byName;
     for (CameraFeature& feature : table) {
-        byName.emplace(feature.spec.name, &feature);
+        byName.emplace(feature.node.name, &feature);
     }
     for (const CameraFeature& feature : table) {
         if (!feature.selector.empty()) {
-            byName.at(feature.selector)->spec.selected.push_back(feature.spec.name);
+            byName.at(feature.selector)->node.selected.push_back(feature.node.name);
         }
     }
     return table;
@@ -443,7 +443,7 @@ const std::vector<CameraFeature>& CameraFeatures() {
 const CameraFeature* FindCameraFeature(uint64_t address, Transport transport) {
     for (const CameraFeature& feature : CameraFeatures()) {
         const bool here = feature.transport == Transport::Any || feature.transport == transport;
-        if (here && feature.spec.address == address) {
+        if (here && feature.node.address == address) {
             return &feature;
         }
     }

@@ -14,7 +14,7 @@ enum class Transport { Any, GigEVision, Usb3Vision };
 // One feature of the simulated camera: what the register description says of it and how its
 // register behaves. The description and the register space are both built from this one table.
 struct CameraFeature {
-    GenApiXmlWriter::Feature spec;
+    GenApiXmlWriter::Feature node;
     std::string_view category;
     double defaultValue = 0;
     std::string_view selector;   // feature whose value picks which value the register holds
@@ -24,7 +24,7 @@ struct CameraFeature {
     bool changesImage = false;  // the next image looks different
     bool inUserSet = false;     // saved and loaded with the user sets
     bool computed = false;      // the camera works the value out; nothing is stored
-    bool isCommand() const { return spec.kind == GenApiXmlWriter::Kind::Command; }
+    bool isCommand() const { return node.kind == GenApiXmlWriter::Kind::Command; }
 };
 
 const std::vector<CameraFeature>& CameraFeatures();

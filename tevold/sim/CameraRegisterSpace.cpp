@@ -53,13 +53,13 @@ CameraRegisterSpace::CameraRegisterSpace(const CameraConfig& identity, Transport
         RequireFits(*text);
     }
     for (const CameraFeature& feature : CameraFeatures()) {
-        if (feature.computed || feature.isCommand() || feature.spec.kind == Kind::Text ||
+        if (feature.computed || feature.isCommand() || feature.node.kind == Kind::Text ||
             !IsHere(feature, transport)) {
             continue;
         }
-        const bool isFloat = feature.spec.kind == Kind::Float;
+        const bool isFloat = feature.node.kind == Kind::Float;
         for (uint32_t index = 0; index < feature.selectorCount; ++index) {
-            values_[Key(feature.spec.address, index)] =
+            values_[Key(feature.node.address, index)] =
                 isFloat ? FloatBits(feature.defaultValue)
                         : static_cast<uint64_t>(feature.defaultValue);
         }
@@ -78,8 +78,8 @@ uint32_t CameraRegisterSpace::IndexOf(const CameraFeature& feature) const {
         return 0;
     }
     for (const CameraFeature& selector : CameraFeatures()) {
-        if (selector.spec.name == feature.selector) {
-            const auto index = static_cast<uint32_t>(Stored(selector.spec.address));
+        if (selector.node.name == feature.selector) {
+            const auto index = static_cast<uint32_t>(Stored(selector.node.address));
             return std::min(index, feature.selectorCount - 1);
         }
     }
@@ -103,7 +103,7 @@ uint64_t CameraRegisterSpace::Computed(const CameraFeature& feature, uint32_t in
     const ImageFormat& format = settings_.format;
     const uint32_t widthMax = kSensorWidth / format.binningX;
     const uint32_t heightMax = kSensorHeight / format.binningY;
-    switch (feature.spec.address) {
+    switch (feature.node.address) {
         case Reg::kPayloadSize:
             return ChunkLayout(format.ImageSize(), settings_.chunkMode, settings_.chunkEnabled,
                                false)
@@ -132,7 +132,7 @@ uint64_t CameraRegisterSpace::Computed(const CameraFeature& feature, uint32_t in
             return 0xC0A80100u + host + 2;
         }
         default: {
-            const auto found = measured_.find(feature.spec.address);
+            const auto found = measured_.find(feature.node.address);
             return found == measured_.end() ? 0 : found->second;
         }
     }
@@ -150,11 +150,11 @@ CamResult CameraRegisterSpace::Read(uint64_t address, void* buffer, size_t size)
     if (const CamResult located = Locate(address, size, &feature); located != Result::kSuccess) {
         return located;
     }
-    if (feature->spec.access == RegisterAccess::WriteOnly) {
+    if (feature->node.access == RegisterAccess::WriteOnly) {
         return Result::kAccessDenied;
     }
     const std::string content = Content(*feature);
-    std::memcpy(buffer, content.data() + (address - feature->spec.address), size);
+    std::memcpy(buffer, content.data() + (address - feature->node.address), size);
     return Result::kSuccess;
 }
 
@@ -168,12 +168,12 @@ CamResult CameraRegisterSpace::Write(uint64_t address, const void* buffer, size_
     if (const CamResult located = Locate(address, size, &feature); located != Result::kSuccess) {
         return located;
     }
-    if (feature->spec.access == RegisterAccess::ReadOnly) {
+    if (feature->node.access == RegisterAccess::ReadOnly) {
         return Result::kAccessDenied;
     }
-    if (feature->spec.kind == Kind::Text) {
+    if (feature->node.kind == Kind::Text) {
         std::string content = Content(*feature);
-        content.replace(address - feature->spec.address, size, static_cast<const char*>(buffer),
+        content.replace(address - feature->node.address, size, static_cast<const char*>(buffer),
                         size);
         settings_.userId = content.substr(0, content.find('\0'));
         return Result::kSuccess;
@@ -185,15 +185,15 @@ CamResult CameraRegisterSpace::Write(uint64_t address, const void* buffer, size_
 CamResult CameraRegisterSpace::Locate(uint64_t address, size_t size,
                                       const CameraFeature** found) const {
     for (const CameraFeature& feature : CameraFeatures()) {
-        const uint64_t start = feature.spec.address;
+        const uint64_t start = feature.node.address;
         if (!IsHere(feature, transport_) || address < start ||
-            address - start >= feature.spec.length) {
+            address - start >= feature.node.length) {
             continue;
         }
         const uint64_t offset = address - start;
-        const bool partial = feature.spec.kind == Kind::Text;
-        const bool fits = partial ? size > 0 && size <= feature.spec.length - offset
-                                  : offset == 0 && size == feature.spec.length;
+        const bool partial = feature.node.kind == Kind::Text;
+        const bool fits = partial ? size > 0 && size <= feature.node.length - offset
+                                  : offset == 0 && size == feature.node.length;
         if (!fits) {
             return Result::kInvalidParameter;
         }
@@ -204,8 +204,8 @@ CamResult CameraRegisterSpace::Locate(uint64_t address, size_t size,
 }
 
 std::string CameraRegisterSpace::Content(const CameraFeature& feature) const {
-    const uint32_t length = feature.spec.length;
-    switch (feature.spec.address) {
+    const uint32_t length = feature.node.length;
+    switch (feature.node.address) {
         case Reg::kVendorName:
             return Padded(identity_.vendor, length);
         case Reg::kModelName:
@@ -221,7 +221,7 @@ std::string CameraRegisterSpace::Content(const CameraFeature& feature) const {
     }
     const uint32_t index = IndexOf(feature);
     const uint64_t bits =
-        feature.computed ? Computed(feature, index) : Stored(feature.spec.address, index);
+        feature.computed ? Computed(feature, index) : Stored(feature.node.address, index);
     std::string content(length, '\0');
     if (length == 8) {
         StoreLittleEndian(content.data(), bits);
@@ -232,35 +232,35 @@ std::string CameraRegisterSpace::Content(const CameraFeature& feature) const {
 }
 
 CamResult CameraRegisterSpace::Validate(const CameraFeature& feature, uint64_t bits) const {
-    const GenApiXmlWriter::Feature& spec = feature.spec;
-    switch (spec.kind) {
+    const GenApiXmlWriter::Feature& node = feature.node;
+    switch (node.kind) {
         case Kind::Command:
             return bits == kCommandValue ? Result::kSuccess : Result::kInvalidParameter;
         case Kind::Boolean:
             return bits <= 1 ? Result::kSuccess : Result::kInvalidParameter;
         case Kind::Enumeration: {
-            const bool known = std::any_of(spec.entries.begin(), spec.entries.end(),
+            const bool known = std::any_of(node.entries.begin(), node.entries.end(),
                                            [&](const auto& entry) { return entry.second == bits; });
             return known ? Result::kSuccess : Result::kInvalidParameter;
         }
         case Kind::Float: {
             const double value = BitsFloat(bits);
-            return value >= spec.min && value <= spec.max ? Result::kSuccess
+            return value >= node.min && value <= node.max ? Result::kSuccess
                                                           : Result::kInvalidParameter;
         }
         case Kind::Integer: {
-            double max = spec.max;
-            if (!spec.pMax.empty()) {
+            double max = node.max;
+            if (!node.pMax.empty()) {
                 for (const CameraFeature& limit : CameraFeatures()) {
-                    if (limit.spec.name == spec.pMax) {
+                    if (limit.node.name == node.pMax) {
                         max = static_cast<double>(Computed(limit, 0));
                     }
                 }
             }
             const auto value = static_cast<double>(bits);
-            const auto step = static_cast<uint64_t>(std::max(spec.inc, 1.0));
-            const bool onGrid = (bits - static_cast<uint64_t>(spec.min)) % step == 0;
-            return value >= spec.min && value <= max && onGrid ? Result::kSuccess
+            const auto step = static_cast<uint64_t>(std::max(node.inc, 1.0));
+            const bool onGrid = (bits - static_cast<uint64_t>(node.min)) % step == 0;
+            return value >= node.min && value <= max && onGrid ? Result::kSuccess
                                                                : Result::kInvalidParameter;
         }
         case Kind::Text:
@@ -275,8 +275,8 @@ CamResult CameraRegisterSpace::StoreNumber(const CameraFeature& feature, const s
     if (feature.formatLocked && (acquiring || settings_.tlParamsLocked != 0)) {
         return Result::kAccessDenied;
     }
-    const uint64_t address = feature.spec.address;
-    const uint64_t bits = feature.spec.length == 8 ? LoadLittleEndian<uint64_t>(content.data())
+    const uint64_t address = feature.node.address;
+    const uint64_t bits = feature.node.length == 8 ? LoadLittleEndian<uint64_t>(content.data())
                                                    : LoadLittleEndian<uint32_t>(content.data());
     if (const CamResult valid = Validate(feature, bits); valid != Result::kSuccess) {
         return valid;
@@ -324,7 +324,7 @@ CamResult CameraRegisterSpace::StoreNumber(const CameraFeature& feature, const s
             }
             for (const CameraFeature& saved : CameraFeatures()) {
                 for (uint32_t i = 0; saved.inUserSet && i < saved.selectorCount; ++i) {
-                    const uint64_t key = Key(saved.spec.address, i);
+                    const uint64_t key = Key(saved.node.address, i);
                     userSets_[set][key] = values_[key];
                 }
             }
@@ -337,7 +337,7 @@ CamResult CameraRegisterSpace::StoreNumber(const CameraFeature& feature, const s
             const auto set = static_cast<uint32_t>(Stored(Reg::kUserSetSelector));
             for (const CameraFeature& saved : CameraFeatures()) {
                 for (uint32_t i = 0; saved.inUserSet && i < saved.selectorCount; ++i) {
-                    const uint64_t key = Key(saved.spec.address, i);
+                    const uint64_t key = Key(saved.node.address, i);
                     values_[key] = userSets_[set].at(key);
                 }
             }
@@ -400,7 +400,7 @@ void CameraRegisterSpace::LoadStartupSet() {
     const auto set = static_cast<uint32_t>(Stored(Reg::kUserSetDefault));
     for (const CameraFeature& saved : CameraFeatures()) {
         for (uint32_t i = 0; saved.inUserSet && i < saved.selectorCount; ++i) {
-            const uint64_t key = Key(saved.spec.address, i);
+            const uint64_t key = Key(saved.node.address, i);
             values_[key] = userSets_[set].at(key);
         }
     }
