@@ -23,6 +23,10 @@ constexpr const char* kUsage =
     "Runs Aravis's fake GigE Vision camera on INTERFACE (default lo) until Ctrl-C.\n"
     "Its device ID is Aravis-Fake-SERIAL_NUMBER (default Aravis-Fake-KF0001).\n";
 
+// The camera process's exit status when the camera cannot start; any other end but a stop is
+// a death (a signal, or a sanitizer's report of the crash), after which the camera starts again.
+constexpr int kCannotStart = 3;
+
 // The camera's own process: runs it until SIGTERM. The signals are blocked, as in the watcher.
 int RunCamera(const char* networkInterface, const char* serialNumber, const sigset_t& stop) {
     ArvGvFakeCamera* camera = arv_gv_fake_camera_new(networkInterface, serialNumber);
@@ -32,7 +36,7 @@ int RunCamera(const char* networkInterface, const char* serialNumber, const sigs
                      "and have an IPv4 address?)\n",
                      networkInterface);
         if (camera != nullptr) g_object_unref(camera);
-        return EXIT_FAILURE;
+        return kCannotStart;
     }
     std::printf("Aravis-Fake-%s runs on %s; Ctrl-C stops it\n", serialNumber, networkInterface);
     std::fflush(stdout);
@@ -85,11 +89,18 @@ int main(int argc, char** argv) {
         while (waitpid(camera, &status, 0) < 0) {
         }
         if (signal != SIGCHLD) return EXIT_SUCCESS;
-        if (!WIFSIGNALED(status)) return WIFEXITED(status) ? WEXITSTATUS(status) : EXIT_FAILURE;
-        std::fprintf(stderr,
-                     "kavrin-fake-camera: the camera died of a request it could not handle "
-                     "(signal %d); starting it again\n",
-                     WTERMSIG(status));
+        if (WIFEXITED(status) && WEXITSTATUS(status) == kCannotStart) return EXIT_FAILURE;
+        if (WIFSIGNALED(status)) {
+            std::fprintf(stderr,
+                         "kavrin-fake-camera: the camera died of a request it could not handle "
+                         "(signal %d); starting it again\n",
+                         WTERMSIG(status));
+        } else {
+            std::fprintf(stderr,
+                         "kavrin-fake-camera: the camera died of a request it could not handle "
+                         "(exit status %d); starting it again\n",
+                         WEXITSTATUS(status));
+        }
         std::fflush(stderr);
     }
 }
