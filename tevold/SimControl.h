@@ -65,6 +65,12 @@
 // ExposureTime later, AcquisitionEnd when the acquisition ends. Events of a camera nobody has
 // connected are dropped.
 //
+// DeviceReset. The camera reboots: its connection loses it at once (kEventControlLost on the
+// connection's device events, register accesses -1010, grabs kGrabStreamFailed), discovery does
+// not find it for a second, and then it is back with the settings of its UserSetDefault, its
+// frame IDs and timestamps starting again. Objects open on it before stay failed: close them and
+// connect again.
+//
 // Functions naming an unknown camera or interface, or given a configuration the simulator cannot
 // build, throw std::invalid_argument.
 #pragma once

@@ -279,6 +279,53 @@ TEST_F(GenApiCameraTest, CameraEventsArriveWithTheirData) {
     ASSERT_EQ(Stop(), GC_ERR_SUCCESS);
 }
 
+// DeviceReset takes the camera away as a power cycle does: the device's error event and the
+// stream's tell, a wait ends, the port fails; once back the camera is listed and opens again,
+// counting its frames from 1.
+TEST_F(GenApiCameraTest, ADeviceResetLosesTheCameraUntilItIsOpenedAgain) {
+    const EVENT_HANDLE deviceErrors = RegisterEvent(cam.dev, EVENT_ERROR);
+    AllocAndQueue(ds, 3, PayloadSize(ds));
+    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
+    EXPECT_NE(NextFrameId(), 0u);
+    Execute("DeviceReset");
+
+    char entry[64] = {};
+    size_t size = sizeof entry;
+    ASSERT_EQ(gentl.EventGetData(deviceErrors, entry, &size, kLongWaitMs), GC_ERR_SUCCESS)
+        << LastErrorText();
+    GC_ERROR code = GC_ERR_SUCCESS;
+    std::memcpy(&code, entry, sizeof code);
+    EXPECT_EQ(code, GC_ERR_IO);
+    EXPECT_STREQ(entry + sizeof code, "Control of the camera was lost");
+    Delivery next{GC_ERR_SUCCESS, nullptr};
+    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i)
+        next = NextBuffer(newBuffer, GENTL_INFINITE);
+    EXPECT_EQ(next.result, GC_ERR_ERROR);
+    uint32_t width = 0;
+    size = sizeof width;
+    EXPECT_NE(gentl.GCReadPort(cam.port, Sim::CameraRegister::kWidth, &width, &size),
+              GC_ERR_SUCCESS);
+    EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
+    EXPECT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+    EXPECT_EQ(CloseDevice(cam.dev), GC_ERR_SUCCESS);
+
+    const auto listed = [&] {
+        uint32_t count = 0;
+        gentl.IFUpdateDeviceList(cam.iface, nullptr, 100);
+        gentl.IFGetNumDevices(cam.iface, &count);
+        return count == 2;
+    };
+    ASSERT_TRUE(Eventually(listed));
+    gc.reset();
+    device.reset();
+    Open(kCam1001, kGevInterface);
+    EXPECT_EQ(Integer("Width"), 640);
+    AllocAndQueue(ds, 2, PayloadSize(ds));
+    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
+    EXPECT_EQ(NextFrameId(), 1u);
+    EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
+}
+
 class ChunkDataTest : public GenApiCameraTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override {

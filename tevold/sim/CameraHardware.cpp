@@ -53,21 +53,37 @@ std::string CameraHardware::UserName() const {
 
 CameraStatus CameraHardware::Status() const {
     std::lock_guard lock(mutex_);
-    return {present_, connected_, acquiring_, frameCounter_};
+    return {PresentLocked(SimClock::now()), connected_, acquiring_, frameCounter_};
 }
 
-bool CameraHardware::Connect() {
+bool CameraHardware::Serves(Session session) const {
     std::lock_guard lock(mutex_);
-    if (!present_ || connected_) {
-        return false;
+    return ServesLocked(session, SimClock::now());
+}
+
+bool CameraHardware::PresentLocked(SimClock::time_point now) const {
+    return present_ && now >= backFromReboot_;
+}
+
+bool CameraHardware::ServesLocked(Session session, SimClock::time_point now) const {
+    return session == session_ && PresentLocked(now);
+}
+
+std::optional<CameraHardware::Session> CameraHardware::Connect() {
+    std::lock_guard lock(mutex_);
+    if (!PresentLocked(SimClock::now()) || connected_) {
+        return std::nullopt;
     }
     connected_ = true;
     calls_.Record(CameraCall::Connect);
-    return true;
+    return session_;
 }
 
-void CameraHardware::Disconnect() {
+void CameraHardware::Disconnect(Session session) {
     std::lock_guard lock(mutex_);
+    if (session != session_) {
+        return;
+    }
     StopLocked();
     registers_.ReleaseTransportLock();
     connected_ = false;
@@ -80,24 +96,41 @@ void CameraHardware::Vanish() {
     acquisitionChanged_.notify_all();
 }
 
-CamResult CameraHardware::ReadRegister(uint64_t address, void* buffer, size_t size) const {
+CamResult CameraHardware::ReadRegister(Session session, uint64_t address, void* buffer,
+                                       size_t size) const {
     std::lock_guard lock(mutex_);
-    if (!present_) {
+    const SimClock::time_point now = SimClock::now();
+    if (!ServesLocked(session, now)) {
         return Result::kIo;
     }
     if (address == Reg::kDeviceTemperature && size == sizeof(double)) {
-        StoreLittleEndianDouble(buffer, TemperatureLocked(SimClock::now()));
+        StoreLittleEndianDouble(buffer, TemperatureLocked(now));
         return Result::kSuccess;
     }
     return registers_.Read(address, buffer, size);
 }
 
-CamResult CameraHardware::WriteRegister(uint64_t address, const void* buffer, size_t size) {
+CamResult CameraHardware::WriteRegister(Session session, uint64_t address, const void* buffer,
+                                        size_t size) {
     std::lock_guard lock(mutex_);
-    if (!present_) {
+    const SimClock::time_point now = SimClock::now();
+    if (!ServesLocked(session, now)) {
         return Result::kIo;
     }
+    return WriteRegisterLocked(address, buffer, size, now);
+}
+
+CamResult CameraHardware::ControlWrite(uint64_t address, const void* buffer, size_t size) {
+    std::lock_guard lock(mutex_);
     const SimClock::time_point now = SimClock::now();
+    if (!PresentLocked(now)) {
+        return Result::kIo;
+    }
+    return WriteRegisterLocked(address, buffer, size, now);
+}
+
+CamResult CameraHardware::WriteRegisterLocked(uint64_t address, const void* buffer, size_t size,
+                                              SimClock::time_point now) {
     SettleTemperatureLocked(now);
     RegisterEffect effect = RegisterEffect::None;
     const CamResult result = registers_.Write(address, buffer, size, acquiring_, &effect);
@@ -126,12 +159,7 @@ CamResult CameraHardware::WriteRegister(uint64_t address, const void* buffer, si
             timestampOrigin_ = now;
             break;
         case RegisterEffect::DeviceReset:
-            // The camera starts again from its startup settings; whoever was connected loses
-            // its acquisition as after a power cycle.
-            StopLocked();
-            registers_.ReleaseTransportLock();
-            registers_.LoadStartupSet();
-            RebuildPatternLocked();
+            RebootLocked(now);
             break;
         case RegisterEffect::None:
             break;
@@ -140,12 +168,29 @@ CamResult CameraHardware::WriteRegister(uint64_t address, const void* buffer, si
     return result;
 }
 
-CamResult CameraHardware::StartAcquisition(int64_t imageCount) {
+void CameraHardware::RebootLocked(SimClock::time_point now) {
+    StopLocked();
+    // The connection learns of it as of a camera whose control channel went silent.
+    PostLocked(kEventControlLost, CameraTime(now));
+    eventSink_ = nullptr;
+    connected_ = false;
+    ++session_;
+    backFromReboot_ = now + kRebootTime;
+    registers_.ReleaseTransportLock();
+    registers_.LoadStartupSet();
+    RebuildPatternLocked();
+    // A camera counts its frames and its time from power-up.
+    frameCounter_ = 0;
+    timestampOrigin_ = backFromReboot_;
+    acquisitionChanged_.notify_all();
+}
+
+CamResult CameraHardware::StartAcquisition(Session session, int64_t imageCount) {
     if (imageCount == 0 || imageCount < kUnlimitedImages) {
         return Result::kInvalidParameter;
     }
     std::lock_guard lock(mutex_);
-    if (!present_) {
+    if (!ServesLocked(session, SimClock::now())) {
         return Result::kIo;
     }
     // Every StartGrab counts anew, also one that finds the camera still acquiring.
@@ -154,18 +199,21 @@ CamResult CameraHardware::StartAcquisition(int64_t imageCount) {
     return Result::kSuccess;
 }
 
-void CameraHardware::StopAcquisitionAndAbortGrabs() {
+void CameraHardware::StopAcquisitionAndAbortGrabs(Session session) {
     std::lock_guard lock(mutex_);
+    if (session != session_) {
+        return;
+    }
     grabsAborted_ = true;
     StopLocked();
     acquisitionChanged_.notify_all();
 }
 
-CamResult CameraHardware::EndedGrabResultLocked() const {
-    if (grabsAborted_) {
-        return kGrabAborted;
+CamResult CameraHardware::EndedGrabResultLocked(Session session) const {
+    if (!ServesLocked(session, SimClock::now())) {
+        return kGrabStreamFailed;
     }
-    return present_ ? kGrabTimeout : kGrabStreamFailed;
+    return grabsAborted_ ? kGrabAborted : kGrabTimeout;
 }
 
 std::optional<SimClock::time_point> CameraHardware::NextDueLocked() const {
@@ -182,19 +230,19 @@ std::optional<SimClock::time_point> CameraHardware::NextDueLocked() const {
     return schedule_.NextDue();
 }
 
-CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
-                                    CamImageInfo* info) {
+CamResult CameraHardware::GrabImage(Session session, void* destination, size_t capacity,
+                                    uint32_t timeoutMs, CamImageInfo* info) {
     SimClock::time_point now = SimClock::now();
     const auto deadline = now + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(mutex_);
-    const auto stopped = [&] { return grabsAborted_ || !present_; };
+    const auto stopped = [&] { return grabsAborted_ || !ServesLocked(session, SimClock::now()); };
     if (!acquiring_ || stopped()) {
         if (!acquisitionChanged_.wait_until(lock, deadline,
                                             [&] { return acquiring_ || stopped(); })) {
             return kGrabTimeout;
         }
         if (stopped()) {
-            return EndedGrabResultLocked();
+            return EndedGrabResultLocked(session);
         }
         now = SimClock::now();
     }
@@ -209,7 +257,7 @@ CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t
     const bool dropping = destination == nullptr;
     for (;;) {
         if (ended()) {
-            return EndedGrabResultLocked();
+            return EndedGrabResultLocked(session);
         }
         const auto due = NextDueLocked();
         if (!due) {
@@ -226,7 +274,7 @@ CamResult CameraHardware::GrabImage(void* destination, size_t capacity, uint32_t
         }
         if (*due > deadline) {
             acquisitionChanged_.wait_until(lock, deadline, ended);
-            return EndedGrabResultLocked();
+            return EndedGrabResultLocked(session);
         }
         acquisitionChanged_.wait_until(lock, *due, ended);
         now = SimClock::now();
@@ -329,9 +377,11 @@ void CameraHardware::AttachEventSink(EventSink* sink) {
     eventSink_ = sink;
 }
 
-void CameraHardware::DetachEventSink() {
+void CameraHardware::DetachEventSink(EventSink* sink) {
     std::lock_guard lock(mutex_);
-    eventSink_ = nullptr;
+    if (eventSink_ == sink) {
+        eventSink_ = nullptr;
+    }
 }
 
 void CameraHardware::RaiseEvent(uint32_t eventId) {

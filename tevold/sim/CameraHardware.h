@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -35,6 +36,13 @@ struct StreamState {
 class CameraHardware {
 public:
     static constexpr int64_t kUnlimitedImages = -1;
+    // How long a DeviceReset keeps the camera away.
+    static constexpr std::chrono::milliseconds kRebootTime{1000};
+
+    // A connection's claim on the camera: the power cycle it was made in. A DeviceReset begins a
+    // new cycle, and whatever was connected in an earlier one fails from then on, as on a camera
+    // that rebooted under its application.
+    using Session = uint64_t;
 
     CameraHardware(const CameraConfig& config, std::string interfaceName, std::string tlType,
                    const std::atomic<bool>& pacing);
@@ -44,28 +52,37 @@ public:
     const std::string& TLType() const { return tlType_; }
     std::string UserName() const;
     CameraStatus Status() const;
+    // Whether a connection of this session still reaches the camera.
+    bool Serves(Session session) const;
     CallRecorder& Calls() { return calls_; }
 
-    // False when someone is connected already or the camera has vanished.
-    bool Connect();
+    // Nothing when someone is connected already, or the camera has vanished or is rebooting.
+    std::optional<Session> Connect();
     // Like a camera losing its controlling application: acquisition stops, the image format is
-    // free again.
-    void Disconnect();
+    // free again. A session that a reset ended has nothing left to give up.
+    void Disconnect(Session session);
     void Vanish();
 
-    CamResult ReadRegister(uint64_t address, void* buffer, size_t size) const;
-    CamResult WriteRegister(uint64_t address, const void* buffer, size_t size);
+    // Register accesses of a connection; kIo once its session has ended.
+    CamResult ReadRegister(Session session, uint64_t address, void* buffer, size_t size) const;
+    CamResult WriteRegister(Session session, uint64_t address, const void* buffer, size_t size);
+    // A write from the control API, as the camera's current connection would make it.
+    CamResult ControlWrite(uint64_t address, const void* buffer, size_t size);
 
     // imageCount: kUnlimitedImages, or the images after which the acquisition stops by itself.
-    CamResult StartAcquisition(int64_t imageCount);
+    CamResult StartAcquisition(Session session, int64_t imageCount);
     // Stops the acquisition and ends every grab in progress, and every grab until the next
     // start, with kGrabAborted.
-    void StopAcquisitionAndAbortGrabs();
-    CamResult GrabImage(void* destination, size_t capacity, uint32_t timeoutMs, CamImageInfo* info);
+    void StopAcquisitionAndAbortGrabs(Session session);
+    // kGrabStreamFailed once the session has ended.
+    CamResult GrabImage(Session session, void* destination, size_t capacity, uint32_t timeoutMs,
+                        CamImageInfo* info);
     StreamState Stream() const;
 
     void AttachEventSink(EventSink* sink);
-    void DetachEventSink();
+    // Only the sink attached last is detached: a connection of an earlier session closing late
+    // leaves the current one's alone.
+    void DetachEventSink(EventSink* sink);
     void RaiseEvent(uint32_t eventId);
     // A level change on an input line; triggers wired to it fire on the edges they wait for.
     void SetLineLevel(uint32_t line, bool high);
@@ -73,12 +90,19 @@ public:
     std::vector<uint8_t> ReferenceImage(uint64_t frameId) const;
 
 private:
+    // Present, not rebooting, and the session still the camera's current one.
+    bool ServesLocked(Session session, SimClock::time_point now) const;
+    bool PresentLocked(SimClock::time_point now) const;
+    CamResult WriteRegisterLocked(uint64_t address, const void* buffer, size_t size,
+                                  SimClock::time_point now);
+    // The camera goes away for kRebootTime and comes back with its startup settings.
+    void RebootLocked(SimClock::time_point now);
     void StartLocked(int64_t imageCount);
     void StopLocked();
     void PostLocked(uint32_t eventId, uint64_t timestampNs);
     void RebuildPatternLocked();
     void RebuildLayoutLocked();
-    CamResult EndedGrabResultLocked() const;
+    CamResult EndedGrabResultLocked(Session session) const;
     // When the next image is due; nothing while it waits for a trigger.
     std::optional<SimClock::time_point> NextDueLocked() const;
     void FireTriggerLocked(uint32_t trigger, SimClock::time_point now);
@@ -107,6 +131,8 @@ private:
     double temperatureStart_;  // °C at temperatureSince_
     SimClock::time_point temperatureSince_;
     bool present_ = true;
+    SimClock::time_point backFromReboot_{};
+    Session session_ = 0;
     bool connected_ = false;
     bool acquiring_ = false;
     // Written under the mutex; the image writer reads it without, to stop mid-image.

@@ -59,9 +59,12 @@ CameraRegisterSpace::CameraRegisterSpace(const CameraConfig& identity, Transport
         }
         const bool isFloat = feature.node.kind == Kind::Float;
         for (uint32_t index = 0; index < feature.selectorCount; ++index) {
-            values_[Key(feature.node.address, index)] =
-                isFloat ? FloatBits(feature.defaultValue)
-                        : static_cast<uint64_t>(feature.defaultValue);
+            const uint64_t key = Key(feature.node.address, index);
+            values_[key] = isFloat ? FloatBits(feature.defaultValue)
+                                   : static_cast<uint64_t>(feature.defaultValue);
+            if (feature.inUserSet) {
+                userSetKeys_.push_back(key);
+            }
         }
     }
     // Every camera sends its image whenever it sends chunks.
@@ -322,11 +325,8 @@ CamResult CameraRegisterSpace::StoreNumber(const CameraFeature& feature, const s
             if (set == UserSet::kDefault) {
                 return Result::kAccessDenied;
             }
-            for (const CameraFeature& saved : CameraFeatures()) {
-                for (uint32_t i = 0; saved.inUserSet && i < saved.selectorCount; ++i) {
-                    const uint64_t key = Key(saved.node.address, i);
-                    userSets_[set][key] = values_[key];
-                }
+            for (const uint64_t key : userSetKeys_) {
+                userSets_[set][key] = values_.at(key);
             }
             return Result::kSuccess;
         }
@@ -334,14 +334,7 @@ CamResult CameraRegisterSpace::StoreNumber(const CameraFeature& feature, const s
             if (acquiring) {
                 return Result::kAccessDenied;
             }
-            const auto set = static_cast<uint32_t>(Stored(Reg::kUserSetSelector));
-            for (const CameraFeature& saved : CameraFeatures()) {
-                for (uint32_t i = 0; saved.inUserSet && i < saved.selectorCount; ++i) {
-                    const uint64_t key = Key(saved.node.address, i);
-                    values_[key] = userSets_[set].at(key);
-                }
-            }
-            Refresh();
+            LoadUserSet(static_cast<uint32_t>(Stored(Reg::kUserSetSelector)));
             *effect = RegisterEffect::ImageChanged;
             return Result::kSuccess;
         }
@@ -397,12 +390,12 @@ void CameraRegisterSpace::SetAutoOff(uint64_t address) {
 }
 
 void CameraRegisterSpace::LoadStartupSet() {
-    const auto set = static_cast<uint32_t>(Stored(Reg::kUserSetDefault));
-    for (const CameraFeature& saved : CameraFeatures()) {
-        for (uint32_t i = 0; saved.inUserSet && i < saved.selectorCount; ++i) {
-            const uint64_t key = Key(saved.node.address, i);
-            values_[key] = userSets_[set].at(key);
-        }
+    LoadUserSet(static_cast<uint32_t>(Stored(Reg::kUserSetDefault)));
+}
+
+void CameraRegisterSpace::LoadUserSet(uint32_t set) {
+    for (const uint64_t key : userSetKeys_) {
+        values_[key] = userSets_[set].at(key);
     }
     Refresh();
 }

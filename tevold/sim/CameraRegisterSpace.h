@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Tevold::Sim {
 
@@ -58,6 +59,7 @@ private:
     double StoredFloat(uint64_t address, uint32_t index = 0) const;
     void StoreFloat(uint64_t address, uint32_t index, double value);
     uint64_t Computed(const CameraFeature& feature, uint32_t index) const;
+    void LoadUserSet(uint32_t set);
     CamResult Locate(uint64_t address, size_t size, const CameraFeature** found) const;
     std::string Content(const CameraFeature& feature) const;
     CamResult StoreNumber(const CameraFeature& feature, const std::string& content, bool acquiring,
@@ -73,6 +75,8 @@ private:
     Values values_;
     Values measured_;
     std::array<Values, UserSet::kCount> userSets_;
+    // The registers of this transport's camera that a user set holds.
+    std::vector<uint64_t> userSetKeys_;
 };
 
 }  // namespace Tevold::Sim

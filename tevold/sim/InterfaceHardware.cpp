@@ -18,7 +18,10 @@ std::vector<std::string> InterfaceHardware::DeviceIds() const {
     std::lock_guard lock(mutex_);
     std::vector<std::string> ids;
     for (const auto& camera : cameras_) {
-        ids.push_back(camera->Config().deviceId);
+        // A rebooting camera does not answer discovery.
+        if (camera->Status().present) {
+            ids.push_back(camera->Config().deviceId);
+        }
     }
     return ids;
 }

@@ -8,8 +8,8 @@
 namespace Tevold::Sim {
 
 SimConnectedDevice::SimConnectedDevice(std::shared_ptr<CameraHardware> camera,
-                                       FaultInjector& faults)
-    : camera_(std::move(camera)), faults_(faults) {
+                                       CameraHardware::Session session, FaultInjector& faults)
+    : camera_(std::move(camera)), session_(session), faults_(faults) {
     camera_->AttachEventSink(&events_);
 }
 
@@ -35,7 +35,7 @@ CamResult SimConnectedDevice::OpenStream(const char* streamId, CamStream** strea
     if (stream_ != nullptr) {
         return Result::kResourceInUse;
     }
-    stream_ = std::make_unique<SimStream>(*this, camera_, faults_);
+    stream_ = std::make_unique<SimStream>(*this, camera_, session_, faults_);
     camera_->Calls().Record(CameraCall::OpenStream);
     *stream = stream_.get();
     return Result::kSuccess;
@@ -48,7 +48,7 @@ CamResult SimConnectedDevice::WriteRegister(uint64_t address, const void* buffer
     if (const auto fault = faults_.Take(Operation::DeviceWriteRegister, DeviceId())) {
         return *fault;
     }
-    return camera_->WriteRegister(address, buffer, *size);
+    return camera_->WriteRegister(session_, address, buffer, *size);
 }
 
 CamResult SimConnectedDevice::ReadRegister(uint64_t address, void* buffer, size_t* size) {
@@ -58,7 +58,7 @@ CamResult SimConnectedDevice::ReadRegister(uint64_t address, void* buffer, size_
     if (const auto fault = faults_.Take(Operation::DeviceReadRegister, DeviceId())) {
         return *fault;
     }
-    return camera_->ReadRegister(address, buffer, *size);
+    return camera_->ReadRegister(session_, address, buffer, *size);
 }
 
 CamResult SimConnectedDevice::QueryInfo(int32_t item, void* buffer, size_t* size) {
@@ -74,14 +74,14 @@ CamResult SimConnectedDevice::CloseDevice() {
     if (events_.IsDeliveryThread()) {
         return Result::kResourceInUse;
     }
-    camera_->DetachEventSink();
+    camera_->DetachEventSink(&events_);
     events_.Stop();
     {
         std::lock_guard lock(streamMutex_);
         stream_.reset();
     }
     camera_->Calls().Record(CameraCall::CloseDevice);
-    camera_->Disconnect();
+    camera_->Disconnect(session_);
     delete this;
     return Result::kSuccess;
 }

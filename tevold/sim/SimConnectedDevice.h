@@ -16,7 +16,8 @@ namespace Tevold::Sim {
 // and its device events. CloseDevice also closes a stream left open.
 class SimConnectedDevice final : public CamDevice {
 public:
-    SimConnectedDevice(std::shared_ptr<CameraHardware> camera, FaultInjector& faults);
+    SimConnectedDevice(std::shared_ptr<CameraHardware> camera, CameraHardware::Session session,
+                       FaultInjector& faults);
 
     CamResult GetNumStreams(uint32_t* count) override;
     CamResult OpenStream(const char* streamId, CamStream** stream) override;
@@ -34,6 +35,7 @@ private:
     const std::string& DeviceId() const { return camera_->Config().deviceId; }
 
     std::shared_ptr<CameraHardware> camera_;
+    const CameraHardware::Session session_;
     FaultInjector& faults_;
     EventDispatcher events_;
     std::mutex streamMutex_;

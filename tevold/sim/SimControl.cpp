@@ -40,8 +40,8 @@ void SetPacing(bool enabled) { World().SetPacing(enabled); }
 void SetFrameRate(const std::string& deviceId, double framesPerSecond) {
     uint8_t bytes[sizeof(double)];
     StoreLittleEndianDouble(bytes, framesPerSecond);
-    if (World().Camera(deviceId)->WriteRegister(CameraRegister::kAcquisitionFrameRate, bytes,
-                                                sizeof bytes) != 0) {
+    if (World().Camera(deviceId)->ControlWrite(CameraRegister::kAcquisitionFrameRate, bytes,
+                                               sizeof bytes) != 0) {
         throw std::invalid_argument("frame rate refused");
     }
 }

@@ -58,10 +58,11 @@ CamResult SimInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (camera == nullptr) {
         return Result::kInvalidId;
     }
-    if (!camera->Connect()) {
+    const std::optional<CameraHardware::Session> session = camera->Connect();
+    if (!session) {
         return Result::kAccessDenied;
     }
-    *device = new SimConnectedDevice(std::move(camera), faults_);
+    *device = new SimConnectedDevice(std::move(camera), *session, faults_);
     return Result::kSuccess;
 }
 

@@ -9,8 +9,8 @@
 namespace Tevold::Sim {
 
 SimStream::SimStream(SimConnectedDevice& owner, std::shared_ptr<CameraHardware> camera,
-                     FaultInjector& faults)
-    : owner_(owner), camera_(std::move(camera)), faults_(faults) {}
+                     CameraHardware::Session session, FaultInjector& faults)
+    : owner_(owner), camera_(std::move(camera)), session_(session), faults_(faults) {}
 
 CamResult SimStream::StartGrab(uint32_t mode, int64_t count) {
     camera_->Calls().Record(CameraCall::StartGrab);
@@ -20,7 +20,7 @@ CamResult SimStream::StartGrab(uint32_t mode, int64_t count) {
     if (mode != 0) {
         return Result::kInvalidParameter;
     }
-    return camera_->StartAcquisition(count);
+    return camera_->StartAcquisition(session_, count);
 }
 
 CamResult SimStream::StopGrab(uint32_t /*mode*/) {
@@ -28,7 +28,7 @@ CamResult SimStream::StopGrab(uint32_t /*mode*/) {
     if (const auto fault = faults_.Take(Operation::StopGrab, DeviceId())) {
         return *fault;
     }
-    camera_->StopAcquisitionAndAbortGrabs();
+    camera_->StopAcquisitionAndAbortGrabs(session_);
     return Result::kSuccess;
 }
 
@@ -37,7 +37,7 @@ CamResult SimStream::GrabImage(void* destination, size_t capacity, uint32_t time
     if (const auto fault = faults_.Take(Operation::GrabImage, DeviceId())) {
         return *fault;
     }
-    return camera_->GrabImage(destination, capacity, timeoutMs, info);
+    return camera_->GrabImage(session_, destination, capacity, timeoutMs, info);
 }
 
 CamResult SimStream::LendDestination(void* /*memory*/, size_t /*capacity*/) {
@@ -54,8 +54,8 @@ CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
     if (value == nullptr || size == nullptr) {
         return Result::kInvalidParameter;
     }
-    // An unplugged camera cannot say anything about its stream.
-    if (!camera_->Status().present) {
+    // A camera unplugged or rebooted since cannot say anything about this stream.
+    if (!camera_->Serves(session_)) {
         return Result::kIo;
     }
     const StreamState state = camera_->Stream();
@@ -83,7 +83,7 @@ CamResult SimStream::GetParameter(uint32_t parameter, void* value, size_t* size)
 
 CamResult SimStream::CloseStream() {
     camera_->Calls().Record(CameraCall::CloseStream);
-    camera_->StopAcquisitionAndAbortGrabs();
+    camera_->StopAcquisitionAndAbortGrabs(session_);
     owner_.ReleaseStream();
     return Result::kSuccess;
 }

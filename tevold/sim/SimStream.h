@@ -15,7 +15,7 @@ class SimConnectedDevice;
 class SimStream final : public CamStream {
 public:
     SimStream(SimConnectedDevice& owner, std::shared_ptr<CameraHardware> camera,
-              FaultInjector& faults);
+              CameraHardware::Session session, FaultInjector& faults);
     // Public here: the owning device destroys its stream.
     ~SimStream() override = default;
 
@@ -36,6 +36,7 @@ private:
 
     SimConnectedDevice& owner_;
     std::shared_ptr<CameraHardware> camera_;
+    const CameraHardware::Session session_;
     FaultInjector& faults_;
     // Kept for the producer to read back; GrabImage always waits as long as its caller says.
     std::atomic<uint32_t> grabTimeoutMs_{1000};
