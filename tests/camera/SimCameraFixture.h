@@ -4,6 +4,7 @@
 
 #include "AravisPortDevice.h"
 #include "SimTestSupport.h"
+#include "tests/common/GenApiFeatureAccess.h"
 
 #include <cstdint>
 #include <string>
@@ -18,8 +19,10 @@ struct Frame {
     CamImageInfo info;
 };
 
-class SimCameraTest : public SimTest {
+class SimCameraTest : public SimTest, protected ::Testing::GenApiFeatureAccess {
 protected:
+    ArvGc* Engine() override { return gc_.get(); }
+
     void SetUp() override { SetUpCamera(kGevInterface, kGevCamera); }
 
     void SetUpCamera(const std::string& interfaceName, const std::string& deviceId) {
@@ -38,50 +41,6 @@ protected:
         CamStream* stream = nullptr;
         ASSERT_EQ(Result::kSuccess, device_->OpenStream("DS0", &stream));
         stream_.reset(stream);
-    }
-
-    ArvGcNode* Node(const char* name) {
-        ArvGcNode* node = arv_gc_get_node(gc_.get(), name);
-        EXPECT_NE(nullptr, node) << name;
-        return node;
-    }
-
-    // Each setter fails the test when the engine or the camera refuses the value.
-    void SetInteger(const char* name, int64_t value) {
-        GError* error = nullptr;
-        arv_gc_integer_set_value(ARV_GC_INTEGER(Node(name)), value, &error);
-        Check(error, name);
-    }
-    void SetFloat(const char* name, double value) {
-        GError* error = nullptr;
-        arv_gc_float_set_value(ARV_GC_FLOAT(Node(name)), value, &error);
-        Check(error, name);
-    }
-    void SetEntry(const char* name, const char* entry) {
-        GError* error = nullptr;
-        arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(Node(name)), entry, &error);
-        Check(error, name);
-    }
-    void SetBoolean(const char* name, bool value) {
-        GError* error = nullptr;
-        arv_gc_boolean_set_value(ARV_GC_BOOLEAN(Node(name)), value, &error);
-        Check(error, name);
-    }
-    void Execute(const char* name) {
-        GError* error = nullptr;
-        arv_gc_command_execute(ARV_GC_COMMAND(Node(name)), &error);
-        Check(error, name);
-    }
-    int64_t Integer(const char* name) {
-        return arv_gc_integer_get_value(ARV_GC_INTEGER(Node(name)), nullptr);
-    }
-    double Float(const char* name) {
-        return arv_gc_float_get_value(ARV_GC_FLOAT(Node(name)), nullptr);
-    }
-    std::string Entry(const char* name) {
-        const char* entry =
-            arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(Node(name)), nullptr);
-        return entry != nullptr ? entry : "";
     }
 
     uint64_t PayloadSize() {
@@ -116,14 +75,6 @@ protected:
     ArvDevicePtr port_;
     ArvGcPtr gc_;
     StreamPtr stream_;
-
-private:
-    static void Check(GError* error, const char* name) {
-        if (error != nullptr) {
-            ADD_FAILURE() << name << ": " << error->message;
-            g_error_free(error);
-        }
-    }
 };
 
 }  // namespace Tevold::Testing

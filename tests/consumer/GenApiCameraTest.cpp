@@ -8,6 +8,7 @@
 #include <map>
 
 #include "ConsumerFixture.h"
+#include "tests/common/GenApiFeatureAccess.h"
 #include "tools/GenApiPortDevice.h"
 
 namespace consumer {
@@ -40,8 +41,10 @@ std::vector<ParsedChunk> ParseTrailers(const uint8_t* payload, size_t filled, bo
     return chunks;
 }
 
-class GenApiCameraTest : public ConsumerTest {
+class GenApiCameraTest : public ConsumerTest, protected ::Testing::GenApiFeatureAccess {
 protected:
+    ArvGc* Engine() override { return gc.get(); }
+
     void Open(const char* deviceId, const char* interfaceId) {
         cam = OpenCamera(deviceId, interfaceId);
         ASSERT_TRUE(cam);
@@ -79,49 +82,6 @@ protected:
         gc.reset();
         device.reset();
         ConsumerTest::TearDown();
-    }
-
-    ArvGcNode* Node(const char* name) {
-        ArvGcNode* node = arv_gc_get_node(gc.get(), name);
-        EXPECT_NE(node, nullptr) << name;
-        return node;
-    }
-    void Check(GError* error, const char* name) {
-        if (error != nullptr) {
-            ADD_FAILURE() << name << ": " << error->message;
-            g_error_free(error);
-        }
-    }
-    void SetEntry(const char* name, const char* entry) {
-        GError* error = nullptr;
-        arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(Node(name)), entry, &error);
-        Check(error, name);
-    }
-    void SetInteger(const char* name, int64_t value) {
-        GError* error = nullptr;
-        arv_gc_integer_set_value(ARV_GC_INTEGER(Node(name)), value, &error);
-        Check(error, name);
-    }
-    void SetBoolean(const char* name, bool value) {
-        GError* error = nullptr;
-        arv_gc_boolean_set_value(ARV_GC_BOOLEAN(Node(name)), value, &error);
-        Check(error, name);
-    }
-    void SetFloat(const char* name, double value) {
-        GError* error = nullptr;
-        arv_gc_float_set_value(ARV_GC_FLOAT(Node(name)), value, &error);
-        Check(error, name);
-    }
-    void Execute(const char* name) {
-        GError* error = nullptr;
-        arv_gc_command_execute(ARV_GC_COMMAND(Node(name)), &error);
-        Check(error, name);
-    }
-    int64_t Integer(const char* name) {
-        return arv_gc_integer_get_value(ARV_GC_INTEGER(Node(name)), nullptr);
-    }
-    double Float(const char* name) {
-        return arv_gc_float_get_value(ARV_GC_FLOAT(Node(name)), nullptr);
     }
 
     GC_ERROR Start() {
