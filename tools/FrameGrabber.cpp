@@ -245,7 +245,6 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
         const DS_HANDLE stream = acquisition.Stream();
         const InterruptAction kill(interrupts_, [&gentl, event] { gentl.EventKill(event); });
         acquisition.Start();
-        outcome.statistics.Start();
         uint64_t saved = 0;
         while (outcome.statistics.Frames() < request.frames && !interrupts_.Interrupted()) {
             EVENT_NEW_BUFFER_DATA data{};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -141,6 +142,28 @@ TEST(GrabToolBufferMode, NewestOnlyGrabsThroughTheStreamsMode) {
         Tool({{"grab", "-n", "10", "--buffers", "3", "--buffer-mode", "NewestOnly"}, {}, {}});
     ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
     EXPECT_THAT(result.out, AllOf(HasSubstr("3 buffers, NewestOnly"), HasSubstr("10 frames in")));
+}
+
+// The rate is the camera's: N frames over the N periods they took, the first one's included
+// (generous bounds, the camera's clock against the host's). One frame has no rate.
+TEST(GrabToolRates, FpsAndThroughputFollowTheCamerasFrameRate) {
+    const ToolResult paced = Tool({{"grab", "-n", "6", "AcquisitionFrameRate=10"}, {}, {}});
+    ASSERT_TRUE(paced.exited && paced.exitCode == 0) << Describe(paced);
+    double seconds = 0, fps = 0, megabytes = 0;
+    const size_t summary = paced.out.find("6 frames in ");
+    ASSERT_NE(summary, std::string::npos) << paced.out;
+    ASSERT_EQ(std::sscanf(paced.out.c_str() + summary, "6 frames in %lf s: %lf fps, %lf MB/s",
+                          &seconds, &fps, &megabytes),
+              3)
+        << paced.out;
+    EXPECT_NEAR(fps, 10.0, 1.0) << paced.out;
+    EXPECT_NEAR(seconds, 0.6, 0.06) << paced.out;
+    EXPECT_NEAR(megabytes, 640 * 480 * 10 / 1e6, 0.31) << paced.out;
+
+    const ToolResult single = Tool({{"grab", "-n", "1"}, {}, {}});
+    ASSERT_TRUE(single.exited && single.exitCode == 0) << Describe(single);
+    EXPECT_THAT(single.out, AllOf(HasSubstr("1 frame; lost 0"), Not(HasSubstr("fps;")),
+                                  Not(HasSubstr("MB/s"))));
 }
 
 struct FormatCase {
