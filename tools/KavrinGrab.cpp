@@ -16,9 +16,13 @@
 #include "tools/FrameGrabber.h"
 #include "tools/GenTLError.h"
 #include "tools/InterruptWatcher.h"
+#include "tools/JsonWriter.h"
+#include "tools/ModuleNodeMap.h"
 #include "tools/OpenedDevice.h"
+#include "tools/ParameterFile.h"
 #include "tools/ProducerPaths.h"
 #include "tools/ProgressDisplay.h"
+#include "tools/RemoteRegisters.h"
 
 namespace Kavrin::Tools {
 
@@ -47,7 +51,43 @@ void PrintTable(const std::vector<std::vector<std::string>>& rows, const char* i
     }
 }
 
-int List(DeviceCatalog& catalog) {
+void WriteDevice(JsonWriter& json, const DeviceEntry& device) {
+    json.BeginObject()
+        .Member("id", device.id)
+        .Member("vendor", device.vendor)
+        .Member("model", device.model)
+        .Member("serial", device.serialNumber)
+        .Member("userName", device.userName)
+        .Member("tlType", device.tlType)
+        .Member("access", AccessStatusName(device.accessStatus))
+        .EndObject();
+}
+
+int ListJson(DeviceCatalog& catalog) {
+    JsonWriter json(std::cout);
+    json.BeginObject().Key("producers").BeginArray();
+    for (auto& producer : catalog.Producers()) {
+        json.BeginObject()
+            .Member("path", producer->Path())
+            .Member("vendor", producer->LibraryText(TL_INFO_VENDOR))
+            .Member("model", producer->LibraryText(TL_INFO_MODEL))
+            .Member("version", producer->LibraryText(TL_INFO_VERSION))
+            .Key("interfaces")
+            .BeginArray();
+        for (const auto& iface : producer->Interfaces()) {
+            json.BeginObject().Member("id", iface.id).Member("tlType", iface.tlType);
+            json.Key("devices").BeginArray();
+            for (const auto& device : iface.devices) WriteDevice(json, device);
+            json.EndArray().EndObject();
+        }
+        json.EndArray().EndObject();
+    }
+    json.EndArray().EndObject();
+    return 0;
+}
+
+int List(DeviceCatalog& catalog, const CommandLine& line) {
+    if (line.json) return ListJson(catalog);
     for (auto& producer : catalog.Producers()) {
         std::printf("%s (%s %s %s)\n", producer->Path().c_str(),
                     producer->LibraryText(TL_INFO_VENDOR).c_str(),
@@ -87,82 +127,153 @@ int Info(DeviceCatalog& catalog, const CommandLine& line) {
         {"display name", DEVICE_INFO_DISPLAYNAME},
         {"TL type", DEVICE_INFO_TLTYPE},
     };
-    std::printf("%-16s %s\n", "interface", location.iface->id.c_str());
-    for (const auto& [label, command] : texts)
-        std::printf("%-16s %s\n", label, device.InfoText(command).c_str());
     const DeviceDescription description = DownloadDescription(device.GenTL(), device.RemotePort());
-    std::printf("%-16s %s\n", "description", description.url.c_str());
-    std::printf("%-16s %zu bytes\n", "description size", description.xml.size());
     if (!line.saveXml.empty()) {
         std::ofstream file(line.saveXml, std::ios::binary);
         if (!(file << description.xml)) throw std::runtime_error("cannot write " + line.saveXml);
-        std::printf("description saved to %s\n", line.saveXml.c_str());
+    }
+    if (line.json) {
+        JsonWriter json(std::cout);
+        json.BeginObject().Member("interface", location.iface->id);
+        for (const auto& [label, command] : texts) json.Member(label, device.InfoText(command));
+        json.Member("description", description.url)
+            .Member("descriptionSize", description.xml.size());
+        if (!line.saveXml.empty()) json.Member("savedTo", line.saveXml);
+        json.EndObject();
+        return 0;
+    }
+    std::printf("%-16s %s\n", "interface", location.iface->id.c_str());
+    for (const auto& [label, command] : texts)
+        std::printf("%-16s %s\n", label, device.InfoText(command).c_str());
+    std::printf("%-16s %s\n", "description", description.url.c_str());
+    std::printf("%-16s %zu bytes\n", "description size", description.xml.size());
+    if (!line.saveXml.empty()) std::printf("description saved to %s\n", line.saveXml.c_str());
+    return 0;
+}
+
+// A command's words: the device when the first one names one, then feature names and settings.
+struct CommandWords {
+    std::string device;
+    std::vector<std::string> names;
+    std::vector<std::string> settings;
+    bool deviceNamed = false;
+};
+
+bool IsDevice(DeviceCatalog& catalog, const std::string& word) {
+    if (word.find("->") != std::string::npos) return true;
+    try {
+        catalog.Select(word);
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+CommandWords SplitWords(DeviceCatalog& catalog, const std::vector<std::string>& words) {
+    CommandWords split;
+    for (const auto& word : words)
+        (word.find('=') != std::string::npos ? split.settings : split.names).push_back(word);
+    if (!split.names.empty() && IsDevice(catalog, split.names.front())) {
+        split.device = split.names.front();
+        split.deviceNamed = true;
+        split.names.erase(split.names.begin());
+    }
+    return split;
+}
+
+// A first word that is neither a device nor a feature was meant as a device: said so, with the
+// devices there are.
+void RefuseUnknownFirstWord(DeviceCatalog& catalog, const CommandWords& words,
+                            CameraFeatures& features) {
+    if (!words.deviceNamed && !words.names.empty() && !features.Knows(words.names.front()))
+        catalog.Select(words.names.front());
+}
+
+std::vector<std::string> SettingsOf(const CommandLine& line, const CommandWords& words) {
+    std::vector<std::string> settings;
+    if (!line.loadFile.empty()) settings = ReadParameterFile(line.loadFile);
+    settings.insert(settings.end(), words.settings.begin(), words.settings.end());
+    return settings;
+}
+
+int Features(DeviceCatalog& catalog, const CommandLine& line) {
+    const CommandWords words = SplitWords(catalog, line.words);
+    ModuleNodeMap nodeMap(catalog.Select(words.device), line.module);
+    CameraFeatures& features = nodeMap.Features();
+    RefuseUnknownFirstWord(catalog, words, features);
+    for (const auto& setting : SettingsOf(line, words)) features.Apply(setting);
+    if (line.json) {
+        JsonWriter json(std::cout);
+        if (words.names.empty()) {
+            features.WriteTree(json);
+        } else {
+            features.WriteNamed(json, words.names);
+        }
+    } else if (words.names.empty()) {
+        features.PrintTree(std::cout);
+    } else {
+        features.PrintNamed(std::cout, words.names);
     }
     return 0;
 }
 
-// The first data stream of an opened device, open while this object lives.
-class OpenedStream {
-public:
-    explicit OpenedStream(OpenedDevice& device) : gentl_(device.GenTL()) {
-        char id[256] = {};
-        size_t size = sizeof id;
-        CheckGenTL(gentl_, gentl_.DevGetDataStreamID(device.Handle(), 0, id, &size),
-                   "DevGetDataStreamID");
-        CheckGenTL(gentl_, gentl_.DevOpenDataStream(device.Handle(), id, &stream_),
-                   "DevOpenDataStream");
+// Applies each setting in order and shows what the feature reads back after it.
+int Set(DeviceCatalog& catalog, const CommandLine& line) {
+    const CommandWords words = SplitWords(catalog, line.words);
+    if (!words.names.empty())
+        throw UsageError("set takes Feature=Value settings, not \"" + words.names.front() + "\"");
+    const std::vector<std::string> settings = SettingsOf(line, words);
+    if (settings.empty()) throw UsageError("set needs at least one Feature=Value setting");
+    const DeviceLocation location = catalog.Select(words.device);
+    ModuleNodeMap nodeMap(location, line.module);
+    CameraFeatures& features = nodeMap.Features();
+    std::vector<std::pair<std::string, std::string>> readBack;
+    for (const auto& setting : settings) {
+        features.Apply(setting);
+        const std::string name = setting.substr(0, setting.find('='));
+        readBack.emplace_back(name, features.ReadBack(name));
     }
-    ~OpenedStream() { gentl_.DSClose(stream_); }
-    OpenedStream(const OpenedStream&) = delete;
-    OpenedStream& operator=(const OpenedStream&) = delete;
+    if (line.json) {
+        JsonWriter json(std::cout);
+        json.BeginObject().Member("device", location.device->id);
+        json.Member("module", line.module.empty() ? "remote" : line.module);
+        json.Key("features").BeginArray();
+        for (const auto& [name, value] : readBack)
+            json.BeginObject().Member("name", name).Member("value", value).EndObject();
+        json.EndArray().EndObject();
+    } else {
+        for (const auto& [name, value] : readBack)
+            std::printf("%s=%s\n", name.c_str(), value.c_str());
+    }
+    return 0;
+}
 
-    DS_HANDLE Handle() const { return stream_; }
-
-private:
-    GenTLProducer& gentl_;
-    DS_HANDLE stream_ = nullptr;
-};
-
-int Features(DeviceCatalog& catalog, const CommandLine& line) {
-    // The first word names the device when it is one; the others are feature names and settings.
-    std::vector<std::string> names;
-    std::vector<std::string> settings;
-    for (const auto& word : line.words)
-        (word.find('=') != std::string::npos ? settings : names).push_back(word);
+int Registers(DeviceCatalog& catalog, const CommandLine& line) {
     std::string deviceName;
-    if (!names.empty() && (names.front().find("->") != std::string::npos || [&] {
-            try {
-                catalog.Select(names.front());
-                return true;
-            } catch (const std::runtime_error&) {
-                return false;
-            }
-        }())) {
-        deviceName = names.front();
-        names.erase(names.begin());
+    std::vector<RegisterRequest> requests;
+    for (const auto& word : line.words) {
+        if (requests.empty() && deviceName.empty() && IsDevice(catalog, word)) {
+            deviceName = word;
+            continue;
+        }
+        try {
+            requests.push_back(ParseRegisterRequest(word));
+        } catch (const std::runtime_error& error) {
+            throw UsageError(error.what());
+        }
     }
+    if (requests.empty()) throw UsageError("regs needs at least one register address");
     const DeviceLocation location = catalog.Select(deviceName);
-    GenTLProducer& gentl = location.producer->GenTL();
-    // The system's and the interface's node maps need no open device.
-    std::optional<OpenedDevice> device;
-    std::optional<OpenedStream> stream;
-    PORT_HANDLE port = nullptr;
-    if (line.module == "system") {
-        port = location.producer->System();
-    } else if (line.module == "interface") {
-        port = location.iface->handle;
-    } else {
-        device.emplace(*location.producer, location.iface->handle, location.device->id);
-        port = device->RemotePort();
-        if (line.module == "device") port = device->Handle();
-        if (line.module == "stream") port = stream.emplace(*device).Handle();
-    }
-    CameraFeatures features(gentl, port, DownloadDescription(gentl, port).xml);
-    for (const auto& setting : settings) features.Apply(setting);
-    if (names.empty()) {
-        features.PrintTree(std::cout);
-    } else {
-        features.PrintNamed(std::cout, names);
+    OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
+    RemoteRegisters registers(device.GenTL(), device.RemotePort());
+    for (const auto& request : requests) {
+        if (request.value) {
+            registers.Write(request.address,
+                            ValueBytes(*request.value, request.length, line.bigEndian));
+        }
+        const std::string dump = HexDump(
+            request.address, registers.Read(request.address, request.length), line.bigEndian);
+        std::printf("%s%s\n", dump.c_str(), request.value ? " (written)" : "");
     }
     return 0;
 }
@@ -178,6 +289,10 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
         } else {
             throw UsageError("more than one device given: " + deviceName + ", " + word);
         }
+    }
+    if (!line.loadFile.empty()) {
+        std::vector<std::string> loaded = ReadParameterFile(line.loadFile);
+        settings.insert(settings.begin(), loaded.begin(), loaded.end());
     }
     const DeviceLocation location = catalog.Select(deviceName);
     OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
@@ -237,24 +352,32 @@ int main(int argc, char** argv) {
     try {
         line = ParseCommandLine(argc, argv);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(), kUsage);
+        std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(), Usage().c_str());
         return kExitUsage;
     }
+    if (line.version) {
+        std::printf("kavrin-grab %s\n", KAVRIN_GRAB_VERSION);
+        return 0;
+    }
     if (line.command == "help") {
-        std::printf("%s", kUsage);
+        std::printf("%s",
+                    (line.helpTopic.empty() ? Usage() : CommandUsage(line.helpTopic)).c_str());
         return 0;
     }
     try {
         // Before any producer starts a thread, so Ctrl-C reaches only the watcher.
         std::optional<InterruptWatcher> interrupts;
-        if (line.command == "grab") interrupts.emplace();
+        if (line.command == "grab" || line.command == "events") interrupts.emplace();
         DeviceCatalog catalog(FindProducers(line.cti));
-        if (line.command == "list") return List(catalog);
+        if (line.command == "list") return List(catalog, line);
         if (line.command == "info") return Info(catalog, line);
         if (line.command == "features") return Features(catalog, line);
+        if (line.command == "set") return Set(catalog, line);
+        if (line.command == "regs") return Registers(catalog, line);
         return Grab(catalog, line, *interrupts);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(), kUsage);
+        std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(),
+                     CommandUsage(line.command).c_str());
         return kExitUsage;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kavrin-grab: %s\n", error.what());

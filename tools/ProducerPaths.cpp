@@ -37,7 +37,9 @@ const char* ProducerPathVariable() {
 }
 
 std::vector<std::string> FindProducers(const std::string& explicitPath) {
-    if (!explicitPath.empty()) return {explicitPath};
+    // dlopen looks for a bare file name in the library folders; a user means the current one.
+    if (!explicitPath.empty())
+        return {explicitPath.find('/') == std::string::npos ? "./" + explicitPath : explicitPath};
     std::vector<std::string> found;
     if (const char* folders = std::getenv(ProducerPathVariable())) {
         std::istringstream list(folders);

@@ -136,6 +136,59 @@ TEST(GrabToolInspect, ModuleNodeMapsShowAndSetTheProducersFeatures) {
     EXPECT_THAT(locked.err, HasSubstr("StreamIsGrabbing cannot be set"));
 }
 
+// set shows each feature as it reads back after its setting; regs reaches the same registers
+// raw, through the remote port; a first word that is no device nor feature is an unknown device.
+TEST(GrabToolSet, SettingsReadBackAndRegistersReachTheCamerasRegisters) {
+    const ToolResult set = Tool(
+        {{"set", "KVR-U3V-2001", "Width=320", "PixelFormat=Mono16", "TriggerSoftware=1"}, {}, {}});
+    ASSERT_TRUE(set.exited && set.exitCode == 0) << Describe(set);
+    EXPECT_EQ(set.out, "Width=320\nPixelFormat=Mono16\nTriggerSoftware=(executed)\n");
+
+    // Width's register (0x100, little-endian in the description).
+    const ToolResult regs = Tool({{"regs", "KVR-GEV-1001", "0x100", "0x100=320", "256:4"}, {}, {}});
+    ASSERT_TRUE(regs.exited && regs.exitCode == 0) << Describe(regs);
+    EXPECT_EQ(regs.out,
+              "0x00000100: 80 02 00 00 = 0x00000280 (640)\n"
+              "0x00000100: 40 01 00 00 = 0x00000140 (320) (written)\n"
+              "0x00000100: 40 01 00 00 = 0x00000140 (320)\n");
+    EXPECT_EQ(Tool({{"regs", "0x100", "--big-endian"}, {}, {}}).out,
+              "0x00000100: 80 02 00 00 = 0x80020000 (2147614720)\n");
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"features", "NOPE", "Width"},
+         "no device matches \"NOPE\"; the devices are: KVR-GEV-1001"},
+        {{"set", "KVR-GEV-1001", "Width=17"}, "Width=17"},
+        {{"regs", "KVR-GEV-1001", "0x100=-1"}, "is not a number"},
+        {{"regs", "0x100:2=70000"}, "does not fit in 2 bytes"}};
+    for (const auto& [args, text] : refused) {
+        const ToolResult result = Tool({args, {}, {}});
+        ASSERT_TRUE(result.exited) << Describe(result);
+        EXPECT_NE(result.exitCode, 0) << Describe(result);
+        EXPECT_THAT(result.err, HasSubstr(text)) << Describe(result);
+    }
+}
+
+// Help for one command lists its options, either way it is asked for; --version needs no camera.
+// A bare --cti file name is one in the current folder, not in the library search path.
+TEST(GrabToolHelp, CommandHelpVersionAndABareProducerName) {
+    const ToolResult help = Tool({{"help", "grab"}, {}, {}});
+    const ToolResult option = Tool({{"grab", "--help"}, {}, {}});
+    ASSERT_TRUE(help.exited && help.exitCode == 0) << Describe(help);
+    EXPECT_EQ(help.out, option.out);
+    EXPECT_THAT(help.out, AllOf(HasSubstr("--trigger-rate HZ"), HasSubstr("--chunks"),
+                                Not(HasSubstr("--big-endian"))));
+    EXPECT_THAT(Tool({{"regs", "-h"}, {}, {}}).out, HasSubstr("--big-endian"));
+    EXPECT_EQ(Tool({{"help", "snap"}, {}, {}}).exitCode, 2);
+    EXPECT_THAT(Tool({{"--version"}, {}, {}}).out, HasSubstr("kavrin-grab 1."));
+
+    ToolRun bare{{"--cti", fs::path(KAVRIN_CTI_PATH).filename().string(), "list"}, {}, {}};
+    bare.giveProducer = false;
+    bare.workingDirectory = fs::path(KAVRIN_CTI_PATH).parent_path().string();
+    const ToolResult list = Tool(bare);
+    ASSERT_TRUE(list.exited && list.exitCode == 0) << Describe(list);
+    EXPECT_THAT(list.out, HasSubstr("KVR-U3V-2002"));
+}
+
 // NewestOnly from the command line: the grab sets it in the stream's node map and says so.
 TEST(GrabToolBufferMode, NewestOnlyGrabsThroughTheStreamsMode) {
     const ToolResult result =
