@@ -153,19 +153,19 @@ private:
     bool started_ = false;
 };
 
-// The device's error event, for as long as the grab runs: a device that posts an entry there
-// lost its camera. A producer without device error events gives none.
-class DeviceErrors {
+// A module's error event, for as long as the grab runs: a device or a stream that posts an entry
+// there lost its camera. A producer without error events on the module gives none.
+class ErrorEvent {
 public:
-    DeviceErrors(GenTLProducer& gentl, DEV_HANDLE device) : gentl_(gentl), device_(device) {
-        if (gentl_.GCRegisterEvent(device_, EVENT_ERROR, &event_) != GC_ERR_SUCCESS)
+    ErrorEvent(GenTLProducer& gentl, void* module) : gentl_(gentl), module_(module) {
+        if (gentl_.GCRegisterEvent(module_, EVENT_ERROR, &event_) != GC_ERR_SUCCESS)
             event_ = nullptr;
     }
-    ~DeviceErrors() {
-        if (event_ != nullptr) gentl_.GCUnregisterEvent(device_, EVENT_ERROR);
+    ~ErrorEvent() {
+        if (event_ != nullptr) gentl_.GCUnregisterEvent(module_, EVENT_ERROR);
     }
-    DeviceErrors(const DeviceErrors&) = delete;
-    DeviceErrors& operator=(const DeviceErrors&) = delete;
+    ErrorEvent(const ErrorEvent&) = delete;
+    ErrorEvent& operator=(const ErrorEvent&) = delete;
 
     // The text of the next entry within timeoutMs, if one comes.
     std::optional<std::string> Next(uint64_t timeoutMs) {
@@ -180,7 +180,7 @@ public:
 
 private:
     GenTLProducer& gentl_;
-    DEV_HANDLE device_;
+    void* module_;
     EVENT_HANDLE event_ = nullptr;
 };
 
@@ -221,6 +221,12 @@ Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffe
     frame.width = static_cast<size_t>(info(BUFFER_INFO_WIDTH));
     frame.height = static_cast<size_t>(info(BUFFER_INFO_HEIGHT));
     frame.pixelFormat = info(BUFFER_INFO_PIXELFORMAT);
+    frame.frameId = info(BUFFER_INFO_FRAMEID);
+    try {
+        frame.timestamp = info(BUFFER_INFO_TIMESTAMP);
+    } catch (const GenTLError&) {
+        // Not every producer stamps its buffers.
+    }
     return frame;
 }
 
@@ -237,12 +243,13 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
     try {
         std::optional<FrameSaver> saver;
         if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
-        DeviceErrors deviceErrors(gentl, device_.Handle());
+        ErrorEvent deviceErrors(gentl, device_.Handle());
         Acquisition acquisition(device_, features_);
         if (!request.bufferMode.empty()) acquisition.SetBufferMode(request.bufferMode);
         acquisition.Prepare(request.buffers);
         const EVENT_HANDLE event = acquisition.Event();
         const DS_HANDLE stream = acquisition.Stream();
+        ErrorEvent streamErrors(gentl, stream);
         const InterruptAction kill(interrupts_, [&gentl, event] { gentl.EventKill(event); });
         acquisition.Start();
         uint64_t saved = 0;
@@ -252,8 +259,10 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             const GC_ERROR result = gentl.EventGetData(event, &data, &size, request.timeoutMs);
             if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
             if (result != GC_ERR_SUCCESS && result != GC_ERR_ABORT) {
-                if (const auto lost = deviceErrors.Next(kLossWordWaitMs))
-                    throw std::runtime_error("camera lost: " + *lost);
+                // The stream tells first that its acquisition ended, the device why.
+                std::optional<std::string> lost = streamErrors.Next(0);
+                if (const auto word = deviceErrors.Next(lost ? 0 : kLossWordWaitMs)) lost = word;
+                if (lost) throw std::runtime_error("camera lost: " + *lost);
             }
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId =

@@ -300,11 +300,12 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
                             DownloadDescription(device.GenTL(), device.RemotePort()).xml);
     for (const auto& setting : settings) features.Apply(setting);
 
-    std::optional<FrameWriter> writer;
-    if (!line.outputFolder.empty()) writer.emplace(line.outputFolder, line.format);
     const auto feature = [&](const char* name) {
         return features.Has(name) ? features.Value(name) : "?";
     };
+    std::optional<FrameWriter> writer;
+    if (!line.outputFolder.empty())
+        writer.emplace(line.outputFolder, line.format, line.overwrite, feature("PixelFormat"));
     std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s%s%s\n",
                 static_cast<unsigned long long>(line.frames), location.device->id.c_str(),
                 feature("Width").c_str(), feature("Height").c_str(), feature("PixelFormat").c_str(),
