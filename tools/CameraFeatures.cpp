@@ -303,7 +303,10 @@ std::vector<std::string> CameraFeatures::SavedSettings() {
         return StreamableMark(Feature(name)) == ARV_GC_STREAMABLE_YES;
     });
     const auto saved = [&](ArvGcFeatureNode* feature) {
-        if (!Readable(feature) || !Writable(feature) || ARV_IS_GC_COMMAND(feature)) return false;
+        // The transport layer's lock is the grab's to take, not part of the camera's state.
+        if (!Readable(feature) || !Writable(feature) || ARV_IS_GC_COMMAND(feature) ||
+            std::string(arv_gc_feature_node_get_name(feature)) == "TLParamsLocked")
+            return false;
         const ArvGcStreamable mark = StreamableMark(feature);
         return marked ? mark == ARV_GC_STREAMABLE_YES : mark != ARV_GC_STREAMABLE_NO;
     };
@@ -462,6 +465,13 @@ int64_t CameraFeatures::Integer(const std::string& name) const {
     return Checked("reading " + name, [&](GError** error) {
         return arv_gc_integer_get_value(ARV_GC_INTEGER(feature), error);
     });
+}
+
+std::vector<std::string> CameraFeatures::Entries(const std::string& name) const {
+    ArvGcFeatureNode* feature = Feature(name);
+    if (!ARV_IS_GC_ENUMERATION(feature))
+        throw std::runtime_error(name + " is not an enumeration feature");
+    return EnumerationEntries(ARV_GC_ENUMERATION(feature));
 }
 
 void CameraFeatures::SetInteger(const std::string& name, int64_t value) {

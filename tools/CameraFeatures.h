@@ -48,6 +48,8 @@ public:
     // The feature's value as text, e.g. "Mono16"; throws when it cannot be read.
     std::string Value(const std::string& name) const;
     int64_t Integer(const std::string& name) const;
+    // The values an enumeration offers now; throws for a feature that is no enumeration.
+    std::vector<std::string> Entries(const std::string& name) const;
     void SetInteger(const std::string& name, int64_t value);
     void Execute(const std::string& name);
 

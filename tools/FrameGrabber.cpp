@@ -11,6 +11,7 @@
 #include "tools/FrameSaver.h"
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
+#include "tools/SoftwareTrigger.h"
 
 namespace Kavrin::Tools {
 
@@ -230,6 +231,28 @@ Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffe
     return frame;
 }
 
+// A delivered buffer's chunks as the producer finds them, each feature read from its chunk.
+std::vector<std::pair<std::string, std::string>> ChunkValues(GenTLProducer& gentl, DS_HANDLE stream,
+                                                             BUFFER_HANDLE buffer,
+                                                             AttachedDataFeatures& features) {
+    size_t count = 0;
+    CheckGenTL(gentl, gentl.DSGetBufferChunkData(stream, buffer, nullptr, &count),
+               "DSGetBufferChunkData");
+    std::vector<SINGLE_CHUNK_DATA> chunks(count);
+    CheckGenTL(gentl, gentl.DSGetBufferChunkData(stream, buffer, chunks.data(), &count),
+               "DSGetBufferChunkData");
+    chunks.resize(count);
+    const auto* base = reinterpret_cast<const uint8_t*>(
+        static_cast<uintptr_t>(BufferInfo(gentl, stream, buffer, BUFFER_INFO_BASE)));
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& chunk : chunks) {
+        for (const auto& name : features.ChunkFeatures(chunk.ChunkID))
+            values.emplace_back(name,
+                                features.Read(name, base + chunk.ChunkOffset, chunk.ChunkLength));
+    }
+    return values;
+}
+
 }  // namespace
 
 FrameGrabber::FrameGrabber(OpenedDevice& device, CameraFeatures& features,
@@ -252,6 +275,10 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
         ErrorEvent streamErrors(gentl, stream);
         const InterruptAction kill(interrupts_, [&gentl, event] { gentl.EventKill(event); });
         acquisition.Start();
+        // Destroyed before the acquisition stops: no trigger comes after the stop.
+        std::optional<SoftwareTrigger> trigger;
+        if (request.triggerRate > 0)
+            trigger.emplace(gentl, device_.RemotePort(), *request.description, request.triggerRate);
         uint64_t saved = 0;
         while (outcome.statistics.Frames() < request.frames && !interrupts_.Interrupted()) {
             EVENT_NEW_BUFFER_DATA data{};
@@ -263,6 +290,7 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
                 std::optional<std::string> lost = streamErrors.Next(0);
                 if (const auto word = deviceErrors.Next(lost ? 0 : kLossWordWaitMs)) lost = word;
                 if (lost) throw std::runtime_error("camera lost: " + *lost);
+                if (trigger) trigger->ThrowFailure();
             }
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId =
@@ -275,6 +303,9 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             } else {
                 const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
                 outcome.statistics.Count(frameId, frame.size, false);
+                if (request.chunks != nullptr)
+                    request.onChunks(
+                        frameId, ChunkValues(gentl, stream, data.BufferHandle, *request.chunks));
                 if (saver) saver->Save(frame, ++saved);
             }
             CheckGenTL(gentl, gentl.DSQueueBuffer(stream, data.BufferHandle), "DSQueueBuffer");

@@ -1,14 +1,20 @@
 // kavrin-grab: lists, inspects, configures and grabs from cameras through any GenTL producer,
 // using nothing but the producer's exported C functions and Aravis's GenApi engine.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "tools/AttachedDataFeatures.h"
+#include "tools/CameraEventListener.h"
 #include "tools/CameraFeatures.h"
 #include "tools/CommandLine.h"
 #include "tools/DeviceCatalog.h"
@@ -23,6 +29,7 @@
 #include "tools/ProducerPaths.h"
 #include "tools/ProgressDisplay.h"
 #include "tools/RemoteRegisters.h"
+#include "tools/StandardFeatureSetup.h"
 
 namespace Kavrin::Tools {
 
@@ -278,27 +285,104 @@ int Registers(DeviceCatalog& catalog, const CommandLine& line) {
     return 0;
 }
 
-int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts) {
-    std::string deviceName;
-    std::vector<std::string> settings;
-    for (const auto& word : line.words) {
-        if (word.find('=') != std::string::npos) {
-            settings.push_back(word);
-        } else if (deviceName.empty()) {
-            deviceName = word;
-        } else {
-            throw UsageError("more than one device given: " + deviceName + ", " + word);
+void WriteSummary(JsonWriter& json, const GrabStatistics& statistics) {
+    json.Member("frames", statistics.Frames());
+    if (statistics.HasRate()) {
+        json.Member("seconds", statistics.Seconds())
+            .Member("fps", statistics.FramesPerSecond())
+            .Member("megabytesPerSecond", statistics.MegabytesPerSecond());
+    }
+    json.Member("lost", statistics.Lost())
+        .Member("incomplete", statistics.Incomplete())
+        .Member("underruns", statistics.Underruns())
+        .Member("frameIdGaps", statistics.Gaps());
+    if (const auto& packets = statistics.Packets()) {
+        json.Key("packets")
+            .BeginObject()
+            .Member("received", packets->received)
+            .Member("missing", packets->missing)
+            .Member("resent", packets->resent)
+            .Member("ignored", packets->ignored)
+            .Member("resendRequests", packets->resendRequests)
+            .EndObject();
+    }
+}
+
+// What a grab or a listener shows as it goes: lines on stdout, or with --json records kept for
+// the one document at the end. Events come from the listener's thread.
+class GrabReport {
+public:
+    explicit GrabReport(bool json) : json_(json) {}
+
+    void Chunks(uint64_t frameId, const std::vector<std::pair<std::string, std::string>>& values) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (json_) {
+            chunks_.emplace_back(frameId, values);
+            return;
         }
+        std::string line = "frame " + std::to_string(frameId);
+        for (size_t i = 0; i < values.size(); ++i)
+            line += (i == 0 ? ": " : ", ") + values[i].first + "=" + values[i].second;
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
     }
-    if (!line.loadFile.empty()) {
-        std::vector<std::string> loaded = ReadParameterFile(line.loadFile);
-        settings.insert(settings.begin(), loaded.begin(), loaded.end());
+
+    void Event(const CameraEvent& event) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (json_) {
+            events_.push_back(event);
+            return;
+        }
+        std::printf("%s\n", EventLine(event).c_str());
+        std::fflush(stdout);
     }
-    const DeviceLocation location = catalog.Select(deviceName);
+
+    void WriteRecords(JsonWriter& json) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!chunks_.empty()) {
+            json.Key("chunks").BeginArray();
+            for (const auto& [frameId, values] : chunks_) {
+                json.BeginObject().Member("frameId", frameId);
+                for (const auto& [name, value] : values) json.Member(name, value);
+                json.EndObject();
+            }
+            json.EndArray();
+        }
+        if (events_.empty()) return;
+        json.Key("events").BeginArray();
+        for (const auto& event : events_) {
+            json.BeginObject().Member("id", event.id).Member("name", event.name);
+            for (const auto& [name, value] : event.data) json.Member(name, value);
+            json.EndObject();
+        }
+        json.EndArray();
+    }
+
+private:
+    const bool json_;
+    std::mutex mutex_;
+    std::vector<std::pair<uint64_t, std::vector<std::pair<std::string, std::string>>>> chunks_;
+    std::vector<CameraEvent> events_;
+};
+
+int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts) {
+    const CommandWords words = SplitWords(catalog, line.words);
+    if (words.names.size() > (words.deviceNamed ? 0u : 1u)) {
+        throw UsageError("more than one device given: " +
+                         (words.deviceNamed ? words.device : words.names.front()) + ", " +
+                         words.names.back());
+    }
+    // A word that names no device says so, with the devices there are.
+    const DeviceLocation location =
+        catalog.Select(words.deviceNamed || words.names.empty() ? words.device : words.names[0]);
     OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
-    CameraFeatures features(device.GenTL(), device.RemotePort(),
-                            DownloadDescription(device.GenTL(), device.RemotePort()).xml);
-    for (const auto& setting : settings) features.Apply(setting);
+    const std::string xml = DownloadDescription(device.GenTL(), device.RemotePort()).xml;
+    CameraFeatures features(device.GenTL(), device.RemotePort(), xml);
+    for (const auto& setting : SettingsOf(line, words)) features.Apply(setting);
+    if (line.triggerRate > 0) UseSoftwareTrigger(features);
+    if (line.chunks) EnableAllChunks(features);
+    std::map<uint64_t, std::string> eventNames;
+    if (line.events) eventNames = EnableAllEvents(features);
 
     const auto feature = [&](const char* name) {
         return features.Has(name) ? features.Value(name) : "?";
@@ -306,27 +390,70 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
     std::optional<FrameWriter> writer;
     if (!line.outputFolder.empty())
         writer.emplace(line.outputFolder, line.format, line.overwrite, feature("PixelFormat"));
-    std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s%s%s\n",
-                static_cast<unsigned long long>(line.frames), location.device->id.c_str(),
-                feature("Width").c_str(), feature("Height").c_str(), feature("PixelFormat").c_str(),
-                line.buffers, line.bufferMode.empty() ? "" : ", ", line.bufferMode.c_str(),
-                writer ? ", saving to " : "", writer ? line.outputFolder.c_str() : "");
-    std::fflush(stdout);
+    if (!line.json) {
+        std::printf("Grabbing %llu frames from %s: %sx%s %s, %u buffers%s%s%s%s%s\n",
+                    static_cast<unsigned long long>(line.frames), location.device->id.c_str(),
+                    feature("Width").c_str(), feature("Height").c_str(),
+                    feature("PixelFormat").c_str(), line.buffers,
+                    line.bufferMode.empty() ? "" : ", ", line.bufferMode.c_str(),
+                    line.triggerRate > 0 ? ", software trigger" : "", writer ? ", saving to " : "",
+                    writer ? line.outputFolder.c_str() : "");
+        std::fflush(stdout);
+    }
 
-    ProgressDisplay progress(stdout, line.frames);
+    GrabReport report(line.json);
+    std::optional<AttachedDataFeatures> chunks;
+    if (line.chunks) chunks.emplace(xml, features.Names());
+    std::optional<CameraEventListener> listener;
+    if (line.events) {
+        listener.emplace(device.GenTL(), device.RemotePort(), xml, features.Names(), eventNames,
+                         [&report](const CameraEvent& event) { report.Event(event); });
+    }
+    // Chunk lines and the progress would mix; chunk lines show the progress well enough.
+    std::optional<ProgressDisplay> progress;
+    if (!line.json && !line.chunks && !line.events) progress.emplace(stdout, line.frames);
     GrabRequest request;
     request.frames = line.frames;
     request.buffers = line.buffers;
     request.timeoutMs = line.timeoutMs;
     request.writer = writer ? &*writer : nullptr;
     request.bufferMode = line.bufferMode;
+    request.triggerRate = line.triggerRate;
+    request.description = &xml;
+    request.chunks = chunks ? &*chunks : nullptr;
+    request.onChunks = [&report](uint64_t frameId, const auto& values) {
+        report.Chunks(frameId, values);
+    };
     FrameGrabber grabber(device, features, interrupts);
     const GrabOutcome outcome = grabber.Run(request, [&](const GrabStatistics& statistics) {
-        progress.Update(statistics.Frames(), statistics.FramesPerSecond());
+        if (progress) progress->Update(statistics.Frames(), statistics.FramesPerSecond());
     });
-    progress.Finish();
-    std::printf("%s%s\n", outcome.interrupted ? "Interrupted after " : "",
-                outcome.statistics.Summary().c_str());
+    if (progress) progress->Finish();
+    // The camera's last events come just after the last frame.
+    if (listener) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        listener.reset();
+    }
+    if (!line.saveFile.empty() && !outcome.failure)
+        WriteParameterFile(line.saveFile, features.SavedSettings());
+    if (line.json) {
+        JsonWriter json(std::cout);
+        json.BeginObject().Member("device", location.device->id);
+        json.Member("interrupted", outcome.interrupted);
+        WriteSummary(json, outcome.statistics);
+        report.WriteRecords(json);
+        if (outcome.failure) {
+            try {
+                std::rethrow_exception(outcome.failure);
+            } catch (const std::exception& error) {
+                json.Member("error", std::string(error.what()));
+            }
+        }
+        json.EndObject();
+    } else {
+        std::printf("%s%s\n", outcome.interrupted ? "Interrupted after " : "",
+                    outcome.statistics.Summary().c_str());
+    }
     std::fflush(stdout);
     if (outcome.failure) {
         // Said before the device closes, which for a lost camera may take a while.
@@ -341,6 +468,36 @@ int Grab(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& inte
         }
     }
     return outcome.interrupted ? kExitInterrupted : 0;
+}
+
+// Prints the camera's events until the time is up or Ctrl-C.
+int Events(DeviceCatalog& catalog, const CommandLine& line, InterruptWatcher& interrupts) {
+    const CommandWords words = SplitWords(catalog, line.words);
+    if (!words.names.empty()) catalog.Select(words.names.front());
+    const DeviceLocation location = catalog.Select(words.device);
+    OpenedDevice device(*location.producer, location.iface->handle, location.device->id);
+    const std::string xml = DownloadDescription(device.GenTL(), device.RemotePort()).xml;
+    CameraFeatures features(device.GenTL(), device.RemotePort(), xml);
+    for (const auto& setting : SettingsOf(line, words)) features.Apply(setting);
+    const std::map<uint64_t, std::string> names = EnableAllEvents(features);
+    std::printf("Listening to the events of %s%s\n", location.device->id.c_str(),
+                line.seconds > 0 ? "" : " until Ctrl-C");
+    std::fflush(stdout);
+    GrabReport report(false);
+    uint64_t count = 0;
+    {
+        CameraEventListener listener(device.GenTL(), device.RemotePort(), xml, features.Names(),
+                                     names,
+                                     [&report](const CameraEvent& event) { report.Event(event); });
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(line.seconds);
+        while (!interrupts.Interrupted() &&
+               (line.seconds == 0 || std::chrono::steady_clock::now() < end))
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        count = listener.Count();
+    }
+    std::printf("%s%llu events\n", interrupts.Interrupted() ? "Interrupted after " : "",
+                static_cast<unsigned long long>(count));
+    return interrupts.Interrupted() ? kExitInterrupted : 0;
 }
 
 }  // namespace
@@ -375,6 +532,7 @@ int main(int argc, char** argv) {
         if (line.command == "features") return Features(catalog, line);
         if (line.command == "set") return Set(catalog, line);
         if (line.command == "regs") return Registers(catalog, line);
+        if (line.command == "events") return Events(catalog, line, *interrupts);
         return Grab(catalog, line, *interrupts);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "kavrin-grab: %s\n%s", error.what(),

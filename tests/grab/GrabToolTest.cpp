@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::AllOf;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -334,6 +336,104 @@ TEST(GrabToolFiles, RawDescriptionsOverwritingAndNoPartialFiles) {
     EXPECT_EQ(png.exitCode, 1) << Describe(png);
     EXPECT_THAT(png.err, HasSubstr("PNG cannot hold pixel format"));
     EXPECT_TRUE(failing.Files().empty());
+}
+
+// Whether jq finds the filter true of the tool's JSON output (jq -e: false and null fail).
+bool Jq(const std::string& json, const std::string& filter) {
+    const fs::path file =
+        fs::temp_directory_path() / ("kavrin-grab-" + std::to_string(::getpid()) + ".json");
+    std::ofstream(file) << json;
+    const std::string command = "jq -e '" + filter + "' " + file.string() + " >/dev/null 2>&1";
+    const bool holds = std::system(command.c_str()) == 0;
+    fs::remove(file);
+    return holds;
+}
+
+// Every command's --json output is one document holding what the text shows.
+TEST(GrabToolJson, EveryCommandsDocumentHoldsItsAnswer) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> documents = {
+        {{"list", "--json"},
+         "[.producers[].interfaces[].devices[].id] == "
+         "[\"KVR-GEV-1001\", \"KVR-GEV-1002\", \"KVR-U3V-2001\", \"KVR-U3V-2002\"]"},
+        {{"info", "SN->KS2002", "--json"},
+         ".ID == \"KVR-U3V-2002\" and (.description | startswith(\"Local:\"))"},
+        {{"features", "--json", "Width", "PixelFormat"},
+         ".[0].value == \"640\" and .[1].type == \"Enumeration\" and (.[1].valid | "
+         "contains(\"Mono16\"))"},
+        {{"features", "--json"},
+         "any(.[]; .name == \"Width\" and .category == "
+         "\"ImageFormatControl\")"},
+        {{"set", "--json", "KVR-U3V-2001", "Width=320", "Height=200"},
+         ".device == \"KVR-U3V-2001\" and .features == [{\"name\": \"Width\", \"value\": "
+         "\"320\"}, {\"name\": \"Height\", \"value\": \"200\"}]"},
+        {{"grab", "--json", "-n", "5", "AcquisitionFrameRate=20"},
+         ".frames == 5 and .lost == 0 and (.fps - 20 | fabs) < 2 and .interrupted == false"},
+        {{"grab", "--json", "-n", "1"}, ".frames == 1 and has(\"fps\") == false"}};
+    for (const auto& [args, filter] : documents) {
+        const ToolResult result = Tool({args, {}, {}});
+        ASSERT_TRUE(result.exited && result.exitCode == 0) << Describe(result);
+        EXPECT_TRUE(Jq(result.out, filter)) << args.front() << ": " << filter << "\n" << result.out;
+    }
+}
+
+// A software trigger sets the pace; each frame's chunks, parsed through the description, carry
+// its frame ID; the camera's events arrive with their data; saved settings load again.
+TEST(GrabToolCamera, TriggerChunksEventsAndParameterFiles) {
+    const ToolResult triggered =
+        Tool({{"grab", "--json", "-n", "8", "--trigger-rate", "15", "AcquisitionFrameRate=100"},
+              {},
+              {}});
+    ASSERT_TRUE(triggered.exited && triggered.exitCode == 0) << Describe(triggered);
+    EXPECT_TRUE(
+        Jq(triggered.out, ".frames == 8 and .frameIdGaps == 0 and (.fps - 15 | fabs) < 1.5"))
+        << triggered.out;
+
+    for (const char* camera : {"KVR-GEV-1001", "KVR-U3V-2001"}) {
+        const ToolResult chunks =
+            Tool({{"grab", camera, "--json", "-n", "4", "--chunks", "Width=320"}, {}, {}});
+        ASSERT_TRUE(chunks.exited && chunks.exitCode == 0) << Describe(chunks);
+        EXPECT_TRUE(Jq(chunks.out,
+                       "(.chunks | length) == 4 and all(.chunks[]; .ChunkFrameID == (.frameId | "
+                       "tostring) and .ChunkWidth == \"320\" and .ChunkPixelFormat == \"Mono8\")"))
+            << chunks.out;
+    }
+
+    const ToolResult events =
+        Tool({{"grab", "--json", "-n", "3", "--events", "ExposureTime=2000"}, {}, {}});
+    ASSERT_TRUE(events.exited && events.exitCode == 0) << Describe(events);
+    EXPECT_TRUE(Jq(events.out,
+                   "[.events[] | select(.name == \"ExposureEnd\") | .EventExposureEndFrameID] == "
+                   "[\"1\", \"2\", \"3\"] and ([.events[] | select(.name == \"FrameStart\")] | "
+                   "length) == 3"))
+        << events.out;
+    // Exposure ends the exposure time (in ns on the camera's clock) after the frame starts.
+    EXPECT_TRUE(Jq(events.out,
+                   "[.events[] | select(.name == \"FrameStart\")][0].EventFrameStartTimestamp as "
+                   "$start | [.events[] | select(.name == \"ExposureEnd\")][0] | "
+                   "(.EventExposureEndTimestamp | tonumber) - ($start | tonumber) == 2000000"))
+        << events.out;
+    const ToolResult text = Tool({{"grab", "-n", "1", "--events"}, {}, {}});
+    EXPECT_THAT(text.out, HasSubstr("event ExposureEnd (0x9010): EventExposureEndTimestamp="));
+
+    const ToolResult listening = Tool({{"events", "--seconds", "1"}, {}, {}});
+    ASSERT_TRUE(listening.exited && listening.exitCode == 0) << Describe(listening);
+    EXPECT_THAT(listening.out,
+                AllOf(HasSubstr("Listening to the events of KVR-GEV-1001"), HasSubstr("0 events")));
+
+    FrameFolder folder;
+    fs::create_directories(folder.Path());
+    const std::string settings = folder.Path() + "/camera.txt";
+    const ToolResult save =
+        Tool({{"grab", "-n", "1", "Width=320", "GainSelector=Red", "Gain=2", "--save", settings},
+              {},
+              {}});
+    ASSERT_TRUE(save.exited && save.exitCode == 0) << Describe(save);
+    const ToolResult loaded = Tool({{"set", "--load", settings, "GainSelector=Red"}, {}, {}});
+    ASSERT_TRUE(loaded.exited && loaded.exitCode == 0) << Describe(loaded);
+    EXPECT_THAT(loaded.out, AllOf(HasSubstr("Width=320\n"), HasSubstr("GainSelector=Red\nGain=2\n"),
+                                  EndsWith("GainSelector=Red\n")));
+    const ToolResult width = Tool({{"features", "--load", settings, "Width", "Gain"}, {}, {}});
+    EXPECT_THAT(width.out, HasSubstr("320"));
 }
 
 TEST(GrabToolStop, SigintMidGrabStopsCleanlyAndStillSummarises) {
