@@ -52,7 +52,12 @@ std::vector<std::string> FindProducers(const std::string& explicitPath) {
             }
         }
     }
-    return found.empty() ? ProducersIn(ExecutableFolder()) : found;
+    if (!found.empty()) return found;
+    found = ProducersIn(ExecutableFolder());
+    // Installed, the tool sits in bin/ and the producer in the library folder beside it.
+    return found.empty()
+               ? ProducersIn(ExecutableFolder().parent_path() / KAVRIN_INSTALLED_PRODUCER_DIR)
+               : found;
 }
 
 }  // namespace Kavrin::Tools
