@@ -1,6 +1,9 @@
 #include "tevold/TransportChoice.h"
 
+#include <net/if.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -23,6 +26,25 @@ std::vector<std::string> SplitList(const char* text) {
     return items;
 }
 
+// A name that matches nothing would otherwise just leave the camera list empty.
+void WarnAboutUnknownNames(const char* transports, const char* gevNetworkInterfaces) {
+    for (const std::string& name : SplitList(transports)) {
+        if (name != "sim" && name != "gev" && name != "u3v") {
+            std::fprintf(stderr,
+                         "warning: KAVRIN_TRANSPORTS: \"%s\" is no transport (sim, gev, u3v)\n",
+                         name.c_str());
+        }
+    }
+    for (const std::string& name : SplitList(gevNetworkInterfaces)) {
+        if (if_nametoindex(name.c_str()) == 0) {
+            std::fprintf(stderr,
+                         "warning: KAVRIN_GEV_INTERFACES: this host has no network interface "
+                         "\"%s\"\n",
+                         name.c_str());
+        }
+    }
+}
+
 }  // namespace
 
 TransportChoice TransportChoice::Parse(const char* transports, const char* gevNetworkInterfaces) {
@@ -41,7 +63,10 @@ TransportChoice TransportChoice::Parse(const char* transports, const char* gevNe
 }
 
 TransportChoice TransportChoice::FromEnvironment() {
-    return Parse(std::getenv("KAVRIN_TRANSPORTS"), std::getenv("KAVRIN_GEV_INTERFACES"));
+    const char* transports = std::getenv("KAVRIN_TRANSPORTS");
+    const char* gevNetworkInterfaces = std::getenv("KAVRIN_GEV_INTERFACES");
+    WarnAboutUnknownNames(transports, gevNetworkInterfaces);
+    return Parse(transports, gevNetworkInterfaces);
 }
 
 }  // namespace Tevold

@@ -168,6 +168,23 @@ bool ParseBoolean(std::string text, const std::string& setting) {
                              "\" is not a boolean; valid values: true, false");
 }
 
+// The description's Streamable mark of a feature, if it has one.
+ArvGcStreamable StreamableMark(ArvGcFeatureNode* feature) {
+    for (ArvDomNode* child = arv_dom_node_get_first_child(ARV_DOM_NODE(feature)); child != nullptr;
+         child = arv_dom_node_get_next_sibling(child)) {
+        if (ARV_IS_GC_PROPERTY_NODE(child) &&
+            arv_gc_property_node_get_node_type(ARV_GC_PROPERTY_NODE(child)) ==
+                ARV_GC_PROPERTY_NODE_TYPE_STREAMABLE)
+            return arv_gc_property_node_get_streamable(ARV_GC_PROPERTY_NODE(child),
+                                                       ARV_GC_STREAMABLE_UNDEFINED);
+    }
+    return ARV_GC_STREAMABLE_UNDEFINED;
+}
+
+bool Selects(ArvGcFeatureNode* feature) {
+    return ARV_IS_GC_SELECTOR(feature) && arv_gc_selector_is_selector(ARV_GC_SELECTOR(feature));
+}
+
 }  // namespace
 
 CameraFeatures::CameraFeatures(GenTLProducer& gentl, PORT_HANDLE port, const std::string& xml) {
@@ -242,6 +259,124 @@ void CameraFeatures::PrintNamed(std::ostream& out, const std::vector<std::string
             out << "    valid: " << valid << '\n';
         }
     }
+}
+
+void CameraFeatures::Walk(const std::string& category, std::vector<std::string>& visited,
+                          std::vector<std::pair<std::string, std::string>>& found) const {
+    if (std::find(visited.begin(), visited.end(), category) != visited.end()) return;
+    visited.push_back(category);
+    for (const GSList* item = arv_gc_category_get_features(ARV_GC_CATEGORY(Feature(category)));
+         item != nullptr; item = item->next) {
+        const std::string child = static_cast<const char*>(item->data);
+        ArvGcFeatureNode* feature = Feature(child);
+        if (feature == nullptr) continue;
+        if (ARV_IS_GC_CATEGORY(feature)) {
+            Walk(child, visited, found);
+        } else {
+            found.emplace_back(category, child);
+        }
+    }
+}
+
+std::vector<std::string> CameraFeatures::Names() const {
+    std::vector<std::string> visited;
+    std::vector<std::pair<std::string, std::string>> found;
+    Walk("Root", visited, found);
+    std::vector<std::string> names;
+    for (const auto& [category, name] : found) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
+}
+
+std::string CameraFeatures::ReadBack(const std::string& name) const {
+    ArvGcFeatureNode* feature = Feature(name);
+    if (feature == nullptr) throw std::runtime_error("unknown feature \"" + name + "\"");
+    if (ARV_IS_GC_COMMAND(feature)) return "(executed)";
+    if (!Readable(feature)) return "(not readable, access " + AccessName(feature) + ")";
+    return CurrentValue(feature);
+}
+
+std::vector<std::string> CameraFeatures::SavedSettings() {
+    const std::vector<std::string> names = Names();
+    const bool marked = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return StreamableMark(Feature(name)) == ARV_GC_STREAMABLE_YES;
+    });
+    const auto saved = [&](ArvGcFeatureNode* feature) {
+        // The transport layer's lock is the grab's to take, not part of the camera's state.
+        if (!Readable(feature) || !Writable(feature) || ARV_IS_GC_COMMAND(feature) ||
+            std::string(arv_gc_feature_node_get_name(feature)) == "TLParamsLocked")
+            return false;
+        const ArvGcStreamable mark = StreamableMark(feature);
+        return marked ? mark == ARV_GC_STREAMABLE_YES : mark != ARV_GC_STREAMABLE_NO;
+    };
+    // Features a selector selects are saved under each of its values, not on their own.
+    std::vector<std::string> selected;
+    for (const auto& name : names) {
+        ArvGcFeatureNode* feature = Feature(name);
+        if (!Selects(feature)) continue;
+        for (const GSList* item = arv_gc_selector_get_selected_features(ARV_GC_SELECTOR(feature));
+             item != nullptr; item = item->next)
+            selected.push_back(arv_gc_feature_node_get_name(ARV_GC_FEATURE_NODE(item->data)));
+    }
+    std::vector<std::string> settings;
+    for (const auto& name : names) {
+        ArvGcFeatureNode* feature = Feature(name);
+        if (std::find(selected.begin(), selected.end(), name) != selected.end()) continue;
+        if (!Selects(feature) || !ARV_IS_GC_ENUMERATION(feature)) {
+            if (saved(feature)) settings.push_back(name + "=" + CurrentValue(feature));
+            continue;
+        }
+        const std::string current = CurrentValue(feature);
+        for (const auto& entry : EnumerationEntries(ARV_GC_ENUMERATION(feature))) {
+            Apply(name + "=" + entry);
+            settings.push_back(name + "=" + entry);
+            for (const GSList* item =
+                     arv_gc_selector_get_selected_features(ARV_GC_SELECTOR(feature));
+                 item != nullptr; item = item->next) {
+                auto* target = ARV_GC_FEATURE_NODE(item->data);
+                if (saved(target))
+                    settings.push_back(std::string(arv_gc_feature_node_get_name(target)) + "=" +
+                                       CurrentValue(target));
+            }
+        }
+        Apply(name + "=" + current);
+        settings.push_back(name + "=" + current);
+    }
+    return settings;
+}
+
+void CameraFeatures::WriteFeature(JsonWriter& json, ArvGcFeatureNode* feature,
+                                  const std::string& category, bool withValid) const {
+    json.BeginObject()
+        .Member("name", std::string(arv_gc_feature_node_get_name(feature)))
+        .Member("type", TypeName(feature))
+        .Member("access", AccessName(feature));
+    if (!category.empty()) json.Member("category", category);
+    if (Readable(feature)) json.Member("value", CurrentValue(feature));
+    if (withValid) {
+        if (const std::string valid = ValidValues(feature); !valid.empty())
+            json.Member("valid", valid);
+    }
+    json.EndObject();
+}
+
+void CameraFeatures::WriteTree(JsonWriter& json) const {
+    std::vector<std::string> visited;
+    std::vector<std::pair<std::string, std::string>> found;
+    Walk("Root", visited, found);
+    json.BeginArray();
+    for (const auto& [category, name] : found) WriteFeature(json, Feature(name), category, false);
+    json.EndArray();
+}
+
+void CameraFeatures::WriteNamed(JsonWriter& json, const std::vector<std::string>& names) const {
+    for (const auto& name : names) {
+        if (Feature(name) == nullptr) throw std::runtime_error("unknown feature \"" + name + "\"");
+    }
+    json.BeginArray();
+    for (const auto& name : names) WriteFeature(json, Feature(name), "", true);
+    json.EndArray();
 }
 
 std::vector<std::string> CameraFeatures::SettableFeatures() const {
@@ -330,6 +465,13 @@ int64_t CameraFeatures::Integer(const std::string& name) const {
     return Checked("reading " + name, [&](GError** error) {
         return arv_gc_integer_get_value(ARV_GC_INTEGER(feature), error);
     });
+}
+
+std::vector<std::string> CameraFeatures::Entries(const std::string& name) const {
+    ArvGcFeatureNode* feature = Feature(name);
+    if (!ARV_IS_GC_ENUMERATION(feature))
+        throw std::runtime_error(name + " is not an enumeration feature");
+    return EnumerationEntries(ARV_GC_ENUMERATION(feature));
 }
 
 void CameraFeatures::SetInteger(const std::string& name, int64_t value) {

@@ -11,6 +11,7 @@
 #include "tools/FrameSaver.h"
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
+#include "tools/SoftwareTrigger.h"
 
 namespace Kavrin::Tools {
 
@@ -153,19 +154,19 @@ private:
     bool started_ = false;
 };
 
-// The device's error event, for as long as the grab runs: a device that posts an entry there
-// lost its camera. A producer without device error events gives none.
-class DeviceErrors {
+// A module's error event, for as long as the grab runs: a device or a stream that posts an entry
+// there lost its camera. A producer without error events on the module gives none.
+class ErrorEvent {
 public:
-    DeviceErrors(GenTLProducer& gentl, DEV_HANDLE device) : gentl_(gentl), device_(device) {
-        if (gentl_.GCRegisterEvent(device_, EVENT_ERROR, &event_) != GC_ERR_SUCCESS)
+    ErrorEvent(GenTLProducer& gentl, void* module) : gentl_(gentl), module_(module) {
+        if (gentl_.GCRegisterEvent(module_, EVENT_ERROR, &event_) != GC_ERR_SUCCESS)
             event_ = nullptr;
     }
-    ~DeviceErrors() {
-        if (event_ != nullptr) gentl_.GCUnregisterEvent(device_, EVENT_ERROR);
+    ~ErrorEvent() {
+        if (event_ != nullptr) gentl_.GCUnregisterEvent(module_, EVENT_ERROR);
     }
-    DeviceErrors(const DeviceErrors&) = delete;
-    DeviceErrors& operator=(const DeviceErrors&) = delete;
+    ErrorEvent(const ErrorEvent&) = delete;
+    ErrorEvent& operator=(const ErrorEvent&) = delete;
 
     // The text of the next entry within timeoutMs, if one comes.
     std::optional<std::string> Next(uint64_t timeoutMs) {
@@ -180,7 +181,7 @@ public:
 
 private:
     GenTLProducer& gentl_;
-    DEV_HANDLE device_;
+    void* module_;
     EVENT_HANDLE event_ = nullptr;
 };
 
@@ -221,7 +222,35 @@ Frame DeliveredFrame(GenTLProducer& gentl, DS_HANDLE stream, BUFFER_HANDLE buffe
     frame.width = static_cast<size_t>(info(BUFFER_INFO_WIDTH));
     frame.height = static_cast<size_t>(info(BUFFER_INFO_HEIGHT));
     frame.pixelFormat = info(BUFFER_INFO_PIXELFORMAT);
+    frame.frameId = info(BUFFER_INFO_FRAMEID);
+    try {
+        frame.timestamp = info(BUFFER_INFO_TIMESTAMP);
+    } catch (const GenTLError&) {
+        // Not every producer stamps its buffers.
+    }
     return frame;
+}
+
+// A delivered buffer's chunks as the producer finds them, each feature read from its chunk.
+std::vector<std::pair<std::string, std::string>> ChunkValues(GenTLProducer& gentl, DS_HANDLE stream,
+                                                             BUFFER_HANDLE buffer,
+                                                             AttachedDataFeatures& features) {
+    size_t count = 0;
+    CheckGenTL(gentl, gentl.DSGetBufferChunkData(stream, buffer, nullptr, &count),
+               "DSGetBufferChunkData");
+    std::vector<SINGLE_CHUNK_DATA> chunks(count);
+    CheckGenTL(gentl, gentl.DSGetBufferChunkData(stream, buffer, chunks.data(), &count),
+               "DSGetBufferChunkData");
+    chunks.resize(count);
+    const auto* base = reinterpret_cast<const uint8_t*>(
+        static_cast<uintptr_t>(BufferInfo(gentl, stream, buffer, BUFFER_INFO_BASE)));
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& chunk : chunks) {
+        for (const auto& name : features.ChunkFeatures(chunk.ChunkID))
+            values.emplace_back(name,
+                                features.Read(name, base + chunk.ChunkOffset, chunk.ChunkLength));
+    }
+    return values;
 }
 
 }  // namespace
@@ -237,15 +266,19 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
     try {
         std::optional<FrameSaver> saver;
         if (request.writer != nullptr) saver.emplace(*request.writer, request.buffers);
-        DeviceErrors deviceErrors(gentl, device_.Handle());
+        ErrorEvent deviceErrors(gentl, device_.Handle());
         Acquisition acquisition(device_, features_);
         if (!request.bufferMode.empty()) acquisition.SetBufferMode(request.bufferMode);
         acquisition.Prepare(request.buffers);
         const EVENT_HANDLE event = acquisition.Event();
         const DS_HANDLE stream = acquisition.Stream();
+        ErrorEvent streamErrors(gentl, stream);
         const InterruptAction kill(interrupts_, [&gentl, event] { gentl.EventKill(event); });
         acquisition.Start();
-        outcome.statistics.Start();
+        // Destroyed before the acquisition stops: no trigger comes after the stop.
+        std::optional<SoftwareTrigger> trigger;
+        if (request.triggerRate > 0)
+            trigger.emplace(gentl, device_.RemotePort(), *request.description, request.triggerRate);
         uint64_t saved = 0;
         while (outcome.statistics.Frames() < request.frames && !interrupts_.Interrupted()) {
             EVENT_NEW_BUFFER_DATA data{};
@@ -253,8 +286,11 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             const GC_ERROR result = gentl.EventGetData(event, &data, &size, request.timeoutMs);
             if (result == GC_ERR_ABORT && interrupts_.Interrupted()) break;
             if (result != GC_ERR_SUCCESS && result != GC_ERR_ABORT) {
-                if (const auto lost = deviceErrors.Next(kLossWordWaitMs))
-                    throw std::runtime_error("camera lost: " + *lost);
+                // The stream tells first that its acquisition ended, the device why.
+                std::optional<std::string> lost = streamErrors.Next(0);
+                if (const auto word = deviceErrors.Next(lost ? 0 : kLossWordWaitMs)) lost = word;
+                if (lost) throw std::runtime_error("camera lost: " + *lost);
+                if (trigger) trigger->ThrowFailure();
             }
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId =
@@ -267,6 +303,9 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             } else {
                 const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
                 outcome.statistics.Count(frameId, frame.size, false);
+                if (request.chunks != nullptr)
+                    request.onChunks(
+                        frameId, ChunkValues(gentl, stream, data.BufferHandle, *request.chunks));
                 if (saver) saver->Save(frame, ++saved);
             }
             CheckGenTL(gentl, gentl.DSQueueBuffer(stream, data.BufferHandle), "DSQueueBuffer");

@@ -8,7 +8,10 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "tools/AttachedDataFeatures.h"
 #include "tools/CameraFeatures.h"
 #include "tools/FrameWriter.h"
 #include "tools/GrabStatistics.h"
@@ -23,6 +26,14 @@ struct GrabRequest {
     uint64_t timeoutMs = 5000;
     const FrameWriter* writer = nullptr;  // no files without one
     std::string bufferMode;               // the stream's StreamBufferHandlingMode, if not empty
+    // Above 0: TriggerSoftware at this rate while the grab runs, through an engine over the
+    // camera's description.
+    double triggerRate = 0;
+    const std::string* description = nullptr;
+    // When given, each complete frame's chunks are read through it and handed to onChunks.
+    AttachedDataFeatures* chunks = nullptr;
+    std::function<void(uint64_t frameId, const std::vector<std::pair<std::string, std::string>>&)>
+        onChunks;
 };
 
 struct GrabOutcome {

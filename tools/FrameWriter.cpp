@@ -3,10 +3,13 @@
 #include <arv.h>
 #include <png.h>
 
+#include "tools/JsonWriter.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -141,19 +144,67 @@ struct FileClose {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// A file this writer could have written, e.g. frame-000001.png.
+bool IsFrameFile(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    const std::string extension = path.extension().string();
+    return name.rfind("frame-", 0) == 0 &&
+           (extension == ".png" || extension == ".raw" || extension == ".json");
+}
+
 }  // namespace
 
-FrameWriter::FrameWriter(const std::string& folder, Format format)
-    : folder_(folder), format_(format) {
+FrameWriter::FrameWriter(const std::string& folder, Format format, bool overwrite,
+                         const std::string& pixelFormatName)
+    : folder_(folder), format_(format), pixelFormatName_(pixelFormatName) {
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error)
         throw std::runtime_error("cannot create the folder " + folder_ + ": " + error.message());
+    if (overwrite) return;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+        if (IsFrameFile(entry.path()))
+            throw std::runtime_error(folder_ + " already holds frames (" +
+                                     entry.path().filename().string() +
+                                     "); --overwrite writes over them");
+    }
 }
 
 void FrameWriter::Write(const Frame& frame, uint64_t index) const {
     const std::string path =
         folder_ + "/" + FrameFileName(index, format_ == Format::Png ? "png" : "raw");
+    const std::string description = folder_ + "/" + FrameFileName(index, "json");
+    try {
+        WriteFile(frame, path);
+        if (format_ == Format::Raw) WriteDescription(frame, description);
+    } catch (...) {
+        // A partial file would pass for a frame.
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        std::filesystem::remove(description, ignored);
+        throw;
+    }
+}
+
+void FrameWriter::WriteDescription(const Frame& frame, const std::string& path) const {
+    std::ofstream file(path);
+    char code[32];
+    std::snprintf(code, sizeof code, "0x%08llx",
+                  static_cast<unsigned long long>(frame.pixelFormat));
+    JsonWriter json(file);
+    json.BeginObject()
+        .Member("width", frame.width)
+        .Member("height", frame.height)
+        .Member("pixelFormat", pixelFormatName_.empty() ? std::string(code) : pixelFormatName_)
+        .Member("pixelFormatCode", std::string(code))
+        .Member("frameId", frame.frameId)
+        .Member("timestamp", frame.timestamp)
+        .Member("size", frame.size)
+        .EndObject();
+    if (!file.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+void FrameWriter::WriteFile(const Frame& frame, const std::string& path) const {
     std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "wb"));
     if (!file) throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
     if (format_ == Format::Raw) {

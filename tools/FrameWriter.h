@@ -14,21 +14,31 @@ struct Frame {
     size_t width = 0;
     size_t height = 0;
     uint64_t pixelFormat = 0;  // PFNC code
+    uint64_t frameId = 0;
+    uint64_t timestamp = 0;  // the camera's, in its ticks
 };
 
 class FrameWriter {
 public:
     enum class Format { Png, Raw };
 
-    // Creates the folder if needed; throws std::runtime_error when it cannot.
-    FrameWriter(const std::string& folder, Format format);
+    // Creates the folder if needed; throws std::runtime_error when it cannot, and, unless told to
+    // overwrite them, when the folder already holds frames. pixelFormatName is the camera's name
+    // of the format it streams, for the raw frames' descriptions.
+    FrameWriter(const std::string& folder, Format format, bool overwrite = false,
+                const std::string& pixelFormatName = "");
 
-    // Writes "frame-<index, 6 digits>.png" (or ".raw"); throws std::runtime_error on failure.
+    // Writes "frame-<index, 6 digits>.png" (or ".raw" with a "frame-<index>.json" beside it that
+    // says what the bytes are); throws std::runtime_error on failure, leaving no partial file.
     void Write(const Frame& frame, uint64_t index) const;
 
 private:
+    void WriteFile(const Frame& frame, const std::string& path) const;
+    void WriteDescription(const Frame& frame, const std::string& path) const;
+
     std::string folder_;
     Format format_;
+    std::string pixelFormatName_;
 };
 
 }  // namespace Kavrin::Tools

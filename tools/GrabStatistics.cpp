@@ -4,10 +4,9 @@
 
 namespace Kavrin::Tools {
 
-void GrabStatistics::Start() { start_ = last_ = std::chrono::steady_clock::now(); }
-
 void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete) {
     last_ = std::chrono::steady_clock::now();
+    if (frames_ == 0) first_ = last_;
     ++frames_;
     bytes_ += bytes;
     if (incomplete) ++incomplete_;
@@ -20,26 +19,35 @@ void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete) {
 }
 
 double GrabStatistics::Seconds() const {
-    return std::chrono::duration<double>(last_ - start_).count();
+    if (!HasRate()) return 0.0;
+    const double spanned = std::chrono::duration<double>(last_ - first_).count();
+    return spanned * static_cast<double>(frames_) / static_cast<double>(frames_ - 1);
 }
 
 double GrabStatistics::FramesPerSecond() const {
-    return frames_ > 1 && Seconds() > 0 ? static_cast<double>(frames_) / Seconds() : 0.0;
+    return HasRate() ? static_cast<double>(frames_) / Seconds() : 0.0;
+}
+
+double GrabStatistics::MegabytesPerSecond() const {
+    return HasRate() ? static_cast<double>(bytes_) / 1e6 / Seconds() : 0.0;
 }
 
 std::string GrabStatistics::Summary() const {
-    const double seconds = Seconds();
-    const double megabytesPerSecond =
-        seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0;
     char text[384];
+    if (HasRate()) {
+        std::snprintf(text, sizeof text, "%llu frames in %.2f s: %.1f fps, %.1f MB/s",
+                      static_cast<unsigned long long>(frames_), Seconds(), FramesPerSecond(),
+                      MegabytesPerSecond());
+    } else {
+        std::snprintf(text, sizeof text, "%llu frame%s", static_cast<unsigned long long>(frames_),
+                      frames_ == 1 ? "" : "s");
+    }
+    std::string summary = text;
     std::snprintf(
-        text, sizeof text,
-        "%llu frames in %.2f s: %.1f fps, %.1f MB/s; lost %llu, incomplete %llu, underruns %llu, "
-        "frame-ID gaps %llu",
-        static_cast<unsigned long long>(frames_), seconds, FramesPerSecond(), megabytesPerSecond,
+        text, sizeof text, "; lost %llu, incomplete %llu, underruns %llu, frame-ID gaps %llu",
         static_cast<unsigned long long>(lost_), static_cast<unsigned long long>(incomplete_),
         static_cast<unsigned long long>(underruns_), static_cast<unsigned long long>(gaps_));
-    std::string summary = text;
+    summary += text;
     if (packets_) {
         std::snprintf(text, sizeof text,
                       "; packets received %llu, missing %llu, resent %llu, ignored %llu, resend "

@@ -20,7 +20,6 @@ struct PacketCounts {
 
 class GrabStatistics {
 public:
-    void Start();
     // One delivered buffer. Frame ID 0 means the producer gives none.
     void Count(uint64_t frameId, size_t bytes, bool incomplete);
     // The stream's own counter of frames lost for want of a queued buffer.
@@ -32,15 +31,21 @@ public:
     uint64_t Incomplete() const { return incomplete_; }
     uint64_t Gaps() const { return gaps_; }
     uint64_t Lost() const { return lost_; }
+    uint64_t Underruns() const { return underruns_; }
+    const std::optional<PacketCounts>& Packets() const { return packets_; }
+    // The time the frames took: N frames arriving over N - 1 frame periods took N periods, so the
+    // first frame's period counts too. Zero until two frames came; one frame gives no rate.
     double Seconds() const;
+    bool HasRate() const { return frames_ > 1 && last_ > first_; }
     double FramesPerSecond() const;
+    double MegabytesPerSecond() const;
     // "100 frames in 3.30 s: 30.3 fps, 9.3 MB/s; lost 0, incomplete 0, underruns 0, frame-ID gaps
-    // 0", then, with packet counters, "; packets received 2900, missing 12, resent 10, ignored 0,
-    // resend requests 3"
+    // 0" ("1 frame; lost 0, ..." without a rate), then, with packet counters, "; packets received
+    // 2900, missing 12, resent 10, ignored 0, resend requests 3"
     std::string Summary() const;
 
 private:
-    std::chrono::steady_clock::time_point start_{};
+    std::chrono::steady_clock::time_point first_{};
     std::chrono::steady_clock::time_point last_{};
     uint64_t frames_ = 0;
     uint64_t bytes_ = 0;

@@ -37,7 +37,9 @@ const char* ProducerPathVariable() {
 }
 
 std::vector<std::string> FindProducers(const std::string& explicitPath) {
-    if (!explicitPath.empty()) return {explicitPath};
+    // dlopen looks for a bare file name in the library folders; a user means the current one.
+    if (!explicitPath.empty())
+        return {explicitPath.find('/') == std::string::npos ? "./" + explicitPath : explicitPath};
     std::vector<std::string> found;
     if (const char* folders = std::getenv(ProducerPathVariable())) {
         std::istringstream list(folders);
@@ -50,7 +52,12 @@ std::vector<std::string> FindProducers(const std::string& explicitPath) {
             }
         }
     }
-    return found.empty() ? ProducersIn(ExecutableFolder()) : found;
+    if (!found.empty()) return found;
+    found = ProducersIn(ExecutableFolder());
+    // Installed, the tool sits in bin/ and the producer in the library folder beside it.
+    return found.empty()
+               ? ProducersIn(ExecutableFolder().parent_path() / KAVRIN_INSTALLED_PRODUCER_DIR)
+               : found;
 }
 
 }  // namespace Kavrin::Tools

@@ -19,7 +19,7 @@ install_missing() {
 }
 
 native="$(dpkg --print-architecture)"
-install_missing -- cmake g++ make binutils clang jq "pkg-config:${native}" \
+install_missing -- cmake g++ make binutils clang jq man-db groff-base "pkg-config:${native}" \
   "lib"{gtest,gmock,benchmark,aravis,usb-1.0-0,xml2,png,clang-rt-14}"-dev:${native}"
 
 # With --cross, also what the 32-bit x86 and arm64 builds need: the compilers, qemu-user and the

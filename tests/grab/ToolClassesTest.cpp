@@ -23,19 +23,17 @@ using ::testing::HasSubstr;
 // without loss, and ID 0 is no ID.
 TEST(GrabStatistics, GapsAndLostFrames) {
     GrabStatistics jumps;
-    jumps.Start();
     for (uint64_t id : {1, 2, 5, 6, 10}) jumps.Count(id, 100, false);
     EXPECT_EQ(jumps.Frames(), 5u);
     EXPECT_EQ(jumps.Gaps(), 2u);
     EXPECT_EQ(jumps.Lost(), 5u);  // 3, 4, 7, 8, 9
 
     GrabStatistics restart;
-    restart.Start();
     for (uint64_t id : {65534, 65535, 1, 0, 2}) restart.Count(id, 100, id == 0);
     EXPECT_EQ(restart.Gaps(), 1u);
     EXPECT_EQ(restart.Lost(), 0u);
     EXPECT_EQ(restart.Incomplete(), 1u);
-    EXPECT_THAT(restart.Summary(), HasSubstr("5 frames in"));
+    EXPECT_THAT(restart.Summary(), HasSubstr("5 frames"));
 }
 
 CommandLine Parse(std::vector<const char*> words) {

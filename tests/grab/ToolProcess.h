@@ -22,6 +22,7 @@ struct ToolRun {
     std::function<bool(const std::string& out)> interruptWhen;
     // false: the tool finds producers itself (environment, then its own folder)
     bool giveProducer = true;
+    std::string workingDirectory = "";  // empty: this process's
 };
 
 // The tool runs against the built producer (--cti) unless args choose otherwise. A tool that
