@@ -4,6 +4,7 @@
 // kill take beside a plain condition-variable wake; what a paced stream and a stream whose
 // consumer holds every buffer cost the process. bench/frame_path.sh prints the table.
 #include <benchmark/benchmark.h>
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +13,8 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -63,43 +66,82 @@ uint32_t BufferCount(const benchmark::State& state) {
     return static_cast<uint32_t>(state.range(3));
 }
 
-// One camera opened through the C ABI with announced buffers and the new-buffer event.
-class OpenCamera {
+// The producer loaded and opened down to its system module, over a freshly reset simulated
+// world; interfaces open on first use.
+class OpenSystem {
 public:
-    OpenCamera(const Format& format, uint32_t buffers, bool pacing, double framesPerSecond = 30.0)
-        : gentl_(KAVRIN_CTI_PATH), payloadSize_(format.Bytes()) {
+    explicit OpenSystem(bool pacing) : gentl_(KAVRIN_CTI_PATH) {
         Sim::Reset();
         Sim::SetPacing(pacing);
         Check(gentl_.GCInitLib(), "GCInitLib");
         Check(gentl_.TLOpen(&system_), "TLOpen");
         Check(gentl_.TLUpdateInterfaceList(system_, nullptr, 100), "TLUpdateInterfaceList");
-        Check(gentl_.TLOpenInterface(system_, "SimGEV0", &iface_), "TLOpenInterface");
-        Check(gentl_.IFUpdateDeviceList(iface_, nullptr, 100), "IFUpdateDeviceList");
-        Check(gentl_.IFOpenDevice(iface_, kCamera, DEVICE_ACCESS_CONTROL, &device_),
+    }
+    ~OpenSystem() {
+        gentl_.GCCloseLib();
+        Sim::Reset();
+    }
+    OpenSystem(const OpenSystem&) = delete;
+    OpenSystem& operator=(const OpenSystem&) = delete;
+
+    GenTLProducer& GenTL() { return gentl_; }
+    IF_HANDLE Interface(const std::string& id) {
+        IF_HANDLE& iface = interfaces_[id];
+        if (iface == nullptr) {
+            Check(gentl_.TLOpenInterface(system_, id.c_str(), &iface), "TLOpenInterface");
+            Check(gentl_.IFUpdateDeviceList(iface, nullptr, 100), "IFUpdateDeviceList");
+        }
+        return iface;
+    }
+
+private:
+    GenTLProducer gentl_;
+    TL_HANDLE system_ = nullptr;
+    std::map<std::string, IF_HANDLE> interfaces_;
+};
+
+// A camera of an open system with announced buffers and the new-buffer event; with chunks, the
+// camera appends its Timestamp and FrameID chunks to every image.
+class CameraStream {
+public:
+    CameraStream(OpenSystem& system, const std::string& interfaceId, const char* deviceId,
+                 const Format& format, uint32_t buffers, double framesPerSecond,
+                 bool chunks = false)
+        : gentl_(system.GenTL()) {
+        Check(gentl_.IFOpenDevice(system.Interface(interfaceId), deviceId, DEVICE_ACCESS_CONTROL,
+                                  &device_),
               "IFOpenDevice");
         PORT_HANDLE port = nullptr;
         Check(gentl_.DevGetPort(device_, &port), "DevGetPort");
         WriteRegister(port, Sim::CameraRegister::kWidth, format.width);
         WriteRegister(port, Sim::CameraRegister::kHeight, format.height);
         WriteRegister(port, Sim::CameraRegister::kPixelFormat, format.pixelFormat);
-        Sim::SetFrameRate(kCamera, framesPerSecond);
+        if (chunks) {
+            WriteRegister(port, Sim::CameraRegister::kChunkModeActive, 1);
+            for (const uint32_t chunk : {Sim::Chunk::kTimestamp, Sim::Chunk::kFrameID}) {
+                WriteRegister(port, Sim::CameraRegister::kChunkSelector, chunk);
+                WriteRegister(port, Sim::CameraRegister::kChunkEnable, 1);
+            }
+        }
+        Sim::SetFrameRate(deviceId, framesPerSecond);
         Check(gentl_.DevOpenDataStream(device_, "DS0", &stream_), "DevOpenDataStream");
+        const size_t payloadSize = ReadRegister(port, Sim::CameraRegister::kPayloadSize);
         for (uint32_t i = 0; i < buffers; ++i) {
             BUFFER_HANDLE buffer = nullptr;
-            Check(gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize_, nullptr, &buffer),
+            Check(gentl_.DSAllocAndAnnounceBuffer(stream_, payloadSize, nullptr, &buffer),
                   "DSAllocAndAnnounceBuffer");
             buffers_.push_back(buffer);
         }
         Check(gentl_.GCRegisterEvent(stream_, EVENT_NEW_BUFFER, &newBuffer_), "GCRegisterEvent");
     }
 
-    ~OpenCamera() {
+    ~CameraStream() {
         gentl_.DSStopAcquisition(stream_, ACQ_STOP_FLAGS_DEFAULT);
         gentl_.DSFlushQueue(stream_, ACQ_QUEUE_ALL_DISCARD);
         gentl_.DevClose(device_);
-        gentl_.GCCloseLib();
-        Sim::Reset();
     }
+    CameraStream(const CameraStream&) = delete;
+    CameraStream& operator=(const CameraStream&) = delete;
 
     void QueueAll() {
         for (BUFFER_HANDLE buffer : buffers_)
@@ -117,10 +159,11 @@ public:
     }
 
     // The consumer's round: wait for a filled buffer, read its frame ID, give it back.
-    void NextFrame() {
+    uint64_t NextFrame() {
         const BUFFER_HANDLE buffer = Wait(3000);
-        benchmark::DoNotOptimize(FrameId(buffer));
+        const uint64_t frameId = FrameId(buffer);
         Queue(buffer);
+        return frameId;
     }
 
     BUFFER_HANDLE Wait(uint64_t timeoutMs) {
@@ -169,19 +212,37 @@ private:
         return value;
     }
 
+    uint32_t ReadRegister(PORT_HANDLE port, uint64_t address) {
+        uint32_t value = 0;
+        size_t size = sizeof value;
+        Check(gentl_.GCReadPort(port, address, &value, &size), "GCReadPort");
+        return value;
+    }
     void WriteRegister(PORT_HANDLE port, uint64_t address, uint32_t value) {
         size_t size = sizeof value;
         Check(gentl_.GCWritePort(port, address, &value, &size), "GCWritePort");
     }
 
-    GenTLProducer gentl_;
-    size_t payloadSize_;
-    TL_HANDLE system_ = nullptr;
-    IF_HANDLE iface_ = nullptr;
+    GenTLProducer& gentl_;
     DEV_HANDLE device_ = nullptr;
     DS_HANDLE stream_ = nullptr;
     EVENT_HANDLE newBuffer_ = nullptr;
     std::vector<BUFFER_HANDLE> buffers_;
+};
+
+// Lets the system of a single camera be built before the camera.
+struct SystemOwner {
+    explicit SystemOwner(bool pacing) : system(pacing) {}
+    OpenSystem system;
+};
+
+// One camera, alone in the producer.
+class OpenCamera : private SystemOwner, public CameraStream {
+public:
+    OpenCamera(const Format& format, uint32_t buffers, bool pacing, double framesPerSecond = 30.0,
+               bool chunks = false)
+        : SystemOwner(pacing),
+          CameraStream(system, "SimGEV0", kCamera, format, buffers, framesPerSecond, chunks) {}
 };
 
 // Process CPU per frame, measured over the benchmark's timed loop.
@@ -204,22 +265,27 @@ void ReportBytes(benchmark::State& state, size_t bytes) {
 }
 
 // The full C-ABI path: EventGetData, DSGetBufferInfo, DSQueueBuffer.
-void Frames(benchmark::State& state) {
+void FramePath(benchmark::State& state, bool chunks) {
     const Format format = FormatOf(state);
-    OpenCamera camera(format, BufferCount(state), false);
+    OpenCamera camera(format, BufferCount(state), false, 30.0, chunks);
     camera.QueueAll();
     camera.Start();
     // Every buffer filled twice first: the first write into fresh memory also maps its pages.
     for (uint32_t i = 0; i < 2 * BufferCount(state) + 4; ++i) camera.NextFrame();
     const uint64_t underrunsBefore = camera.Underruns();
     const CpuPerFrame cpu;
-    for (auto _ : state) camera.NextFrame();
+    for (auto _ : state) benchmark::DoNotOptimize(camera.NextFrame());
     cpu.Report(state);
     state.counters["underruns_per_frame"] =
         static_cast<double>(camera.Underruns() - underrunsBefore) /
         static_cast<double>(state.iterations());
     ReportBytes(state, format.Bytes());
 }
+
+void Frames(benchmark::State& state) { FramePath(state, false); }
+
+// The same with the Timestamp and FrameID chunks appended to every image.
+void FramesWithChunks(benchmark::State& state) { FramePath(state, true); }
 
 std::vector<std::vector<uint8_t>> MakeBuffers(const benchmark::State& state) {
     return std::vector<std::vector<uint8_t>>(BufferCount(state),
@@ -246,6 +312,28 @@ void Memcpy(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<uint8_t>& buffer = buffers[next++ % buffers.size()];
         std::memcpy(buffer.data(), image.data(), buffer.size());
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+    ReportBytes(state, FormatOf(state).Bytes());
+}
+
+// The same bytes written with stores that bypass the cache, the faster plain write once the
+// buffers no longer fit in the last-level cache.
+void StreamingWrite(benchmark::State& state) {
+    auto buffers = MakeBuffers(state);
+    size_t next = 0;
+    uint8_t value = 0;
+    for (auto _ : state) {
+        std::vector<uint8_t>& buffer = buffers[next++ % buffers.size()];
+        const __m128i pattern = _mm_set1_epi8(static_cast<char>(++value));
+        uint8_t* at = buffer.data();
+        uint8_t* const end = at + buffer.size();
+        for (; at < end && reinterpret_cast<uintptr_t>(at) % sizeof pattern != 0; ++at) *at = value;
+        for (; at + sizeof pattern <= end; at += sizeof pattern)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(at), pattern);
+        for (; at < end; ++at) *at = value;
+        _mm_sfence();
         benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();
     }
@@ -324,7 +412,84 @@ void FrameArgs(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(Frames)->Apply(FrameArgs);
 BENCHMARK(Memset)->Apply(FrameArgs);
 BENCHMARK(Memcpy)->Apply(FrameArgs);
+BENCHMARK(StreamingWrite)->Apply(FrameArgs);
 BENCHMARK(Handoff)->Apply(FrameArgs);
+
+void ChunkArgs(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgNames({"w", "h", "bits", "buffers"});
+    benchmark->Args({16, 16, 8, 4});
+    benchmark->Args({640, 480, 8, 4});
+    benchmark->Args({2448, 2048, 8, 4});
+    benchmark->UseRealTime()->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(FramesWithChunks)->Apply(ChunkArgs);
+
+// Several cameras at once, 640x480 Mono8 with pacing off and 4 buffers each, every one on its
+// own stream with its own consumer thread, all of them in one producer. Frames lost are the gaps
+// in each camera's frame IDs; CPU is the whole process's per frame delivered.
+void Cameras(benchmark::State& state) {
+    struct Camera {
+        const char* interfaceId;
+        const char* deviceId;
+    };
+    constexpr Camera kCameras[] = {{"SimGEV0", "KVR-GEV-1001"},
+                                   {"SimU3V0", "KVR-U3V-2001"},
+                                   {"SimGEV0", "KVR-GEV-1002"},
+                                   {"SimU3V0", "KVR-U3V-2002"}};
+    constexpr auto kWindow = std::chrono::milliseconds(1500);
+    const Format format{640, 480, Sim::PixelFormat::kMono8};
+    const auto count = static_cast<size_t>(state.range(0));
+    OpenSystem system(false);
+    std::vector<std::unique_ptr<CameraStream>> cameras;
+    for (size_t i = 0; i < count; ++i) {
+        cameras.push_back(std::make_unique<CameraStream>(system, kCameras[i].interfaceId,
+                                                         kCameras[i].deviceId, format, 4, 30.0));
+        cameras.back()->QueueAll();
+        cameras.back()->Start();
+    }
+    for (auto _ : state) {
+        std::vector<uint64_t> frames(count);
+        std::vector<uint64_t> lost(count);
+        std::atomic<bool> measuring{false};
+        std::atomic<bool> done{false};
+        std::vector<std::thread> consumers;
+        for (size_t i = 0; i < count; ++i) {
+            consumers.emplace_back([&, i] {
+                CameraStream& camera = *cameras[i];
+                uint64_t last = camera.NextFrame();
+                while (!measuring) last = camera.NextFrame();
+                while (!done) {
+                    const uint64_t frameId = camera.NextFrame();
+                    lost[i] += frameId - last - 1;
+                    last = frameId;
+                    ++frames[i];
+                }
+            });
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const double cpuBefore = ProcessCpuSeconds();
+        const Clock::time_point start = Clock::now();
+        measuring = true;
+        std::this_thread::sleep_for(kWindow);
+        done = true;
+        const double wall = Seconds(Clock::now() - start);
+        const double cpu = ProcessCpuSeconds() - cpuBefore;
+        for (std::thread& consumer : consumers) consumer.join();
+        uint64_t allFrames = 0;
+        uint64_t allLost = 0;
+        for (size_t i = 0; i < count; ++i) {
+            allFrames += frames[i];
+            allLost += lost[i];
+        }
+        state.counters["frames_per_s"] = static_cast<double>(allFrames) / wall;
+        state.counters["cpu_us_per_frame"] = cpu * 1e6 / static_cast<double>(allFrames);
+        state.counters["lost_per_frame"] =
+            static_cast<double>(allLost) / static_cast<double>(allFrames);
+        state.SetIterationTime(wall);
+    }
+}
+BENCHMARK(Cameras)->ArgName("cameras")->Arg(1)->Arg(4)->UseManualTime()->Iterations(1)->Unit(
+    benchmark::kMillisecond);
 
 // Single export calls on a stream that acquires, paced at 1000 fps into a held buffer's
 // neighbours, so the acquisition thread is busy beside the calls.

@@ -10,7 +10,7 @@ if [ "${1:-}" = "--from" ]; then
   json="$2"
 else
   build=build/bench
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF >/dev/null
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF -DKAVRIN_BUILD_BENCH=ON >/dev/null
   cmake --build "$build" -j2 --target kavrin_bench >/dev/null
   json="$build/frame_path.json"
   "$build/bin/kavrin_bench" --benchmark_out="$json" --benchmark_out_format=json "$@" >/dev/null
@@ -24,14 +24,30 @@ jq -r '
   [.benchmarks[] | select(.run_type == "iteration")] as $all
   | def find(name): [$all[] | select(.name | startswith(name))][0];
   "",
-  "| image | buffers | path µs/frame | memset µs | memcpy µs | path vs memset | path vs memcpy | CPU µs/frame | underruns/frame | handoff µs/frame | handoff CPU µs | path vs handoff |",
-  "|---|---|---|---|---|---|---|---|---|---|---|---|",
+  "| image | buffers | path µs/frame | memset µs | streaming stores µs | memcpy µs | path vs fastest write | path vs memcpy | CPU µs/frame | underruns/frame | handoff µs/frame | handoff CPU µs | path vs handoff |",
+  "|---|---|---|---|---|---|---|---|---|---|---|---|---|",
   ($all[] | select(.name | startswith("Frames/")) |
     (.name | sub("^Frames/"; "") | sub("/real_time$"; "")) as $args
     | find("Memset/" + $args) as $memset | find("Memcpy/" + $args) as $memcpy
+    | find("StreamingWrite/" + $args) as $streaming
     | find("Handoff/" + $args) as $handoff
+    | ([($memset | us), ($streaming | us)] | min) as $fastest
     | ($args | capture("w:(?<w>[0-9]+)/h:(?<h>[0-9]+)/bits:(?<b>[0-9]+)/buffers:(?<n>[0-9]+)")) as $a
-    | "| \($a.w)x\($a.h) Mono\($a.b) | \($a.n) | \(us | f(2)) | \($memset | us | f(2)) | \($memcpy | us | f(2)) | \(($memset | us) / us | f(2)) | \(($memcpy | us) / us | f(2)) | \(.cpu_us_per_frame | f(2)) | \(.underruns_per_frame | f(3)) | \($handoff | us | f(2)) | \($handoff.cpu_us_per_frame | f(2)) | \(($handoff | us) / us | f(2)) |"),
+    | "| \($a.w)x\($a.h) Mono\($a.b) | \($a.n) | \(us | f(2)) | \($memset | us | f(2)) | \($streaming | us | f(2)) | \($memcpy | us | f(2)) | \($fastest / us | f(2)) | \(($memcpy | us) / us | f(2)) | \(.cpu_us_per_frame | f(2)) | \(.underruns_per_frame | f(3)) | \($handoff | us | f(2)) | \($handoff.cpu_us_per_frame | f(2)) | \(($handoff | us) / us | f(2)) |"),
+  "",
+  "| image, 4 buffers | chunks off µs/frame | chunks on µs/frame | on vs off | CPU µs/frame off | CPU µs/frame on |",
+  "|---|---|---|---|---|---|",
+  ($all[] | select(.name | startswith("FramesWithChunks/")) |
+    (.name | sub("^FramesWithChunks/"; "") | sub("/real_time$"; "")) as $args
+    | find("Frames/" + $args) as $off
+    | ($args | capture("w:(?<w>[0-9]+)/h:(?<h>[0-9]+)/bits:(?<b>[0-9]+)")) as $a
+    | "| \($a.w)x\($a.h) Mono\($a.b) | \($off | us | f(2)) | \(us | f(2)) | \(us / ($off | us) | f(2)) | \($off.cpu_us_per_frame | f(2)) | \(.cpu_us_per_frame | f(2)) |"),
+  "",
+  "| cameras, 640x480 Mono8, pacing off | frames/s | vs one camera | CPU µs/frame | vs one camera | frames lost/frame |",
+  "|---|---|---|---|---|---|",
+  (find("Cameras/cameras:1") as $one
+    | ($all[] | select(.name | startswith("Cameras/"))
+      | "| \(.name | capture("cameras:(?<n>[0-9]+)").n) | \(.frames_per_s | f(0)) | \(.frames_per_s / $one.frames_per_s | f(2)) | \(.cpu_us_per_frame | f(2)) | \(.cpu_us_per_frame / $one.cpu_us_per_frame | f(2)) | \(.lost_per_frame | f(4)) |")),
   "",
   "| call, stream acquiring | ns | × memset of 64 bytes |",
   "|---|---|---|",

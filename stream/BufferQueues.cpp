@@ -86,12 +86,11 @@ void BufferQueues::EnterInput(CBufferInfo& buffer) {
     if (watcher_ != nullptr) watcher_->Entered(buffer);
 }
 
-// Under both locks.
+// Under both locks. The caller sets the new-buffer signal.
 void BufferQueues::EnterOutput(CBufferInfo& buffer) {
     buffer.state = BufferState::Output;
     output_.push_back(&buffer);
     ++everDelivered_;
-    newBuffer_.Set();
 }
 
 // Under both locks.
@@ -268,15 +267,21 @@ void BufferQueues::Watch(InputQueueWatcher* watcher) {
 }
 
 bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill, FrameCounters& counters) {
-    Lock inputLock(inputLock_);
-    if (EndDiscardedFill(buffer)) return false;
-    buffer.SetFill(fill);
-    buffer.hasNewData = true;
-    ++counters.delivered;
-    Lock deliveryLock(deliveryLock_);
-    if (mode_ == BufferHandlingMode::NewestOnly)
-        while (!output_.empty()) OutputToInput(*output_.front(), counters);
-    EnterOutput(buffer);
+    {
+        Lock inputLock(inputLock_);
+        if (EndDiscardedFill(buffer)) return false;
+        buffer.SetFill(fill);
+        buffer.hasNewData = true;
+        ++counters.delivered;
+        Lock deliveryLock(deliveryLock_);
+        if (mode_ == BufferHandlingMode::NewestOnly)
+            while (!output_.empty()) OutputToInput(*output_.front(), counters);
+        EnterOutput(buffer);
+    }
+    // Signalled after the locks are left: the woken consumer takes them at once and would
+    // otherwise sleep again on them while this thread is still in the wake. A consumer that took
+    // the buffer meanwhile finds the signal set and the output queue empty, and waits on.
+    newBuffer_.Set();
     return true;
 }
 

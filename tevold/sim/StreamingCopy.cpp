@@ -52,10 +52,15 @@ void StreamingCopyDone() {}
 #endif
 
 size_t StreamingThreshold() {
-    constexpr long kAssumedCacheBytes = 1L << 20;
+    // A stream writes its images into several buffers in turn, commonly four or more, and other
+    // work shares the last-level cache: once four images take more than half of it, the buffers
+    // do not stay cached from one turn to the next.
+    constexpr long kAssumedCacheBytes = 8L << 20;
+    constexpr long kCacheShare = 8;
     static const size_t threshold = [] {
-        const long cache = sysconf(_SC_LEVEL2_CACHE_SIZE);
-        return static_cast<size_t>(cache > 0 ? cache : kAssumedCacheBytes);
+        long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        if (cache <= 0) cache = sysconf(_SC_LEVEL2_CACHE_SIZE);
+        return static_cast<size_t>((cache > 0 ? cache : kAssumedCacheBytes) / kCacheShare);
     }();
     return threshold;
 }

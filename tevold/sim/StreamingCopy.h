@@ -11,8 +11,9 @@ namespace Tevold::Sim {
 void StreamingCopy(void* destination, const void* source, size_t bytes);
 void StreamingCopyDone();
 
-// Images of at least this many bytes are written with StreamingCopy: larger than the cache of
-// the core that writes them, so ordinary stores would only evict other data.
+// Images of at least this many bytes are written with StreamingCopy: the buffers a stream
+// cycles through no longer stay in the last-level cache, so ordinary stores would only evict
+// other data. Smaller images are written with ordinary stores, which the next turn finds cached.
 size_t StreamingThreshold();
 
 }  // namespace Tevold::Sim
