@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark in Release and prints the frame-path table: every figure beside its
 # same-run reference, as a ratio. Extra arguments go to the benchmark binary. Takes about
-# 3 minutes on a 2-core machine.
+# 6 minutes on a 2-core machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
