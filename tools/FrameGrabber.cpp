@@ -295,14 +295,21 @@ GrabOutcome FrameGrabber::Run(const GrabRequest& request,
             CheckGenTL(gentl, result, "EventGetData");
             const uint64_t frameId =
                 BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_FRAMEID);
+            std::optional<uint64_t> timestampNs;
+            try {
+                timestampNs =
+                    BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_TIMESTAMP_NS);
+            } catch (const GenTLError&) {
+                // Producers older than GenTL 1.4 give no time in nanoseconds.
+            }
             // An incomplete buffer need not describe an image; it is counted, not stored.
             if (BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_IS_INCOMPLETE) != 0) {
                 outcome.statistics.Count(
                     frameId, BufferInfo(gentl, stream, data.BufferHandle, BUFFER_INFO_SIZE_FILLED),
-                    true);
+                    true, timestampNs);
             } else {
                 const Frame frame = DeliveredFrame(gentl, stream, data.BufferHandle);
-                outcome.statistics.Count(frameId, frame.size, false);
+                outcome.statistics.Count(frameId, frame.size, false, timestampNs);
                 if (request.chunks != nullptr)
                     request.onChunks(
                         frameId, ChunkValues(gentl, stream, data.BufferHandle, *request.chunks));

@@ -4,9 +4,15 @@
 
 namespace Kavrin::Tools {
 
-void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete) {
+void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete,
+                           std::optional<uint64_t> timestampNs) {
     last_ = std::chrono::steady_clock::now();
     if (frames_ == 0) first_ = last_;
+    everyFrameStamped_ = everyFrameStamped_ && timestampNs.has_value();
+    if (timestampNs) {
+        if (frames_ == 0) firstStampNs_ = *timestampNs;
+        lastStampNs_ = *timestampNs;
+    }
     ++frames_;
     bytes_ += bytes;
     if (incomplete) ++incomplete_;
@@ -18,10 +24,16 @@ void GrabStatistics::Count(uint64_t frameId, size_t bytes, bool incomplete) {
     if (frameId != 0) lastFrameId_ = frameId;
 }
 
+double GrabStatistics::SpannedSeconds() const {
+    // A camera clock that went back (reset mid-grab) spans nothing we can use.
+    if (everyFrameStamped_ && lastStampNs_ > firstStampNs_)
+        return static_cast<double>(lastStampNs_ - firstStampNs_) / 1e9;
+    return std::chrono::duration<double>(last_ - first_).count();
+}
+
 double GrabStatistics::Seconds() const {
     if (!HasRate()) return 0.0;
-    const double spanned = std::chrono::duration<double>(last_ - first_).count();
-    return spanned * static_cast<double>(frames_) / static_cast<double>(frames_ - 1);
+    return SpannedSeconds() * static_cast<double>(frames_) / static_cast<double>(frames_ - 1);
 }
 
 double GrabStatistics::FramesPerSecond() const {

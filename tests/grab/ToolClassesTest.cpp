@@ -36,6 +36,22 @@ TEST(GrabStatistics, GapsAndLostFrames) {
     EXPECT_THAT(restart.Summary(), HasSubstr("5 frames"));
 }
 
+// Three frames 100 ms apart on the camera's clock took three periods: 0.3 s, 10 fps. One frame
+// has no rate.
+TEST(GrabStatistics, RatesFollowTheCamerasClockWithTheFirstFramesPeriod) {
+    GrabStatistics stamped;
+    for (uint64_t id : {1, 2, 3}) stamped.Count(id, 1000, false, 5'000'000'000 + id * 100'000'000);
+    EXPECT_DOUBLE_EQ(stamped.Seconds(), 0.3);
+    EXPECT_DOUBLE_EQ(stamped.FramesPerSecond(), 10.0);
+    EXPECT_DOUBLE_EQ(stamped.MegabytesPerSecond(), 0.01);
+    EXPECT_THAT(stamped.Summary(), HasSubstr("3 frames in 0.30 s: 10.0 fps, 0.0 MB/s; lost 0"));
+
+    GrabStatistics single;
+    single.Count(1, 1000, false, 7);
+    EXPECT_FALSE(single.HasRate());
+    EXPECT_THAT(single.Summary(), HasSubstr("1 frame; lost 0"));
+}
+
 CommandLine Parse(std::vector<const char*> words) {
     words.insert(words.begin(), "kavrin-grab");
     return ParseCommandLine(static_cast<int>(words.size()), words.data());
