@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <regex>
 #include <set>
 #include <stdexcept>
 
@@ -68,9 +67,18 @@ void CollectIds(ArvGcNode* node, std::set<ArvGcNode*>& visited, AttachedIds& ids
 }
 
 // The description with every chunk and event port a plain port of the device.
-std::string WithPlainPorts(const std::string& xml) {
-    static const std::regex kAttachedId("<(ChunkID|EventID)>[^<]*</(ChunkID|EventID)>");
-    return std::regex_replace(xml, kAttachedId, "");
+std::string WithPlainPorts(std::string xml) {
+    for (const std::string element : {"ChunkID", "EventID"}) {
+        const std::string open = "<" + element + ">";
+        const std::string close = "</" + element + ">";
+        for (size_t start = xml.find(open); start != std::string::npos;
+             start = xml.find(open, start)) {
+            const size_t end = xml.find(close, start);
+            if (end == std::string::npos) break;
+            xml.erase(start, end + close.size() - start);
+        }
+    }
+    return xml;
 }
 
 }  // namespace
