@@ -6,7 +6,7 @@
 
 namespace Tevold::Aravis {
 
-// Keeps the thread-specific data keys of a second C library (one loaded into a link-map
+// Keeps the per-thread data keys (pthread keys) of a second C library (one loaded into a link-map
 // namespace of its own) apart from this process's own.
 //
 // Every C library copy numbers its pthread keys from 0 in a table of its own, but the values
