@@ -94,6 +94,10 @@ void StreamCompleteImages(DEV_HANDLE dev) {
 
 TEST(ForeignAravis, ProducerListsDescribesAndStreamsTheCamera) {
     if (!PrivateNetworkUnavailable().empty()) GTEST_SKIP() << PrivateNetworkUnavailable();
+#if KAVRIN_FOREIGN_STAND_IN && !KAVRIN_PLUGIN_OWN_NAMESPACE
+    GTEST_SKIP() << "sanitized builds load the real-camera plugin into the process's namespace, "
+                    "where the stand-in's Aravis names are found first";
+#endif
     for (const std::string& name : ForeignTypeNames()) {
         EXPECT_NE(g_type_from_name(name.c_str()), G_TYPE_INVALID) << name << " is not registered";
     }
