@@ -2,7 +2,10 @@
 
 #include <dlfcn.h>
 #include <gnu/lib-names.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace Tevold::Aravis {
@@ -43,6 +46,11 @@ OpenRealCameraBackend& RealCameraPlugin::Entry() {
 }
 
 RealCameraPlugin::RealCameraPlugin(const std::string& path) {
+    // A missing plugin must not cost a namespace: a process has only a few, and every GetSystem
+    // tries again.
+    if (access(path.c_str(), R_OK) != 0) {
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+    }
 #if TEVOLD_PLUGIN_OWN_NAMESPACE
     void* handle = LoadIsolated(path);
 #else
