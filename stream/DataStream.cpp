@@ -230,6 +230,17 @@ NodeMap CDataStream::MakeNodeMap() {
     const auto number = [query](GenTL::STREAM_INFO_CMD command) {
         return [query = query(command)] { return InfoNumber(query); };
     };
+    // The transport's packet counters; a stream that counts no packets (DSGetInfo refuses
+    // them) shows 0.
+    const auto packets = [number](int command) {
+        return [read = number(static_cast<GenTL::STREAM_INFO_CMD>(command))]() -> int64_t {
+            try {
+                return read();
+            } catch (const InvalidParameterException&) {
+                return 0;
+            }
+        };
+    };
     std::vector<Feature> features{
         Feature::Text(info, "StreamID", "ID of the stream",
                       [query] { return InfoText(query(GenTL::STREAM_INFO_ID)); }),
@@ -258,6 +269,20 @@ NodeMap CDataStream::MakeNodeMap() {
         Feature::Number(
             info, "PayloadSize", "Bytes of one image",
             number(static_cast<GenTL::STREAM_INFO_CMD>(KAVRIN_STREAM_INFO_PAYLOAD_SIZE))),
+        Feature::Number(info, "StreamReceivedPacketCount",
+                        "Stream packets received, resent ones included",
+                        packets(KAVRIN_STREAM_INFO_PACKETS_RECEIVED)),
+        Feature::Number(info, "StreamMissingPacketCount", "Stream packets that never arrived",
+                        packets(KAVRIN_STREAM_INFO_PACKETS_MISSING)),
+        Feature::Number(info, "StreamResentPacketCount",
+                        "Stream packets the camera sent again on request",
+                        packets(KAVRIN_STREAM_INFO_PACKETS_RESENT)),
+        Feature::Number(info, "StreamIgnoredPacketCount",
+                        "Stream packets of no image being received",
+                        packets(KAVRIN_STREAM_INFO_PACKETS_IGNORED)),
+        Feature::Number(info, "StreamResendRequestCount",
+                        "Packet resend requests sent to the camera",
+                        packets(KAVRIN_STREAM_INFO_RESEND_REQUESTS)),
         Feature::Choice(
             control, "StreamBufferHandlingMode",
             "How filled buffers reach the consumer; set while the stream does not acquire",

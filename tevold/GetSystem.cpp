@@ -5,8 +5,7 @@
 #include "tevold/sim/SimSystem.h"
 
 #if TEVOLD_WITH_ARAVIS
-#include "tevold/aravis/GevSystem.h"
-#include "tevold/aravis/U3vSystem.h"
+#include "tevold/aravis/RealCameraBackends.h"
 #endif
 
 // The backends the environment chooses (TransportChoice.h), side by side. The simulator alone,
@@ -21,12 +20,7 @@ extern "C" TEVOLD_API Tevold::CamResult GetSystem(Tevold::CamSystem** system) {
         backends.push_back(new Tevold::Sim::SimSystem(Tevold::Sim::SimulatedWorld::Instance()));
     }
 #if TEVOLD_WITH_ARAVIS
-    if (choice.gev) {
-        backends.push_back(new Tevold::Aravis::GevSystem(choice.gevNetworkInterfaces));
-    }
-    if (choice.u3v) {
-        backends.push_back(new Tevold::Aravis::U3vSystem());
-    }
+    Tevold::Aravis::AddRealCameraBackends(choice, backends);
 #endif
     *system = backends.size() == 1 ? backends.front() : new Tevold::CompositeSystem(backends);
     return Tevold::Result::kSuccess;

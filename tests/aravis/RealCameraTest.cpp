@@ -14,6 +14,8 @@
 #include "PrivateNetwork.h"
 #include "consumer/ConsumerFixture.h"
 #include "grab/ToolProcess.h"
+#include "tools/CameraFeatures.h"
+#include "tools/DeviceDescription.h"
 
 namespace aravis_tests {
 namespace {
@@ -423,7 +425,18 @@ TEST_F(RealCameraTest, LostPacketsAreCountedAndResendsAskedFor) {
         EXPECT_GT(Packets(ds, KAVRIN_STREAM_INFO_RESEND_REQUESTS), 0u);
         // Aravis 0.8's fake camera answers no resend request.
         EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RESENT), 0u);
-        Packets(ds, KAVRIN_STREAM_INFO_PACKETS_IGNORED);
+        // The stream's node map shows the same counts, read through a GenApi engine.
+        const Kavrin::Tools::CameraFeatures features(
+            Gentl(), ds, Kavrin::Tools::DownloadDescription(Gentl(), ds).xml);
+        const std::pair<const char*, int> counters[] = {
+            {"StreamReceivedPacketCount", KAVRIN_STREAM_INFO_PACKETS_RECEIVED},
+            {"StreamMissingPacketCount", KAVRIN_STREAM_INFO_PACKETS_MISSING},
+            {"StreamResentPacketCount", KAVRIN_STREAM_INFO_PACKETS_RESENT},
+            {"StreamIgnoredPacketCount", KAVRIN_STREAM_INFO_PACKETS_IGNORED},
+            {"StreamResendRequestCount", KAVRIN_STREAM_INFO_RESEND_REQUESTS}};
+        for (const auto& [name, command] : counters) {
+            EXPECT_EQ(features.Integer(name), static_cast<int64_t>(Packets(ds, command))) << name;
+        }
         EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
         EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
         EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);

@@ -3,6 +3,7 @@
 #include "tevold/CamResults.h"
 #include "tevold/StreamParameters.h"
 #include "tevold/aravis/AravisCamera.h"
+#include "tevold/aravis/ChunkPayload.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,8 +16,10 @@ namespace {
 // How often a waiting GrabImage looks whether it was stopped or the camera was lost.
 constexpr auto kWaitSlice = std::chrono::milliseconds(20);
 
-// The image in a received buffer, copied to copyTo unless it is already where it belongs.
-CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImageInfo* info) {
+// The payload of a received buffer (the image, or all of it when it carries chunks), copied to
+// copyTo unless it is already where it belongs.
+CamResult ReportImage(ArvBuffer* buffer, CamChunkByteOrder chunkOrder, void* copyTo,
+                      size_t capacity, CamImageInfo* info) {
     switch (arv_buffer_get_status(buffer)) {
         case ARV_BUFFER_STATUS_SUCCESS:
             break;
@@ -25,8 +28,10 @@ CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImage
         default:
             return kGrabImageLost;
     }
+    const bool chunks = arv_buffer_has_chunks(buffer);
     size_t size = 0;
-    const void* data = arv_buffer_get_image_data(buffer, &size);
+    const void* data =
+        chunks ? arv_buffer_get_data(buffer, &size) : arv_buffer_get_image_data(buffer, &size);
     if (size > capacity) {
         return kGrabBufferTooSmall;
     }
@@ -40,6 +45,11 @@ CamResult ReportImage(ArvBuffer* buffer, void* copyTo, size_t capacity, CamImage
         info->width = static_cast<uint32_t>(arv_buffer_get_image_width(buffer));
         info->height = static_cast<uint32_t>(arv_buffer_get_image_height(buffer));
         info->sizeFilled = size;
+        const ChunkPayload payload =
+            chunks ? ChunkPayload::Describe(static_cast<const uint8_t*>(data), size, chunkOrder)
+                   : ChunkPayload{};
+        info->chunkByteOrder = payload.byteOrder;
+        info->chunkLayoutId = payload.layoutId;
     }
     return kGrabOk;
 }
@@ -65,7 +75,10 @@ const char* PacketCounterName(uint32_t parameter) {
 }  // namespace
 
 AravisStream::AravisStream(AravisCamera& owner, CameraConnection& connection, ArvStream* stream)
-    : owner_(owner), connection_(connection), stream_(stream) {}
+    : owner_(owner),
+      connection_(connection),
+      stream_(stream),
+      chunkOrder_(ARV_IS_GV_STREAM(stream) ? kChunksBigEndian : kChunksLittleEndian) {}
 
 AravisStream::~AravisStream() {
     std::lock_guard lock(grabMutex_);
@@ -198,12 +211,12 @@ AravisStream::Arrival AravisStream::Take(ArvBuffer* received, void* destination,
         Push(lent_.back());
         *result = kGrabOk;
     } else if (lent->memory == destination) {
-        *result = ReportImage(received, nullptr, capacity, info);
+        *result = ReportImage(received, chunkOrder_, nullptr, capacity, info);
         lent_.erase(lent);
     } else {
         // The image came into other lent memory, which stays lent where it was: Aravis gets its
         // lent memory back in lending order, without the destination.
-        *result = ReportImage(received, destination, capacity, info);
+        *result = ReportImage(received, chunkOrder_, destination, capacity, info);
         if (const auto own = FindLent(destination); own != lent_.end()) {
             lent_.erase(own);
         }

@@ -68,6 +68,8 @@ private:
     AravisCamera& owner_;
     CameraConnection& connection_;
     GObjectPtr<ArvStream> stream_;
+    // How the camera writes its chunk trailers: GigE Vision big-endian, USB3 Vision little.
+    const CamChunkByteOrder chunkOrder_;
 
     std::mutex grabMutex_;    // held by GrabImage; StopGrab waits for it
     int64_t remaining_ = -1;  // images until the camera stops by itself; negative: no limit

@@ -5,6 +5,7 @@
 #include "tevold/TextOutput.h"
 #include "tevold/aravis/AravisCamera.h"
 #include "tevold/aravis/GLibOwnership.h"
+#include "tevold/aravis/UsbCameraRecord.h"
 
 namespace Tevold::Aravis {
 namespace {
@@ -16,26 +17,16 @@ std::mutex& AravisUsbMutex() {
     return mutex;
 }
 
-std::string TextOrEmpty(const char* text) {
-    return text == nullptr ? std::string() : std::string(text);
-}
-
 std::vector<CameraRecord> DiscoverUsbCameras() {
     std::lock_guard lock(AravisUsbMutex());
     ArvInterface* usb = arv_uv_interface_get_instance();
     arv_interface_update_device_list(usb);
     std::vector<CameraRecord> cameras;
     for (unsigned int index = 0; index < arv_interface_get_n_devices(usb); ++index) {
-        CameraRecord camera;
-        camera.interfaceName = U3vInterface::kName;
-        camera.tlType = "U3V";
-        camera.vendor = TextOrEmpty(arv_interface_get_device_vendor(usb, index));
-        camera.model = TextOrEmpty(arv_interface_get_device_model(usb, index));
-        camera.serialNumber = TextOrEmpty(arv_interface_get_device_serial_nbr(usb, index));
-        // Aravis's own ID opens the camera; ours follows the GigE Vision pattern.
-        camera.location = "u3v://" + TextOrEmpty(arv_interface_get_device_id(usb, index));
-        camera.deviceId = MakeDeviceId(camera.vendor, camera.model, camera.serialNumber);
-        cameras.push_back(std::move(camera));
+        cameras.push_back(UsbCameraRecord::FromDiscovery(
+            arv_interface_get_device_vendor(usb, index), arv_interface_get_device_model(usb, index),
+            arv_interface_get_device_serial_nbr(usb, index),
+            arv_interface_get_device_id(usb, index)));
     }
     return cameras;
 }
@@ -108,7 +99,7 @@ CamResult U3vInterface::ConnectDevice(const char* name, CamDevice** device) {
     if (!camera) {
         return Result::kError;
     }
-    ArvDevice* opened = OpenUsbCamera(camera->location.substr(std::string("u3v://").size()));
+    ArvDevice* opened = OpenUsbCamera(UsbCameraRecord::AravisId(*camera));
     if (opened == nullptr) {
         // A USB camera another process has claimed cannot be opened.
         return Result::kAccessDenied;
