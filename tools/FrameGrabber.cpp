@@ -11,6 +11,7 @@
 #include "tools/FrameSaver.h"
 #include "tools/GenTLError.h"
 #include "tools/GenTLInfo.h"
+#include "tools/OpenedStream.h"
 #include "tools/SoftwareTrigger.h"
 
 namespace Kavrin::Tools {
@@ -61,14 +62,7 @@ std::optional<PacketCounts> PacketCountsOf(GenTLProducer& gentl, DS_HANDLE strea
 class Acquisition {
 public:
     Acquisition(OpenedDevice& device, CameraFeatures& features)
-        : gentl_(device.GenTL()), features_(features) {
-        char id[256] = {};
-        size_t size = sizeof id;
-        CheckGenTL(gentl_, gentl_.DevGetDataStreamID(device.Handle(), 0, id, &size),
-                   "DevGetDataStreamID");
-        CheckGenTL(gentl_, gentl_.DevOpenDataStream(device.Handle(), id, &stream_),
-                   "DevOpenDataStream");
-    }
+        : gentl_(device.GenTL()), features_(features), opened_(device), stream_(opened_.Handle()) {}
 
     ~Acquisition() {
         if (started_) {
@@ -81,7 +75,6 @@ public:
         gentl_.DSFlushQueue(stream_, ACQ_QUEUE_ALL_DISCARD);
         for (BUFFER_HANDLE buffer : buffers_)
             gentl_.DSRevokeBuffer(stream_, buffer, nullptr, nullptr);
-        gentl_.DSClose(stream_);
     }
 
     Acquisition(const Acquisition&) = delete;
@@ -147,7 +140,9 @@ private:
 
     GenTLProducer& gentl_;
     CameraFeatures& features_;
-    DS_HANDLE stream_ = nullptr;
+    // Closed after the destructor's body has taken everything else back.
+    OpenedStream opened_;
+    const DS_HANDLE stream_;
     EVENT_HANDLE event_ = nullptr;
     std::vector<BUFFER_HANDLE> buffers_;
     bool locked_ = false;
