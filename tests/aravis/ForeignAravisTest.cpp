@@ -52,17 +52,6 @@ DEV_HANDLE OpenFakeCamera() {
     return dev;
 }
 
-std::string ReadDescription(PORT_HANDLE port) {
-    const auto address =
-        Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
-    const auto length = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64);
-    std::string description(length, '\0');
-    size_t size = description.size();
-    EXPECT_EQ(Gentl().GCReadPort(port, address, description.data(), &size), GC_ERR_SUCCESS)
-        << LastErrorText();
-    return description;
-}
-
 void StreamCompleteImages(DEV_HANDLE dev) {
     DS_HANDLE ds = nullptr;
     ASSERT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();

@@ -170,18 +170,6 @@ uint32_t BigEndianRegister(PORT_HANDLE port, uint64_t address) {
     return ntohl(ReadRegister<uint32_t>(port, address));
 }
 
-std::string ReadDescription(PORT_HANDLE port) {
-    EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), "Fake.xml");
-    const auto address =
-        Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
-    const auto length = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64);
-    std::string description(length, '\0');
-    size_t size = description.size();
-    EXPECT_EQ(Gentl().GCReadPort(port, address, description.data(), &size), GC_ERR_SUCCESS)
-        << LastErrorText();
-    return description;
-}
-
 TEST_F(RealCameraTest, FakeCameraIsListedBesideTheSimulatedOnes) {
     const std::vector<std::string> interfaces = InterfaceIds(OpenSystem());
     EXPECT_EQ(interfaces,
@@ -221,6 +209,7 @@ TEST_F(RealCameraTest, DescriptionRegistersAndTwoHundredCompleteImages) {
     uint32_t urls = 0;
     EXPECT_EQ(Gentl().GCGetNumPortURLs(port, &urls), GC_ERR_SUCCESS);
     EXPECT_EQ(urls, 1u);
+    EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), "Fake.xml");
     const std::string description = ReadDescription(port);
     EXPECT_NE(description.find("<RegisterDescription"), std::string::npos);
     EXPECT_NE(description.find("\"Width\""), std::string::npos);

@@ -201,6 +201,19 @@ inline std::string PortUrl(PORT_HANDLE port) {
     return url;
 }
 
+// The port's register description, from where its first URL's information says, as consumers
+// download it.
+inline std::string ReadDescription(PORT_HANDLE port) {
+    const auto address =
+        Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64);
+    const auto length = Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64);
+    std::string description(length, '\0');
+    size_t size = description.size();
+    EXPECT_EQ(Gentl().GCReadPort(port, address, description.data(), &size), GC_ERR_SUCCESS)
+        << LastErrorText();
+    return description;
+}
+
 template <class T>
 T ReadRegister(PORT_HANDLE port, uint64_t address) {
     T value{};

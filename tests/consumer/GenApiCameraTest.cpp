@@ -51,15 +51,7 @@ protected:
         ds = OpenStream(cam.dev);
         ASSERT_NE(ds, nullptr);
         newBuffer = RegisterEvent(ds, EVENT_NEW_BUFFER);
-        // The description, from where the port's URL says.
-        const std::string url = PortUrl(cam.port);
-        const size_t first = url.find(';');
-        const size_t second = url.find(';', first + 1);
-        const uint64_t address =
-            std::stoull(url.substr(first + 1, second - first - 1), nullptr, 16);
-        size_t length = std::stoull(url.substr(second + 1), nullptr, 16);
-        xml.assign(length, '\0');
-        ASSERT_EQ(gentl.GCReadPort(cam.port, address, xml.data(), &length), GC_ERR_SUCCESS);
+        xml = ReadDescription(cam.port);
         const PORT_HANDLE port = cam.port;
         const auto access = [port](bool write) {
             return [port, write](uint64_t at, void* data, size_t size) {
