@@ -24,7 +24,7 @@ public:
 
     // The frame period, so a test's images come quickly.
     void SetFrameRate(uint32_t framesPerSecond) {
-        arv_fake_camera_write_register(arv_gv_fake_camera_get_fake_camera(camera_),
+        arv_fake_camera_write_register(Registers(),
                                        ARV_FAKE_CAMERA_REGISTER_ACQUISITION_FRAME_PERIOD_US,
                                        1000000 / framesPerSecond);
     }
@@ -36,12 +36,23 @@ public:
     // register), so Aravis asks it for the ones that went missing. Aravis 0.8's fake camera
     // ignores the requests: nothing is resent. Takes effect for a camera opened afterwards.
     void AdvertisePacketResend() {
-        ArvFakeCamera* registers = arv_gv_fake_camera_get_fake_camera(camera_);
+        ArvFakeCamera* registers = Registers();
         guint32 capability = 0;
         arv_fake_camera_read_register(registers, kGvcpCapabilityRegister, &capability);
         arv_fake_camera_write_register(registers, kGvcpCapabilityRegister,
                                        capability | kPacketResendCapability);
     }
+
+    // The camera waits for a software trigger that never comes: it answers control but sends no
+    // image of its own, so that another sender can stream in its name.
+    void SendNoImages() {
+        ArvFakeCamera* registers = Registers();
+        arv_fake_camera_write_register(registers, ARV_FAKE_CAMERA_REGISTER_TRIGGER_MODE, 1);
+        arv_fake_camera_write_register(registers, ARV_FAKE_CAMERA_REGISTER_TRIGGER_SOURCE,
+                                       kSoftwareSource);
+    }
+
+    ArvFakeCamera* Registers() const { return arv_gv_fake_camera_get_fake_camera(camera_); }
 
     // The camera stops answering and sending, as one whose cable was pulled.
     void PowerOff() {
@@ -54,6 +65,7 @@ public:
 private:
     static constexpr guint32 kGvcpCapabilityRegister = 0x0934;
     static constexpr guint32 kPacketResendCapability = 1u << 2;
+    static constexpr guint32 kSoftwareSource = 1;
 
     ArvGvFakeCamera* camera_;
 };

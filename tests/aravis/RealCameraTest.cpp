@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <future>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "FakeGevCamera.h"
+#include "GvspSender.h"
 #include "KavrinTL.h"
 #include "PrivateNetwork.h"
 #include "consumer/ConsumerFixture.h"
@@ -464,6 +466,95 @@ TEST_F(RealCameraTest, LostPacketsAreCountedAndResendsAskedFor) {
             GC_ERR_INVALID_PARAMETER)
             << command;
     }
+}
+
+// A GigE Vision chunk payload: the image chunk, then each chunk's data followed by its ID and
+// length, big-endian.
+std::vector<uint8_t> ChunkPayload(
+    const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& chunks) {
+    std::vector<uint8_t> payload;
+    for (const auto& [id, data] : chunks) {
+        payload.insert(payload.end(), data.begin(), data.end());
+        for (const uint32_t word : {id, static_cast<uint32_t>(data.size())}) {
+            for (const int shift : {24, 16, 8, 0})
+                payload.push_back(static_cast<uint8_t>(word >> shift));
+        }
+    }
+    return payload;
+}
+
+// A camera that sends chunks and resends lost packets (the fake camera answers control, the
+// packets come from a sender of the test's own): the payload reaches the consumer byte for byte,
+// described as chunk data, and a frame with packets lost on the way arrives complete.
+TEST_F(RealCameraTest, ChunkPayloadArrivesUntouchedAndResentPacketsCompleteTheFrame) {
+    fake_->SendNoImages();
+    fake_->AdvertisePacketResend();
+    const auto [dev, port] = OpenCamera();
+    WriteRegister<uint32_t>(port, kWidthRegister, htonl(kWidth));
+    WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+    const auto [ds, newBuffer] = StartStream(dev, 4, 4096);
+    GvspSender sender(fake_->Registers());
+
+    std::vector<uint8_t> image(size_t{kWidth} * kHeight);
+    for (size_t index = 0; index < image.size(); ++index)
+        image[index] = static_cast<uint8_t>(index * 7);
+    const std::vector<std::pair<uint32_t, std::vector<uint8_t>>> chunks = {
+        {1, image}, {0x1001, std::vector<uint8_t>(8, 0xA5)}, {0x1002, {0, 0, 0, 42}}};
+    GvspSender::Frame frame{1,       GvspSender::kImageWithChunks, kMono8, kWidth,
+                            kHeight, ChunkPayload(chunks)};
+
+    uint64_t layoutId = 0;
+    for (const std::set<uint32_t>& held : {std::set<uint32_t>{}, std::set<uint32_t>{2, 3, 7}}) {
+        SCOPED_TRACE(held.empty() ? "every packet sent" : "packets 2, 3 and 7 only on request");
+        sender.Send(frame, held);
+        const Delivery delivery = NextBuffer(newBuffer);
+        ASSERT_EQ(delivery.result, GC_ERR_SUCCESS) << LastErrorText();
+        const auto info = [&, ds = ds](BUFFER_INFO_CMD command) {
+            return BufInfo(ds, delivery.buffer, command);
+        };
+        EXPECT_FALSE(Flag(info(BUFFER_INFO_IS_INCOMPLETE)));
+        EXPECT_TRUE(Flag(info(BUFFER_INFO_CONTAINS_CHUNKDATA)));
+        EXPECT_EQ(Value<size_t>(info(BUFFER_INFO_PAYLOADTYPE), INFO_DATATYPE_SIZET),
+                  size_t{PAYLOAD_TYPE_CHUNK_DATA});
+        EXPECT_EQ(Value<uint64_t>(info(BUFFER_INFO_FRAMEID), INFO_DATATYPE_UINT64), frame.blockId);
+        EXPECT_EQ(Value<size_t>(info(BUFFER_INFO_WIDTH), INFO_DATATYPE_SIZET), kWidth);
+        const auto filled = Value<size_t>(info(BUFFER_INFO_SIZE_FILLED), INFO_DATATYPE_SIZET);
+        ASSERT_EQ(filled, frame.payload.size());
+        const auto base =
+            static_cast<const uint8_t*>(Value<void*>(info(BUFFER_INFO_BASE), INFO_DATATYPE_PTR));
+        EXPECT_TRUE(std::equal(frame.payload.begin(), frame.payload.end(), base));
+        // The same layout in every frame.
+        const auto layout = Value<uint64_t>(info(BUFFER_INFO_CHUNKLAYOUTID), INFO_DATATYPE_UINT64);
+        EXPECT_NE(layout, 0u);
+        if (layoutId != 0) {
+            EXPECT_EQ(layout, layoutId);
+        }
+        layoutId = layout;
+
+        SINGLE_CHUNK_DATA listed[4] = {};
+        size_t count = 4;
+        ASSERT_EQ(Gentl().DSGetBufferChunkData(ds, delivery.buffer, listed, &count),
+                  GC_ERR_SUCCESS);
+        ASSERT_EQ(count, chunks.size());
+        size_t offset = 0;
+        for (size_t index = 0; index < count; ++index) {
+            EXPECT_EQ(listed[index].ChunkID, chunks[index].first);
+            EXPECT_EQ(size_t(listed[index].ChunkOffset), offset);
+            EXPECT_EQ(listed[index].ChunkLength, chunks[index].second.size());
+            offset += chunks[index].second.size() + 8;
+        }
+        ASSERT_EQ(Gentl().DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
+        ++frame.blockId;
+    }
+    EXPECT_EQ(sender.ResentPackets(), 3);
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_RESENT), 3u);
+    // Packets that a resend brought are not counted missing.
+    EXPECT_EQ(Packets(ds, KAVRIN_STREAM_INFO_PACKETS_MISSING), 0u);
+    EXPECT_GE(Packets(ds, KAVRIN_STREAM_INFO_RESEND_REQUESTS), 1u);
+    EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
 }
 
 TEST_F(RealCameraTest, CameraHeldElsewhereIsBusyAndRefused) {
