@@ -17,9 +17,9 @@ struct ToolResult {
 
 struct ToolRun {
     std::vector<std::string> args;
-    std::vector<std::pair<std::string, std::string>> environment;  // added to this process's
+    std::vector<std::pair<std::string, std::string>> environment = {};  // added to this process's
     // Sees the output so far while the tool runs; returning true sends the tool SIGINT (once).
-    std::function<bool(const std::string& out)> interruptWhen;
+    std::function<bool(const std::string& out)> interruptWhen = {};
     // false: the tool finds producers itself (environment, then its own folder)
     bool giveProducer = true;
     std::string workingDirectory = "";  // empty: this process's
