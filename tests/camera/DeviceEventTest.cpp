@@ -10,9 +10,6 @@
 namespace Tevold::Testing {
 namespace {
 
-// Waits for deliveries get this long; it only keeps a broken library from hanging the suite.
-constexpr std::chrono::seconds kHangLimit{10};
-
 // Counts calls still running once the test has seen the removal return. Each call lingers a
 // moment, so a removal that does not wait for a running call is caught in the act.
 struct InstalledFlag {

@@ -13,9 +13,6 @@ namespace {
 
 namespace Reg = Sim::CameraRegister;
 
-// A reset camera is back after its reboot time; waits for it give up after this.
-constexpr std::chrono::seconds kHangLimit{10};
-
 class DeviceStateTest : public SimCameraTest {
 protected:
     // The shortest time between four paced images, which are stamped at the moments they were
@@ -33,19 +30,6 @@ protected:
         return shortest;
     }
 };
-
-bool Listed(CamInterface& iface, const std::string& deviceId) {
-    uint32_t count = 0;
-    EXPECT_EQ(Result::kSuccess, iface.CountDevices(&count, 100));
-    for (uint32_t i = 0; i < count; ++i) {
-        char id[64] = {};
-        size_t size = sizeof id;
-        if (iface.GetDeviceName(i, id, &size) == Result::kSuccess && deviceId == id) {
-            return true;
-        }
-    }
-    return false;
-}
 
 struct LostFlag {
     std::atomic<bool> lost{false};

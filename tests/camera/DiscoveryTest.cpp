@@ -4,41 +4,11 @@
 
 #include <gmock/gmock.h>
 
-#include <vector>
-
 namespace Tevold::Testing {
 namespace {
 
 using ::testing::ElementsAre;
 using DiscoveryTest = SimTest;
-
-// Every name of a counted list, in index order.
-template <class Count, class GetName>
-std::vector<std::string> ListNames(Count&& count, GetName&& getName) {
-    uint32_t total = 0;
-    EXPECT_EQ(Result::kSuccess, count(&total));
-    std::vector<std::string> names;
-    for (uint32_t i = 0; i < total; ++i) {
-        char name[64] = {};
-        size_t size = sizeof name;
-        EXPECT_EQ(Result::kSuccess, getName(i, name, &size));
-        names.emplace_back(name);
-    }
-    return names;
-}
-
-std::vector<std::string> InterfaceNames(CamSystem& system) {
-    return ListNames([&](uint32_t* count) { return system.CountInterfaces(count); },
-                     [&](uint32_t i, char* name, size_t* size) {
-                         return system.GetInterfaceName(i, name, size);
-                     });
-}
-
-std::vector<std::string> DeviceNames(CamInterface& iface) {
-    return ListNames(
-        [&](uint32_t* count) { return iface.CountDevices(count, 100); },
-        [&](uint32_t i, char* name, size_t* size) { return iface.GetDeviceName(i, name, size); });
-}
 
 TEST_F(DiscoveryTest, HardwareIsFoundOnlyWhereItIs) {
     // The lists themselves are checked through the producer.

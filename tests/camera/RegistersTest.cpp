@@ -1,8 +1,7 @@
 // Register spaces: the interface's texts and description, the camera's values with their byte
 // order, access modes and image-format lock, and both register descriptions evaluated by aravis
 // against the registers they describe: what a GenICam consumer sees must be what they hold.
-#include "AravisPortDevice.h"
-#include "SimTestSupport.h"
+#include "SimCameraFixture.h"
 
 #include <tuple>
 
@@ -120,27 +119,7 @@ TEST_F(CameraRegistersTest, ImageFormatIsFrozenWhileLockedOrAcquiring) {
     EXPECT_EQ(0u, ReadValue<uint32_t>(*next, Reg::kTLParamsLocked));
 }
 
-class CameraDescriptionTest : public CameraTest {
-protected:
-    void SetUp() override {
-        CameraTest::SetUp();
-        const auto [address, length] = ParseLocalUrl(QueryText(*device_, kItemDescriptionUrl));
-        xml_ = ReadBytes(*device_, address, length);
-        port_ = MakeAravisPortDevice(*device_);
-        gc_ = ParseDescription(port_.get(), xml_);
-        ASSERT_NE(nullptr, gc_);
-    }
-
-    ArvGcNode* Node(const char* name) {
-        ArvGcNode* node = arv_gc_get_node(gc_.get(), name);
-        EXPECT_NE(nullptr, node) << name;
-        return node;
-    }
-
-    std::string xml_;
-    ArvDevicePtr port_;
-    ArvGcPtr gc_;
-};
+using CameraDescriptionTest = SimCameraTest;
 
 TEST_F(CameraDescriptionTest, FeaturesReadTheRegisters) {
     // The schema version the URL announces is the one the document is written in.
@@ -159,28 +138,23 @@ TEST_F(CameraDescriptionTest, FeaturesReadTheRegisters) {
                                      {"DeviceSerialNumber", "KS1001"},
                                      {"DeviceID", "KS1001"},
                                      {"DeviceUserID", "Cam1001"}}) {
-        EXPECT_STREQ(text, arv_gc_string_get_value(ARV_GC_STRING(Node(name)), nullptr)) << name;
+        EXPECT_EQ(text, String(name)) << name;
     }
     for (const auto& [name, address] : {std::pair{"Width", Reg::kWidth},
                                         {"Height", Reg::kHeight},
                                         {"PayloadSize", Reg::kPayloadSize}}) {
-        EXPECT_EQ(ReadValue<uint32_t>(*device_, address),
-                  arv_gc_integer_get_value(ARV_GC_INTEGER(Node(name)), nullptr))
-            << name;
+        EXPECT_EQ(ReadValue<uint32_t>(*device_, address), Integer(name)) << name;
     }
     for (const auto& [name, entry] : {std::pair{"PixelFormat", "Mono8"},
                                       {"TestPattern", "GreyDiagonalRampMoving"},
                                       {"AcquisitionMode", "Continuous"}}) {
-        EXPECT_STREQ(entry,
-                     arv_gc_enumeration_get_string_value(ARV_GC_ENUMERATION(Node(name)), nullptr))
-            << name;
+        EXPECT_EQ(entry, Entry(name)) << name;
     }
-    EXPECT_DOUBLE_EQ(Sim::kDefaultFrameRate,
-                     arv_gc_float_get_value(ARV_GC_FLOAT(Node("AcquisitionFrameRate")), nullptr));
+    EXPECT_DOUBLE_EQ(Sim::kDefaultFrameRate, Float("AcquisitionFrameRate"));
 }
 
 TEST_F(CameraDescriptionTest, FeatureWritesAndCommandsReachTheCamera) {
-    arv_gc_integer_set_value(ARV_GC_INTEGER(Node("Width")), 800, nullptr);
+    SetInteger("Width", 800);
     EXPECT_EQ(800u, ReadValue<uint32_t>(*device_, Reg::kWidth));
     const std::tuple<const char*, const char*, uint64_t, uint32_t> entries[] = {
         {"TestPattern", "Black", Reg::kTestPattern, Sim::TestPattern::kBlack},
@@ -189,28 +163,25 @@ TEST_F(CameraDescriptionTest, FeatureWritesAndCommandsReachTheCamera) {
         {"PixelFormat", "Mono16", Reg::kPixelFormat, Sim::PixelFormat::kMono16},
         {"PixelFormat", "RGB8", Reg::kPixelFormat, Sim::PixelFormat::kRGB8}};
     for (const auto& [name, entry, address, value] : entries) {
-        EXPECT_TRUE(
-            arv_gc_enumeration_set_string_value(ARV_GC_ENUMERATION(Node(name)), entry, nullptr))
-            << entry;
+        SetEntry(name, entry);
         EXPECT_EQ(value, ReadValue<uint32_t>(*device_, address)) << entry;
     }
     // PayloadSize is never cached: it follows the format it depends on.
-    EXPECT_EQ(800 * Sim::kDefaultHeight * 3,
-              arv_gc_integer_get_value(ARV_GC_INTEGER(Node("PayloadSize")), nullptr));
-    arv_gc_float_set_value(ARV_GC_FLOAT(Node("AcquisitionFrameRate")), 12.5, nullptr);
+    EXPECT_EQ(800 * Sim::kDefaultHeight * 3, Integer("PayloadSize"));
+    SetFloat("AcquisitionFrameRate", 12.5);
     EXPECT_EQ(12.5, ReadValue<double>(*device_, Reg::kAcquisitionFrameRate));
-    arv_gc_string_set_value(ARV_GC_STRING(Node("DeviceUserID")), "renamed", nullptr);
+    SetString("DeviceUserID", "renamed");
     EXPECT_EQ("renamed", QueryText(*device_, kItemUserName));
 
-    arv_gc_command_execute(ARV_GC_COMMAND(Node("AcquisitionStart")), nullptr);
+    Execute("AcquisitionStart");
     EXPECT_TRUE(Sim::GetCameraStatus(kGevCamera).acquiring);
-    arv_gc_command_execute(ARV_GC_COMMAND(Node("AcquisitionStop")), nullptr);
+    Execute("AcquisitionStop");
     EXPECT_FALSE(Sim::GetCameraStatus(kGevCamera).acquiring);
 
     // The lock shows in the description, so consumers know the camera would refuse a change.
     auto* width = ARV_GC_FEATURE_NODE(Node("Width"));
     EXPECT_FALSE(arv_gc_feature_node_is_locked(width, nullptr));
-    arv_gc_integer_set_value(ARV_GC_INTEGER(Node("TLParamsLocked")), 1, nullptr);
+    SetInteger("TLParamsLocked", 1);
     EXPECT_EQ(1u, ReadValue<uint32_t>(*device_, Reg::kTLParamsLocked));
     EXPECT_TRUE(arv_gc_feature_node_is_locked(width, nullptr));
     EXPECT_TRUE(arv_gc_feature_node_is_locked(ARV_GC_FEATURE_NODE(Node("PixelFormat")), nullptr));

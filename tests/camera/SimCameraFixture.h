@@ -19,20 +19,15 @@ struct Frame {
     CamImageInfo info;
 };
 
-class SimCameraTest : public SimTest, protected ::Testing::GenApiFeatureAccess {
+class SimCameraTest : public CameraTest, protected ::Testing::GenApiFeatureAccess {
 protected:
     ArvGc* Engine() override { return gc_.get(); }
 
     void SetUp() override { SetUpCamera(kGevInterface, kGevCamera); }
 
     void SetUpCamera(const std::string& interfaceName, const std::string& deviceId) {
-        SimTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(ConnectCamera(interfaceName, deviceId));
         Sim::SetPacing(false);
-        deviceId_ = deviceId;
-        system_ = OpenSystem();
-        interface_ = ConnectInterface(*system_, interfaceName);
-        device_ = ConnectDevice(*interface_, deviceId);
-        ASSERT_NE(nullptr, device_);
         const auto [address, length] = ParseLocalUrl(QueryText(*device_, kItemDescriptionUrl));
         xml_ = ReadBytes(*device_, address, length);
         port_ = MakeAravisPortDevice(*device_);
@@ -67,10 +62,6 @@ protected:
         return frame;
     }
 
-    std::string deviceId_;
-    SystemPtr system_;
-    InterfacePtr interface_;
-    DevicePtr device_;
     std::string xml_;
     ArvDevicePtr port_;
     ArvGcPtr gc_;

@@ -9,12 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace Tevold::Testing {
 
@@ -37,6 +40,10 @@ inline const std::string kU3vInterface = "SimU3V0";
 inline const std::string kGevCamera = "KVR-GEV-1001";
 inline const std::string kSecondGevCamera = "KVR-GEV-1002";
 
+// Waits that should end get this long; the limit only keeps a broken library from hanging the
+// suite.
+inline constexpr std::chrono::seconds kHangLimit{10};
+
 inline SystemPtr OpenSystem() {
     CamSystem* system = nullptr;
     EXPECT_EQ(Result::kSuccess, GetSystem(&system));
@@ -55,23 +62,62 @@ inline DevicePtr ConnectDevice(CamInterface& iface, const std::string& deviceId)
     return DevicePtr(device);
 }
 
+// Every name of a counted list, in index order.
+template <class Count, class GetName>
+std::vector<std::string> ListNames(Count&& count, GetName&& getName) {
+    uint32_t total = 0;
+    EXPECT_EQ(Result::kSuccess, count(&total));
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < total; ++i) {
+        char name[64] = {};
+        size_t size = sizeof name;
+        EXPECT_EQ(Result::kSuccess, getName(i, name, &size));
+        names.emplace_back(name);
+    }
+    return names;
+}
+
+inline std::vector<std::string> InterfaceNames(CamSystem& system) {
+    return ListNames([&](uint32_t* count) { return system.CountInterfaces(count); },
+                     [&](uint32_t i, char* name, size_t* size) {
+                         return system.GetInterfaceName(i, name, size);
+                     });
+}
+
+// The interface's cameras after a discovery of its own.
+inline std::vector<std::string> DeviceNames(CamInterface& iface) {
+    return ListNames(
+        [&](uint32_t* count) { return iface.CountDevices(count, 100); },
+        [&](uint32_t i, char* name, size_t* size) { return iface.GetDeviceName(i, name, size); });
+}
+
+inline bool Listed(CamInterface& iface, const std::string& deviceId) {
+    const std::vector<std::string> names = DeviceNames(iface);
+    return std::find(names.begin(), names.end(), deviceId) != names.end();
+}
+
 // The simulated hardware is process-wide, so every test starts from the default world.
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override { Sim::Reset(); }
 };
 
-// The default camera, connected through a system and interface the fixture keeps.
+// A camera, the default one unless a test says otherwise, connected through a system and
+// interface the fixture keeps.
 class CameraTest : public SimTest {
 protected:
-    void SetUp() override {
+    void SetUp() override { ConnectCamera(kGevInterface, kGevCamera); }
+
+    void ConnectCamera(const std::string& interfaceName, const std::string& deviceId) {
         SimTest::SetUp();
+        deviceId_ = deviceId;
         system_ = OpenSystem();
-        interface_ = ConnectInterface(*system_, kGevInterface);
-        device_ = ConnectDevice(*interface_, kGevCamera);
+        interface_ = ConnectInterface(*system_, interfaceName);
+        device_ = ConnectDevice(*interface_, deviceId);
         ASSERT_NE(nullptr, device_);
     }
 
+    std::string deviceId_;
     SystemPtr system_;
     InterfacePtr interface_;
     DevicePtr device_;

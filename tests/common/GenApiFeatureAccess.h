@@ -42,6 +42,11 @@ protected:
         arv_gc_boolean_set_value(ARV_GC_BOOLEAN(Node(name)), value, &error);
         Check(error, name);
     }
+    void SetString(const char* name, const char* value) {
+        GError* error = nullptr;
+        arv_gc_string_set_value(ARV_GC_STRING(Node(name)), value, &error);
+        Check(error, name);
+    }
     void Execute(const char* name) {
         GError* error = nullptr;
         arv_gc_command_execute(ARV_GC_COMMAND(Node(name)), &error);
@@ -53,6 +58,10 @@ protected:
     }
     double Float(const char* name) {
         return arv_gc_float_get_value(ARV_GC_FLOAT(Node(name)), nullptr);
+    }
+    std::string String(const char* name) {
+        const char* value = arv_gc_string_get_value(ARV_GC_STRING(Node(name)), nullptr);
+        return value != nullptr ? value : "";
     }
     std::string Entry(const char* name) {
         const char* entry =
