@@ -239,15 +239,8 @@ TEST_P(ConsumerRoad, EveryFrameThroughTheCInterface) {
     EXPECT_EQ(gentl.GCCloseLib(), GC_ERR_SUCCESS);
 
     // The camera saw one acquisition and was handed back.
-    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).connected);
-    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).acquiring);
     EXPECT_EQ(Sim::CountCalls(kCam1001, Sim::CameraCall::StartGrab), 1u);
-    const auto log = Sim::CallLog(kCam1001);
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(std::vector<Sim::CameraCall>(log.end() - 3, log.end()),
-              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream,
-                                            Sim::CameraCall::QueryPrepareClose,
-                                            Sim::CameraCall::CloseDevice}));
+    ExpectClosedInOrder(kCam1001);
 }
 
 // A thousand Mono8 frames in library memory; then wider pixels in the consumer's own memory, and
@@ -259,13 +252,7 @@ const RoadOptions kRoads[] = {
 INSTANTIATE_TEST_SUITE_P(Formats, ConsumerRoad, ::testing::ValuesIn(kRoads),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class ConsumerAcquisition : public ConsumerStreamTest {
-protected:
-    uint64_t Counter(STREAM_INFO_CMD command) {
-        return Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64);
-    }
-    bool Grabbing() { return Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)); }
-};
+using ConsumerAcquisition = ConsumerStreamTest;
 
 TEST_F(ConsumerAcquisition, CountedAcquisitionEndsByItself) {
     const auto buffers = AllocAndQueue(ds, 3, PayloadSize(ds));
@@ -277,7 +264,7 @@ TEST_F(ConsumerAcquisition, CountedAcquisitionEndsByItself) {
     }
     EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
     EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), 3u);
-    EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), 3);
+    EXPECT_EQ(Started(), 3);
 
     // Once ended, it starts again with fresh counters; with nothing to acquire it ends at once.
     for (const BUFFER_HANDLE b : buffers) ASSERT_EQ(gentl.DSQueueBuffer(ds, b), GC_ERR_SUCCESS);
@@ -288,8 +275,7 @@ TEST_F(ConsumerAcquisition, CountedAcquisitionEndsByItself) {
         }
         EXPECT_TRUE(Eventually([&] { return !Grabbing(); }));
         EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), frames);
-        EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64),
-                  static_cast<int64_t>(frames));
+        EXPECT_EQ(Started(), static_cast<int64_t>(frames));
         EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
     }
 }
@@ -353,7 +339,7 @@ TEST_F(ConsumerAcquisition, UnderrunsAndABufferTooSmallForTheImage) {
     ASSERT_EQ(NextBuffer(newBuffer).buffer, buffer) << LastErrorText();
     EXPECT_TRUE(Flag(BufInfo(ds, buffer, BUFFER_INFO_IMAGEPRESENT)));
     EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), 2u);
-    EXPECT_GT(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), 2);
+    EXPECT_GT(Started(), 2);
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
 }
 
@@ -361,18 +347,8 @@ TEST_F(ConsumerAcquisition, UnderrunsAndABufferTooSmallForTheImage) {
 // acquisition ends, a wait without limit ends at once with the failure, and the stream's error
 // event tells.
 TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
-    EVENT_HANDLE errors = nullptr;
-    ASSERT_EQ(gentl.GCRegisterEvent(ds, EVENT_ERROR, &errors), GC_ERR_SUCCESS);
-    const auto expectFailurePosted = [&] {
-        char entry[64] = {};
-        size_t size = sizeof entry;
-        ASSERT_EQ(gentl.EventGetData(errors, entry, &size, 1000), GC_ERR_SUCCESS)
-            << LastErrorText();
-        GC_ERROR code = GC_ERR_SUCCESS;
-        std::memcpy(&code, entry, sizeof code);
-        EXPECT_EQ(code, GC_ERR_IO);
-        EXPECT_STREQ(entry + sizeof code, "Acquisition ended: the camera stream failed");
-    };
+    const EVENT_HANDLE errors = RegisterEvent(ds, EVENT_ERROR);
+    const ErrorEntry failurePosted{GC_ERR_IO, "Acquisition ended: the camera stream failed"};
     AllocAndQueue(ds, 3, PayloadSize(ds));
     Sim::InjectFault(
         {Sim::Operation::GrabImage, Tevold::kGrabStreamFailed, Sim::kUntilCleared, kCam1001});
@@ -381,20 +357,17 @@ TEST_F(ConsumerAcquisition, FailedStreamAndUnpluggedCameraEndTheWait) {
     EXPECT_EQ(AwaitOrDie(waiter, "a wait on a failed stream"), GC_ERR_ERROR);
     EXPECT_FALSE(Grabbing());
     EXPECT_EQ(NextBuffer(newBuffer, GENTL_INFINITE).result, GC_ERR_ERROR);
-    expectFailurePosted();
+    EXPECT_EQ(NextError(errors), failurePosted);
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
 
     Sim::ClearFaults();
     ASSERT_EQ(Start(), GC_ERR_SUCCESS) << LastErrorText();
-    Delivery next = NextBuffer(newBuffer);
+    const Delivery next = NextBuffer(newBuffer);
     ASSERT_EQ(next.result, GC_ERR_SUCCESS) << LastErrorText();
     ASSERT_EQ(gentl.DSQueueBuffer(ds, next.buffer), GC_ERR_SUCCESS);
     Sim::RemoveCamera(kCam1001);
-    // Buffers already delivered may still come; then the wait reports the failed stream.
-    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i)
-        next = NextBuffer(newBuffer, GENTL_INFINITE);
-    EXPECT_EQ(next.result, GC_ERR_ERROR);
-    expectFailurePosted();
+    EXPECT_EQ(WaitPastDeliveredBuffers(), GC_ERR_ERROR);
+    EXPECT_EQ(NextError(errors), failurePosted);
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
     EXPECT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
     EXPECT_EQ(gentl.DSClose(ds), GC_ERR_SUCCESS);

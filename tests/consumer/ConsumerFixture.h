@@ -246,6 +246,30 @@ inline Delivery NextBuffer(EVENT_HANDLE event, uint64_t timeoutMs = kLongWaitMs)
     return {result, data.BufferHandle, data.pUserPointer};
 }
 
+// The next entry of a module's error event: its code and text.
+using ErrorEntry = std::pair<GC_ERROR, std::string>;
+inline ErrorEntry NextError(EVENT_HANDLE errors) {
+    char entry[64] = {};
+    size_t size = sizeof entry;
+    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, kLongWaitMs), GC_ERR_SUCCESS)
+        << LastErrorText();
+    GC_ERROR code = GC_ERR_SUCCESS;
+    std::memcpy(&code, entry, sizeof code);
+    return {code, entry + sizeof code};
+}
+
+// The camera was handed back as a closing device must: its stream first, then the device.
+inline void ExpectClosedInOrder(const char* deviceId) {
+    EXPECT_FALSE(Sim::GetCameraStatus(deviceId).connected);
+    EXPECT_FALSE(Sim::GetCameraStatus(deviceId).acquiring);
+    const auto log = Sim::CallLog(deviceId);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(std::vector<Sim::CameraCall>(log.end() - 3, log.end()),
+              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream,
+                                            Sim::CameraCall::QueryPrepareClose,
+                                            Sim::CameraCall::CloseDevice}));
+}
+
 // Waits for work on another thread. A wait that should end but does not is a hang in the
 // producer: the test fails and the program ends, since the stuck thread cannot be joined.
 template <class T>
@@ -258,7 +282,6 @@ T AwaitOrDie(std::future<T>& future, const char* what) {
     return future.get();
 }
 
-// EventGetData on another thread, as a consumer's acquisition thread waits.
 // Whether the thread is blocked in the kernel, as a thread waiting on a condition is: the state
 // letter after the command name in /proc/self/task/TID/stat.
 inline bool IsBlocked(pid_t thread) {
@@ -269,7 +292,8 @@ inline bool IsBlocked(pid_t thread) {
     return nameEnd != std::string::npos && nameEnd + 2 < line.size() && line[nameEnd + 2] == 'S';
 }
 
-// Returns once the thread is blocked inside EventGetData, so that what a test does next happens
+// EventGetData on another thread, as a consumer's acquisition thread waits. Returns once the
+// thread is blocked inside EventGetData, so that what a test does next happens
 // to a wait in progress (at most a few seconds later on a loaded machine, it goes on anyway).
 inline std::future<GC_ERROR> WaitOnThread(EVENT_HANDLE event, uint64_t timeoutMs = GENTL_INFINITE) {
     std::promise<pid_t> started;
@@ -425,12 +449,17 @@ private:
     std::vector<DEV_HANDLE> devices_;
 };
 
-// Camera KVR-GEV-1001 with its stream open and the stream's new-buffer event registered.
+// A camera, KVR-GEV-1001 unless a test opens another, with its stream open and the stream's
+// new-buffer event registered.
 class ConsumerStreamTest : public ConsumerTest {
 protected:
     void SetUp() override {
         ConsumerTest::SetUp();
-        cam = OpenCamera();
+        OpenCameraStream(kCam1001, kGevInterface);
+    }
+
+    void OpenCameraStream(const char* deviceId, const char* interfaceId) {
+        cam = OpenCamera(deviceId, interfaceId);
         ASSERT_TRUE(cam);
         ds = OpenStream(cam.dev);
         ASSERT_NE(ds, nullptr);
@@ -441,6 +470,25 @@ protected:
         return gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, frames);
     }
     GC_ERROR Stop() { return gentl.DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT); }
+
+    uint64_t Counter(STREAM_INFO_CMD command) {
+        return Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64);
+    }
+    int64_t Started() {
+        return Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64);
+    }
+    bool Grabbing() { return Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)); }
+    uint64_t FrameIdOf(BUFFER_HANDLE buffer) {
+        return Value<uint64_t>(BufInfo(ds, buffer, BUFFER_INFO_FRAMEID), INFO_DATATYPE_UINT64);
+    }
+
+    // Buffers already delivered may still come after a failure; then the wait reports it.
+    GC_ERROR WaitPastDeliveredBuffers() {
+        Delivery next{GC_ERR_SUCCESS};
+        for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i)
+            next = NextBuffer(newBuffer, GENTL_INFINITE);
+        return next.result;
+    }
 
     Camera cam;
     DS_HANDLE ds = nullptr;

@@ -41,16 +41,12 @@ std::vector<ParsedChunk> ParseTrailers(const uint8_t* payload, size_t filled, bo
     return chunks;
 }
 
-class GenApiCameraTest : public ConsumerTest, protected ::Testing::GenApiFeatureAccess {
+class GenApiCameraTest : public ConsumerStreamTest, protected ::Testing::GenApiFeatureAccess {
 protected:
     ArvGc* Engine() override { return gc.get(); }
 
     void Open(const char* deviceId, const char* interfaceId) {
-        cam = OpenCamera(deviceId, interfaceId);
-        ASSERT_TRUE(cam);
-        ds = OpenStream(cam.dev);
-        ASSERT_NE(ds, nullptr);
-        newBuffer = RegisterEvent(ds, EVENT_NEW_BUFFER);
+        ASSERT_NO_FATAL_FAILURE(OpenCameraStream(deviceId, interfaceId));
         xml = ReadDescription(cam.port);
         const PORT_HANDLE port = cam.port;
         const auto access = [port](bool write) {
@@ -76,32 +72,19 @@ protected:
         ConsumerTest::TearDown();
     }
 
-    GC_ERROR Start() {
-        return gentl.DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE);
-    }
-    GC_ERROR Stop() { return gentl.DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT); }
-
     // A delivered buffer, given back to the stream after the check.
     uint64_t NextFrameId() {
         const Delivery delivery = NextBuffer(newBuffer);
         EXPECT_EQ(delivery.result, GC_ERR_SUCCESS) << LastErrorText();
         if (delivery.result != GC_ERR_SUCCESS) return 0;
-        const auto id = Value<uint64_t>(BufInfo(ds, delivery.buffer, BUFFER_INFO_FRAMEID),
-                                        INFO_DATATYPE_UINT64);
+        const uint64_t id = FrameIdOf(delivery.buffer);
         EXPECT_EQ(gentl.DSQueueBuffer(ds, delivery.buffer), GC_ERR_SUCCESS);
         return id;
     }
 
     // No image comes: the stream stays empty for a while.
-    void ExpectNoImage() {
-        EVENT_NEW_BUFFER_DATA data{};
-        size_t size = sizeof data;
-        EXPECT_EQ(gentl.EventGetData(newBuffer, &data, &size, 200), GC_ERR_TIMEOUT);
-    }
+    void ExpectNoImage() { EXPECT_EQ(NextBuffer(newBuffer, 200).result, GC_ERR_TIMEOUT); }
 
-    Camera cam;
-    DS_HANDLE ds = nullptr;
-    EVENT_HANDLE newBuffer = nullptr;
     std::string xml;
     ArvDevicePtr device;
     ArvGcPtr gc;
@@ -139,7 +122,7 @@ TEST_F(GenApiCameraTest, FrameTriggersMakeOneImageEachAndNoneWithout) {
     Execute("TriggerSoftware");
     ExpectNoImage();
     ASSERT_EQ(Stop(), GC_ERR_SUCCESS);
-    EXPECT_EQ(Value<uint64_t>(DSInfo(ds, STREAM_INFO_NUM_DELIVERED), INFO_DATATYPE_UINT64), 9u);
+    EXPECT_EQ(Counter(STREAM_INFO_NUM_DELIVERED), 9u);
 }
 
 TEST_F(GenApiCameraTest, AnAcquisitionStartTriggerHoldsTheImagesBackUntilItFires) {
@@ -189,8 +172,7 @@ TEST_F(GenApiCameraTest, CameraEventsArriveWithTheirData) {
     for (int i = 0; i < 2; ++i) {
         const Delivery delivery = NextBuffer(newBuffer);
         ASSERT_EQ(delivery.result, GC_ERR_SUCCESS);
-        frames.emplace_back(Value<uint64_t>(BufInfo(ds, delivery.buffer, BUFFER_INFO_FRAMEID),
-                                            INFO_DATATYPE_UINT64),
+        frames.emplace_back(FrameIdOf(delivery.buffer),
                             Value<uint64_t>(BufInfo(ds, delivery.buffer, BUFFER_INFO_TIMESTAMP),
                                             INFO_DATATYPE_UINT64));
     }
@@ -241,20 +223,10 @@ TEST_F(GenApiCameraTest, ADeviceResetLosesTheCameraUntilItIsOpenedAgain) {
     EXPECT_NE(NextFrameId(), 0u);
     Execute("DeviceReset");
 
-    char entry[64] = {};
-    size_t size = sizeof entry;
-    ASSERT_EQ(gentl.EventGetData(deviceErrors, entry, &size, kLongWaitMs), GC_ERR_SUCCESS)
-        << LastErrorText();
-    GC_ERROR code = GC_ERR_SUCCESS;
-    std::memcpy(&code, entry, sizeof code);
-    EXPECT_EQ(code, GC_ERR_IO);
-    EXPECT_STREQ(entry + sizeof code, "Control of the camera was lost");
-    Delivery next{GC_ERR_SUCCESS, nullptr};
-    for (int i = 0; i < 10 && next.result == GC_ERR_SUCCESS; ++i)
-        next = NextBuffer(newBuffer, GENTL_INFINITE);
-    EXPECT_EQ(next.result, GC_ERR_ERROR);
+    EXPECT_EQ(NextError(deviceErrors), ErrorEntry(GC_ERR_IO, "Control of the camera was lost"));
+    EXPECT_EQ(WaitPastDeliveredBuffers(), GC_ERR_ERROR);
     uint32_t width = 0;
-    size = sizeof width;
+    size_t size = sizeof width;
     EXPECT_NE(gentl.GCReadPort(cam.port, Sim::CameraRegister::kWidth, &width, &size),
               GC_ERR_SUCCESS);
     EXPECT_EQ(Stop(), GC_ERR_SUCCESS);
@@ -372,8 +344,7 @@ TEST_P(ChunkDataTest, ChunksCarryTheImagesIdTimestampAndSettings) {
         std::memcpy(&value, &bits, sizeof value);
         return value;
     };
-    EXPECT_EQ(chunkValue(Sim::Chunk::kFrameID),
-              Value<uint64_t>(BufInfo(ds, buffer, BUFFER_INFO_FRAMEID), INFO_DATATYPE_UINT64));
+    EXPECT_EQ(chunkValue(Sim::Chunk::kFrameID), FrameIdOf(buffer));
     EXPECT_EQ(chunkValue(Sim::Chunk::kTimestamp),
               Value<uint64_t>(BufInfo(ds, buffer, BUFFER_INFO_TIMESTAMP), INFO_DATATYPE_UINT64));
     EXPECT_EQ(chunkFloat(Sim::Chunk::kExposureTime), 4000.0);

@@ -1,5 +1,6 @@
-// Ports and register descriptions: what every module's port says of itself, the camera's
-// registers behind the remote port, and downloading a description the way GenApi consumers do.
+// Ports and register descriptions: what every module's port says of itself and how its
+// description downloads the way GenApi consumers do it, and the camera's registers behind the
+// remote port.
 #include <libxml/parser.h>
 
 #include <cctype>
@@ -22,6 +23,39 @@ std::string XmlProblem(const std::string& xml) {
     }
     xmlFreeDoc(document);
     return "";
+}
+
+// What a GenApi consumer does with a port's first URL: its information agrees with its text, and
+// the whole description comes in one GCReadPort, well-formed and connecting the port by its name.
+void ExpectDescriptionDownloads(PORT_HANDLE port, const std::string& url) {
+    EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_URL)), url);
+    char name[128] = {};
+    unsigned long long address = 0;
+    unsigned long long length = 0;
+    ASSERT_EQ(std::sscanf(url.c_str(), "Local:%127[^;];%llx;%llx", name, &address, &length), 3)
+        << url;
+    EXPECT_EQ(Value<int32_t>(UrlInfo(port, 0, URL_INFO_SCHEME), INFO_DATATYPE_INT32),
+              URL_SCHEME_LOCAL);
+    EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), name);
+    EXPECT_EQ(
+        Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64),
+        address);
+    EXPECT_EQ(Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64), length);
+
+    std::string xml(length, '\0');
+    size_t size = xml.size();
+    ASSERT_EQ(Gentl().GCReadPort(port, address, xml.data(), &size), GC_ERR_SUCCESS)
+        << LastErrorText();
+    EXPECT_EQ(size, xml.size());
+    while (!xml.empty() &&
+           (xml.back() == '\0' || std::isspace(static_cast<unsigned char>(xml.back())))) {
+        xml.pop_back();
+    }
+    EXPECT_EQ(XmlProblem(xml), "");
+    EXPECT_EQ(xml.rfind("</RegisterDescription>"),
+              xml.size() - std::strlen("</RegisterDescription>"));
+    const std::string portName = Text(PortInfo(port, PORT_INFO_PORTNAME));
+    EXPECT_NE(xml.find("<Port Name=\"" + portName + "\""), std::string::npos) << portName;
 }
 
 TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
@@ -73,6 +107,8 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
         uint32_t count = 99;
         EXPECT_EQ(gentl.GCGetNumPortURLs(row.port, &count), GC_ERR_SUCCESS) << LastErrorText();
         EXPECT_EQ(count, row.urls);
+        EXPECT_EQ(UrlInfo(row.port, row.urls, URL_INFO_URL).result, GC_ERR_INVALID_INDEX);
+        if (row.urls == 1) ExpectDescriptionDownloads(row.port, url);
         // The system, device module and stream URLs have a size query (the system's and the
         // device module's count a spare byte); their ports hold only their node maps, so an
         // address outside it is refused with nothing read. The buffer has no registers: a read
@@ -92,6 +128,19 @@ TEST_F(ConsumerPort, EveryModulePortDescribesItself) {
                       Failed(GC_ERR_INVALID_PARAMETER, "Invalid buffer"));
         }
     }
+    // The camera's description: where the simulator keeps it, in the schema version it names.
+    EXPECT_EQ(
+        Value<uint64_t>(UrlInfo(cam.port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64),
+        Reg::kDescription);
+    EXPECT_NE(PortUrl(cam.port).find("?SchemaVersion=1.1.0"), std::string::npos);
+    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MAJOR), INFO_DATATYPE_INT32),
+              1);
+    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MINOR), INFO_DATATYPE_INT32),
+              1);
+    EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_VER_MAJOR).result, GC_ERR_NOT_AVAILABLE);
+    EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_SHA1_HASH).result, GC_ERR_NOT_AVAILABLE);
+    EXPECT_EQ(UrlInfo(cam.port, 0, 999).result, GC_ERR_INVALID_PARAMETER);
+
     // A write to the device module's port does not reach the camera behind it.
     uint32_t value = 1;
     size_t size = sizeof value;
@@ -165,71 +214,6 @@ TEST_F(ConsumerPort, RegistersBehindTheRemoteAndInterfacePorts) {
     // A camera that vanished answers with I/O errors, not a crash.
     Sim::RemoveCamera(kCam1001);
     EXPECT_EQ(gentl.GCReadPort(cam.port, Reg::kWidth, &value, &size), GC_ERR_IO);
-}
-
-// GCGetNumPortURLs, then the URL from GCGetPortURLInfo, then the whole file in one GCReadPort.
-TEST_F(ConsumerPort, DescriptionsDownloadThroughTheirUrls) {
-    const Camera cam = OpenCamera();
-    ASSERT_TRUE(cam);
-    const DS_HANDLE ds = OpenStream(cam.dev);
-    const BUFFER_HANDLE buffer = Alloc(ds, 64);
-    for (const auto& [port, fileName] :
-         {std::pair<PORT_HANDLE, std::string>{cam.port, "TevoldSimCamera.xml"},
-          {cam.iface, "TLInterfaceRegs.xml"},
-          {cam.tl, "TLRegs.xml"},
-          {cam.dev, "TLDevRegs.xml"},
-          {ds, "TLDataStreamRegs.xml"}}) {
-        SCOPED_TRACE(fileName);
-        uint32_t count = 0;
-        ASSERT_EQ(gentl.GCGetNumPortURLs(port, &count), GC_ERR_SUCCESS);
-        ASSERT_EQ(count, 1u);
-        const std::string url = Text(UrlInfo(port, 0, URL_INFO_URL));
-        EXPECT_EQ(url, PortUrl(port));
-        char name[128] = {};
-        unsigned long long address = 0;
-        unsigned long long length = 0;
-        ASSERT_EQ(std::sscanf(url.c_str(), "Local:%127[^;];%llx;%llx", name, &address, &length), 3)
-            << url;
-        EXPECT_EQ(name, fileName);
-        EXPECT_EQ(Value<int32_t>(UrlInfo(port, 0, URL_INFO_SCHEME), INFO_DATATYPE_INT32),
-                  URL_SCHEME_LOCAL);
-        EXPECT_EQ(Text(UrlInfo(port, 0, URL_INFO_FILENAME)), fileName);
-        EXPECT_EQ(
-            Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_REGISTER_ADDRESS), INFO_DATATYPE_UINT64),
-            address);
-        EXPECT_EQ(Value<uint64_t>(UrlInfo(port, 0, URL_INFO_FILE_SIZE), INFO_DATATYPE_UINT64),
-                  length);
-        EXPECT_EQ(UrlInfo(port, 1, URL_INFO_URL).result, GC_ERR_INVALID_INDEX);
-
-        std::string xml(length, '\0');
-        size_t size = xml.size();
-        ASSERT_EQ(gentl.GCReadPort(port, address, xml.data(), &size), GC_ERR_SUCCESS)
-            << LastErrorText();
-        EXPECT_EQ(size, xml.size());
-        while (!xml.empty() &&
-               (xml.back() == '\0' || std::isspace(static_cast<unsigned char>(xml.back())))) {
-            xml.pop_back();
-        }
-        EXPECT_EQ(XmlProblem(xml), "");
-        EXPECT_EQ(xml.rfind("</RegisterDescription>"),
-                  xml.size() - std::strlen("</RegisterDescription>"));
-        // Each connects its port by the name the port reports.
-        const std::string portName = Text(PortInfo(port, PORT_INFO_PORTNAME));
-        EXPECT_NE(xml.find("<Port Name=\"" + portName + "\""), std::string::npos) << portName;
-        if (port != cam.port) continue;
-        // The camera's: where the simulator keeps it and its schema version. Its features are
-        // checked against the registers by aravis.
-        EXPECT_EQ(address, Reg::kDescription);
-        EXPECT_NE(url.find("?SchemaVersion=1.1.0"), std::string::npos) << url;
-    }
-    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MAJOR), INFO_DATATYPE_INT32),
-              1);
-    EXPECT_EQ(Value<int32_t>(UrlInfo(cam.port, 0, URL_INFO_SCHEMA_VER_MINOR), INFO_DATATYPE_INT32),
-              1);
-    EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_VER_MAJOR).result, GC_ERR_NOT_AVAILABLE);
-    EXPECT_EQ(UrlInfo(cam.port, 0, URL_INFO_FILE_SHA1_HASH).result, GC_ERR_NOT_AVAILABLE);
-    EXPECT_EQ(UrlInfo(cam.port, 0, 999).result, GC_ERR_INVALID_PARAMETER);
-    EXPECT_EQ(UrlInfo(buffer, 0, URL_INFO_URL).result, GC_ERR_INVALID_INDEX);
 }
 
 }  // namespace

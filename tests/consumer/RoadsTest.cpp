@@ -68,7 +68,7 @@ TEST_F(ConsumerWaits, RequeuesAndFlushesLeaveNoWakeUp) {
     const std::vector<BUFFER_HANDLE> buffers = AllocAndQueue(ds, 2, PayloadSize(ds));
     ASSERT_EQ(Start(1), GC_ERR_SUCCESS);
     ASSERT_TRUE(Eventually([&] { return StreamCount(ds, STREAM_INFO_NUM_AWAIT_DELIVERY) == 1; }));
-    ASSERT_TRUE(Eventually([&] { return !Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)); }));
+    ASSERT_TRUE(Eventually([&] { return !Grabbing(); }));
     ASSERT_EQ(gentl.DSQueueBuffer(ds, buffers[0]), GC_ERR_SUCCESS);
     EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_AWAIT_DELIVERY), 0u);
     EXPECT_GE(TimedOutWait(newBuffer, 200), std::chrono::milliseconds(200));

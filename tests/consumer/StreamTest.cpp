@@ -10,8 +10,8 @@ using ConsumerStream = ConsumerStreamTest;
 TEST_F(ConsumerStream, StreamInformationWithItsTypesAndSizes) {
     EXPECT_EQ(Text(DSInfo(ds, STREAM_INFO_ID)), "DS0");
     EXPECT_EQ(Text(DSInfo(ds, STREAM_INFO_TLTYPE)), "Mixed");
-    EXPECT_FALSE(Flag(DSInfo(ds, STREAM_INFO_IS_GRABBING)));
-    EXPECT_EQ(Value<int64_t>(DSInfo(ds, STREAM_INFO_NUM_STARTED), INFO_DATATYPE_INT64), 0);
+    EXPECT_FALSE(Grabbing());
+    EXPECT_EQ(Started(), 0);
     for (const STREAM_INFO_CMD command :
          {STREAM_INFO_NUM_DELIVERED, STREAM_INFO_NUM_UNDERRUN, STREAM_INFO_DEFINES_PAYLOADSIZE}) {
         EXPECT_EQ(Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64), 0u) << command;

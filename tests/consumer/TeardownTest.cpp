@@ -148,14 +148,7 @@ TEST_F(ConsumerTeardown, DeviceCloseWithAnAcquiringStreamWakesItsWaiterAndReleas
     auto waiter = WaitOnThread(newBuffer);
     ASSERT_EQ(CloseDevice(cam.dev), GC_ERR_SUCCESS);
     EXPECT_EQ(AwaitOrDie(waiter, "EventGetData on the new-buffer event"), GC_ERR_ABORT);
-    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).acquiring);
-    EXPECT_FALSE(Sim::GetCameraStatus(kCam1001).connected);
-    const auto log = Sim::CallLog(kCam1001);
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(std::vector<Sim::CameraCall>(log.end() - 3, log.end()),
-              (std::vector<Sim::CameraCall>{Sim::CameraCall::CloseStream,
-                                            Sim::CameraCall::QueryPrepareClose,
-                                            Sim::CameraCall::CloseDevice}));
+    ExpectClosedInOrder(kCam1001);
 
     for (void* handle : {cam.dev, cam.port, ds, buffers[0], newBuffer}) ExpectDead(handle);
     EXPECT_EQ(gentl.DSQueueBuffer(ds, buffers[0]), GC_ERR_INVALID_HANDLE);
