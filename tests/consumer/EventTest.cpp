@@ -1,5 +1,6 @@
-// Events: which module offers which kind, waiting and timing out, EventKill on every kind, the
-// stop order of threaded consumers, closing under a waiting thread, and the camera's events.
+// Events: which module offers which kind, waiting and timing out, EventKill on every kind, waits
+// that nothing may wake, the stop order of threaded consumers, closing under a waiting thread,
+// and the camera's events.
 #include <atomic>
 #include <random>
 #include <tuple>
@@ -84,6 +85,21 @@ TEST_F(ConsumerEvent, KillEndsWaitsOnEveryEventKind) {
     EXPECT_EQ(next.buffer, buffers[0]);
 }
 
+// A buffer taken back from the output queue or a flush leaves nothing to wake for.
+TEST_F(ConsumerEvent, RequeuesAndFlushesLeaveNoWakeUp) {
+    const std::vector<BUFFER_HANDLE> buffers = AllocAndQueue(ds, 2, PayloadSize(ds));
+    ASSERT_EQ(Start(1), GC_ERR_SUCCESS);
+    ASSERT_TRUE(Eventually([&] { return StreamCount(ds, STREAM_INFO_NUM_AWAIT_DELIVERY) == 1; }));
+    ASSERT_TRUE(Eventually([&] { return !Grabbing(); }));
+    ASSERT_EQ(gentl.DSQueueBuffer(ds, buffers[0]), GC_ERR_SUCCESS);
+    EXPECT_EQ(StreamCount(ds, STREAM_INFO_NUM_AWAIT_DELIVERY), 0u);
+    EXPECT_GE(TimedOutWait(newBuffer, 200), std::chrono::milliseconds(200));
+
+    ASSERT_EQ(gentl.DSFlushQueue(ds, ACQ_QUEUE_INPUT_TO_OUTPUT), GC_ERR_SUCCESS);
+    ASSERT_EQ(gentl.EventFlush(newBuffer), GC_ERR_SUCCESS);
+    EXPECT_GE(TimedOutWait(newBuffer, 200), std::chrono::milliseconds(200));
+}
+
 // The C consumer's stop order: the main thread stops the stream, then kills the event its worker
 // waits on with no limit, then joins the worker. Any interleaving of the two threads must end.
 TEST_F(ConsumerEvent, StopThenKillAlwaysReleasesTheWorker) {
@@ -143,11 +159,8 @@ TEST_F(ConsumerEvent, DeviceEventsArriveWithIdAndTimestamp) {
     const EVENT_HANDLE event = RegisterEvent(cam.port, EVENT_REMOTE_DEVICE);
     auto fired = [&](uint64_t count) {
         return Eventually([&] {
-            uint64_t n = 0;
-            size_t size = sizeof n;
-            INFO_DATATYPE type = 0;
-            return gentl.EventGetInfo(event, EVENT_NUM_FIRED, &type, &n, &size) == GC_ERR_SUCCESS &&
-                   n >= count;
+            return Value<uint64_t>(EventInfo(event, EVENT_NUM_FIRED), INFO_DATATYPE_UINT64) >=
+                   count;
         });
     };
 
