@@ -20,6 +20,17 @@ struct DeviceEventRecord {
     uint64_t spare;
 };
 
+// A count the event reports: eight bytes, under the type that says eight bytes.
+uint64_t Count(CEventDevice& event, GenTL::EVENT_INFO_CMD command) {
+    uint64_t count = 0xDEAD;
+    size_t size = sizeof count;
+    GenTL::INFO_DATATYPE type = 0;
+    event.GetInfo(command, &type, &count, &size);
+    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64) << command;
+    EXPECT_EQ(size, 8u) << command;
+    return count;
+}
+
 class DeviceEventQueue : public ::testing::Test {
 protected:
     DeviceEventQueue() { event_.Enable(); }
@@ -43,28 +54,13 @@ TEST_F(DeviceEventQueue, KeepsTheNewestEightAndCountsEveryEvent) {
     CEventDevice disabled;
     disabled.PostDeviceEvent(1, 1);
     EXPECT_EQ(disabled.NumInQueue(), 0u);
-    uint64_t fired = 0;
-    size_t size = sizeof fired;
-    GenTL::INFO_DATATYPE type = 0;
-    disabled.GetInfo(GenTL::EVENT_NUM_FIRED, &type, &fired, &size);
-    EXPECT_EQ(fired, 1u);
-    // Eight bytes come under the type that says eight bytes.
-    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
-    EXPECT_EQ(size, 8u);
-    uint64_t queued = 1;
-    size = sizeof queued;
-    disabled.GetInfo(GenTL::EVENT_NUM_IN_QUEUE, &type, &queued, &size);
-    EXPECT_EQ(queued, 0u);
-    EXPECT_EQ(type, GenTL::INFO_DATATYPE_UINT64);
-    EXPECT_EQ(size, 8u);
+    EXPECT_EQ(Count(disabled, GenTL::EVENT_NUM_FIRED), 1u);
+    EXPECT_EQ(Count(disabled, GenTL::EVENT_NUM_IN_QUEUE), 0u);
 }
 
 TEST_F(DeviceEventQueue, FiredCountWrapsAt16Bits) {
     for (int i = 0; i < 65536; ++i) event_.PostDeviceEvent(1, 1);
-    uint64_t fired = 1;
-    size_t size = sizeof fired;
-    event_.GetInfo(GenTL::EVENT_NUM_FIRED, nullptr, &fired, &size);
-    EXPECT_EQ(fired, 0u);
+    EXPECT_EQ(Count(event_, GenTL::EVENT_NUM_FIRED), 0u);
 }
 
 TEST_F(DeviceEventQueue, SizeProblemsLeaveTheEntryQueued) {
