@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
-# Builds the benchmark in Release and prints the frame-path table: every figure beside its
-# same-run reference, as a ratio. Extra arguments go to the benchmark binary. Takes about
-# 6 minutes on a 2-core machine.
+# Builds the benchmarks in Release and prints the frame-path tables: every figure beside its
+# same-run reference, as a ratio. Extra arguments go to the frame-path benchmark binary. Takes
+# about 6 minutes on a 2-core machine, and 3 more for the GigE cameras' table, which needs root
+# (a private network namespace) and is left out without it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# --from FILE prints the table of an earlier run's JSON instead of running the benchmark.
+# --from FILE [GEV_FILE] prints the tables of an earlier run's JSON instead of running anything.
 if [ "${1:-}" = "--from" ]; then
   json="$2"
+  gev_json="${3:-}"
 else
   build=build/bench
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKAVRIN_BUILD_TESTS=OFF -DKAVRIN_BUILD_BENCH=ON >/dev/null
   cmake --build "$build" -j2 --target kavrin_bench >/dev/null
   json="$build/frame_path.json"
   "$build/bin/kavrin_bench" --benchmark_out="$json" --benchmark_out_format=json "$@" >/dev/null
+  gev_json="$build/gev_cameras.json"
+  rm -f "$gev_json"
+  if [ "$(id -u)" -eq 0 ] && cmake --build "$build" -j2 --target real_camera_bench >/dev/null 2>&1; then
+    "$build/bin/real_camera_bench" --benchmark_out="$gev_json" --benchmark_out_format=json >/dev/null
+  fi
   echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
        "load $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
 fi
@@ -74,3 +81,29 @@ jq -r '
   (find("StreamCpu/paced_10fps") | "| paced at 10 fps, consumer requeues | \(.cpu_share * 100 | f(2)) % | \(.underruns_per_s | f(1)) |"),
   (find("StreamCpu/every_buffer_held_30fps") | "| pacing off, consumer holds every buffer (camera at 30 fps) | \(.cpu_share * 100 | f(2)) % | \(.underruns_per_s | f(1)) |")
 ' "$json"
+
+[ -n "$gev_json" ] && [ -f "$gev_json" ] || exit 0
+jq -r '
+  def f(d): . * pow(10; d) | round / pow(10; d) | tostring;
+  def median: sort | if length % 2 == 1 then .[length / 2 | floor] else (.[length / 2 - 1] + .[length / 2]) / 2 end;
+  [.benchmarks[] | select(.run_type == "iteration")] as $all
+  | def runs(prefix): [$all[] | select(.name | startswith(prefix))];
+  def repetition: .name | capture("repetition:(?<r>[0-9]+)").r;
+  def ms_per_image: .cpu_time * ({"ns": 1e-6, "us": 0.001, "ms": 1, "s": 1000}[.time_unit]);
+  (runs("MemcpyImage")[0] | ms_per_image) as $memcpy
+  | (runs("LargeImages/path:producer") | map({key: repetition, value: ms_per_image}) | from_entries) as $producer
+  | (runs("LargeImages/path:aravis") | map({key: repetition, value: ms_per_image}) | from_entries) as $aravis
+  | ($producer | keys | map($producer[.] / $aravis[.]) | sort) as $ratios
+  | "",
+  "| GigE, 1 camera 1920x1080 Mono8 | CPU ms/image (median) | × memcpy of one image |",
+  "|---|---|---|",
+  "| (a) producer C ABI, Aravis backend | \($producer | [.[]] | median | f(3)) | \(($producer | [.[]] | median) / $memcpy | f(1)) |",
+  "| (b) Aravis ArvStream alone | \($aravis | [.[]] | median | f(3)) | \(($aravis | [.[]] | median) / $memcpy | f(1)) |",
+  "| (a) over (b), median of \($ratios | length) paired repetitions | \($ratios | median | f(3)) (range \($ratios[0] | f(3)) to \($ratios[-1] | f(3))) | |",
+  "",
+  "| GigE cameras, 640x480 Mono8 | path | frames/s | vs one camera | CPU µs/frame | vs Aravis alone | frames lost/frame |",
+  "|---|---|---|---|---|---|---|",
+  (def stat(n; p; field): runs("GevCameras/cameras:\(n)/path:\(p)/") | map(.[field]) | median;
+   ["1", "4"][] as $n | ["producer", "aravis"][] as $p
+   | "| \($n) | \(if $p == "producer" then "(a) producer" else "(b) Aravis alone" end) | \(stat($n; $p; "frames_per_s") | f(0)) | \(stat($n; $p; "frames_per_s") / stat("1"; $p; "frames_per_s") | f(2)) | \(stat($n; $p; "cpu_us_per_frame") | f(1)) | \(stat($n; $p; "cpu_us_per_frame") / stat($n; "aravis"; "cpu_us_per_frame") | f(2)) | \(stat($n; $p; "lost_per_frame") | f(4)) |")
+' "$gev_json"
