@@ -103,6 +103,13 @@ struct CamImageInfo {
     uint64_t chunkLayoutId = 0;  // changes whenever the chunks or their sizes do; 0 without
 };
 
+// Called on the camera library's receiving thread, at once, for an image that arrived in lent
+// memory, in the order the memory was lent (see CamStream::SetArrivalCallback). result is
+// kGrabOk, kGrabImageLost or kGrabBufferTooSmall, as a GrabImage naming memory would have
+// returned; info describes the image. The memory's lending has ended when it is called.
+using ImageArrivalCallback = void (*)(void* memory, CamResult result, const CamImageInfo* info,
+                                      void* context);
+
 class CamInterface;
 class CamDevice;
 class CamStream;
@@ -169,6 +176,14 @@ public:
     virtual CamResult LendDestination(void* memory, size_t capacity) = 0;
     // Ends every lending: once it returns, the stream writes into no memory lent before.
     virtual CamResult ReclaimDestinations() = 0;
+    // Asks a backend that receives images on a thread of its own to report every image arriving
+    // in lent memory through callback on that thread, instead of at a later GrabImage naming the
+    // memory; a null callback ends the reports. GrabImage without a destination still counts the
+    // images lost for want of lent memory. Once it returns, the previous callback is not running
+    // and will not be called again. The callback must not wait for a thread that is in
+    // ReclaimDestinations, StopGrab or SetArrivalCallback of this stream: those wait for it.
+    // A backend that writes only during GrabImage refuses it with kNotImplemented (-1003).
+    virtual CamResult SetArrivalCallback(ImageArrivalCallback callback, void* context) = 0;
     virtual CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) = 0;
     virtual CamResult GetParameter(uint32_t parameter, void* value, size_t* size) = 0;
     virtual CamResult CloseStream() = 0;

@@ -37,6 +37,13 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
         thread_.join();
     }
     remaining_ = imageCount < kUnlimited ? static_cast<uint32_t>(imageCount) : kUnlimited;
+    // A camera that receives on a thread of its own delivers each image from there, so that no
+    // thread of ours has to be woken to move it. Counted acquisitions and refilling the oldest
+    // undelivered buffer need the fill to be this thread's.
+    reported_ = remaining_ == kUnlimited &&
+                queues_.HandlingMode() != BufferHandlingMode::OldestFirstOverwrite &&
+                camera_.SetArrivalCallback(&AcquisitionEngine::OnArrival, this) == 0;
+    if (!reported_) camera_.SetArrivalCallback(nullptr, nullptr);
     if (camera_.StartGrab(0, -1) != 0)
         GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     stop_ = false;
@@ -64,6 +71,7 @@ void AcquisitionEngine::Stop() {
     // in progress, and any the loop starts before it sees the request, at once.
     stop_ = true;
     const Tevold::CamResult stopped = camera_.StopGrab(0);
+    camera_.SetArrivalCallback(nullptr, nullptr);
     queues_.Watch(nullptr);
     EndThread();
     if (stopped != 0) GENICAM_THROW(IoException, "Unable to stop acquisition");
@@ -81,7 +89,7 @@ void AcquisitionEngine::Run() {
     uint32_t timeout = kGrabTimeoutMs;
     size_t size = sizeof timeout;
     camera_.SetParameter(Tevold::kParamGrabTimeout, &timeout, &size);
-    while (!stop_ && remaining_ != 0 && GrabNext()) {
+    while (!stop_ && remaining_ != 0 && (reported_ ? WatchCamera() : GrabNext())) {
     }
     // The camera, which may still be acquiring, gives back what it holds; buffers queued from now
     // on stay where they are until the next start.
@@ -104,6 +112,46 @@ void AcquisitionEngine::Entered(CBufferInfo& buffer) {
 }
 
 void AcquisitionEngine::Withdrawn() { camera_.ReclaimDestinations(); }
+
+void AcquisitionEngine::OnArrival(void* memory, Tevold::CamResult result,
+                                  const Tevold::CamImageInfo* image, void* self) {
+    static_cast<AcquisitionEngine*>(self)->Arrived(memory, result, *image);
+}
+
+// On the camera's thread, which must not wait here for anything that waits for it: the queue
+// locks are never held while the camera is stopped or withdrawn from.
+void AcquisitionEngine::Arrived(void* memory, Tevold::CamResult result,
+                                const Tevold::CamImageInfo& image) {
+    BufferFill fill;
+    switch (result) {
+        case Tevold::kGrabOk:
+            fill.imagePresent = true;
+            fill.image = image;
+            break;
+        case Tevold::kGrabBufferTooSmall:
+            fill.dataLargerThanBuffer = true;
+            break;
+        default:
+            queues_.RequeueArrived(memory);
+            ++counters_.lost;
+            return;
+    }
+    queues_.DeliverArrived(memory, fill, counters_);
+}
+
+// While the camera reports its images itself: counts the images it lost for want of a buffer
+// and notices a camera that has gone.
+bool AcquisitionEngine::WatchCamera() {
+    switch (camera_.GrabImage(nullptr, 0, kGrabTimeoutMs, nullptr)) {
+        case Tevold::kGrabOk:
+            ++counters_.lost;
+            return true;
+        case Tevold::kGrabTimeout:
+            return !CameraIsGone();
+        default:
+            return false;
+    }
+}
 
 bool AcquisitionEngine::GrabNext() {
     CBufferInfo* buffer = queues_.TakeNextToFill(counters_);

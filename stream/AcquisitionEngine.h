@@ -2,6 +2,8 @@
 // lets the camera library write the next image straight into each, and moves filled buffers
 // to the output queue, counting delivered and lost images. While it grabs, every queued buffer
 // is lent to the camera, so a camera that receives images ahead of the grab writes them in place.
+// A camera that receives on a thread of its own reports each image from there instead, and the
+// acquisition thread only counts the images lost for want of a buffer and watches the camera.
 // A camera stream that fails ends the acquisition with an entry in the stream's error event.
 #pragma once
 
@@ -49,6 +51,10 @@ private:
     void Run();
     void Entered(CBufferInfo& buffer) override;
     void Withdrawn() override;
+    static void OnArrival(void* memory, Tevold::CamResult result, const Tevold::CamImageInfo* image,
+                          void* self);
+    void Arrived(void* memory, Tevold::CamResult result, const Tevold::CamImageInfo& image);
+    bool WatchCamera();
     // One pass of the loop; false ends it.
     bool GrabNext();
     bool AwaitBuffer();
@@ -68,6 +74,8 @@ private:
     std::atomic<bool> failed_{false};
     FrameCounters counters_;
     uint32_t remaining_ = kUnlimited;
+    // The camera reports the images of this acquisition on its own thread.
+    bool reported_ = false;
 };
 
 }  // namespace GenICam::Client

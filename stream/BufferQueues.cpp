@@ -36,6 +36,8 @@ CBufferInfo& BufferQueues::Announced(const void* handle) {
 void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
     std::unique_ptr<CBufferInfo> revoked;
     {
+        // A camera still being withdrawn from the buffer's memory may be writing into it.
+        std::lock_guard reclaim(reclaimLock_);
         Lock lock(inputLock_);
         CBufferInfo& buffer = AnnouncedLocked(handle);
         const BufferState state = buffer.state;
@@ -55,6 +57,7 @@ void BufferQueues::Revoke(const void* handle, void** base, void** userPointer) {
 
 void BufferQueues::RevokeAll() {
     std::deque<std::unique_ptr<CBufferInfo>> revoked;
+    std::lock_guard reclaim(reclaimLock_);
     Lock inputLock(inputLock_);
     {
         Lock deliveryLock(deliveryLock_);
@@ -125,20 +128,34 @@ void BufferQueues::Queue(const void* handle) {
 }
 
 void BufferQueues::Flush(GenTL::ACQ_QUEUE_TYPE operation) {
+    std::lock_guard reclaim(reclaimLock_);
     {
         Lock inputLock(inputLock_);
         FlushLocked(operation);
+    }
+    const bool leftInput =
+        operation == GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT || operation == GenTL::ACQ_QUEUE_ALL_DISCARD;
+    if (leftInput && watcher_ != nullptr) Withdraw(*watcher_);
+    {
+        Lock inputLock(inputLock_);
         if (input_.empty() || !std::exchange(fillerWaiting_, false)) return;
     }
     inputQueued_.notify_one();
 }
 
+// Under the reclaim lock and no other. The watcher may wait for a camera thread that is itself
+// waiting for the queue locks to report an image. Buffers queued while it withdraws were lent
+// and perhaps withdrawn with the rest: they are lent again, which changes nothing for the ones
+// still lent.
+void BufferQueues::Withdraw(InputQueueWatcher& watcher) {
+    watcher.Withdrawn();
+    Lock inputLock(inputLock_);
+    for (CBufferInfo* buffer : input_) watcher.Entered(*buffer);
+}
+
 // Under the input lock.
 void BufferQueues::FlushLocked(GenTL::ACQ_QUEUE_TYPE operation) {
     Lock deliveryLock(deliveryLock_);
-    const bool leavesInput =
-        operation == GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT || operation == GenTL::ACQ_QUEUE_ALL_DISCARD;
-    if (leavesInput && watcher_ != nullptr) watcher_->Withdrawn();
     switch (operation) {
         case GenTL::ACQ_QUEUE_INPUT_TO_OUTPUT:
             for (CBufferInfo* buffer : input_) {
@@ -259,8 +276,14 @@ void BufferQueues::Requeue(CBufferInfo& buffer) {
 }
 
 void BufferQueues::Watch(InputQueueWatcher* watcher) {
+    std::lock_guard reclaim(reclaimLock_);
+    InputQueueWatcher* previous = nullptr;
+    {
+        Lock lock(inputLock_);
+        previous = std::exchange(watcher_, nullptr);
+    }
+    if (previous != nullptr) previous->Withdrawn();
     Lock lock(inputLock_);
-    if (watcher_ != nullptr) watcher_->Withdrawn();
     watcher_ = watcher;
     if (watcher_ != nullptr)
         for (CBufferInfo* buffer : input_) watcher_->Entered(*buffer);
@@ -270,19 +293,53 @@ bool BufferQueues::Deliver(CBufferInfo& buffer, const BufferFill& fill, FrameCou
     {
         Lock inputLock(inputLock_);
         if (EndDiscardedFill(buffer)) return false;
-        buffer.SetFill(fill);
-        buffer.hasNewData = true;
-        ++counters.delivered;
-        Lock deliveryLock(deliveryLock_);
-        if (mode_ == BufferHandlingMode::NewestOnly)
-            while (!output_.empty()) OutputToInput(*output_.front(), counters);
-        EnterOutput(buffer);
+        DeliverLocked(buffer, fill, counters);
     }
     // Signalled after the locks are left: the woken consumer takes them at once and would
     // otherwise sleep again on them while this thread is still in the wake. A consumer that took
     // the buffer meanwhile finds the signal set and the output queue empty, and waits on.
     newBuffer_.Set();
     return true;
+}
+
+// Under the input lock.
+void BufferQueues::DeliverLocked(CBufferInfo& buffer, const BufferFill& fill,
+                                 FrameCounters& counters) {
+    buffer.SetFill(fill);
+    buffer.hasNewData = true;
+    ++counters.delivered;
+    Lock deliveryLock(deliveryLock_);
+    if (mode_ == BufferHandlingMode::NewestOnly)
+        while (!output_.empty()) OutputToInput(*output_.front(), counters);
+    EnterOutput(buffer);
+}
+
+// Under the input lock.
+CBufferInfo* BufferQueues::TakeQueuedWithMemory(const void* memory) {
+    const auto queued = std::find_if(input_.begin(), input_.end(), [&](const CBufferInfo* buffer) {
+        return buffer->Base() == memory;
+    });
+    if (queued == input_.end()) return nullptr;
+    CBufferInfo* buffer = *queued;
+    input_.erase(queued);
+    return buffer;
+}
+
+bool BufferQueues::DeliverArrived(const void* memory, const BufferFill& fill,
+                                  FrameCounters& counters) {
+    {
+        Lock inputLock(inputLock_);
+        CBufferInfo* buffer = TakeQueuedWithMemory(memory);
+        if (buffer == nullptr) return false;
+        DeliverLocked(*buffer, fill, counters);
+    }
+    newBuffer_.Set();
+    return true;
+}
+
+void BufferQueues::RequeueArrived(const void* memory) {
+    Lock inputLock(inputLock_);
+    if (CBufferInfo* buffer = TakeQueuedWithMemory(memory)) EnterInput(*buffer);
 }
 
 void BufferQueues::AbortWait() {

@@ -2,7 +2,9 @@
 // the input queue (waiting to be filled, front first) and the output queue (filled, waiting to
 // be reported). Every buffer has one state (BufferInfo.h) that says which queue holds it; it
 // changes only under the input lock, and the output queue also under the delivery lock, always
-// taken after the input lock.
+// taken after the input lock. Withdrawing buffers from the camera happens under the reclaim
+// lock alone, taken before the others: a camera that reports images on a thread of its own may
+// have to finish a report, which takes the queue locks, before it can let go.
 #pragma once
 
 #include <atomic>
@@ -73,6 +75,12 @@ public:
     void ReturnToInput(CBufferInfo& buffer);
     // Queues the buffer again behind the others: the image written into it was lost.
     void Requeue(CBufferInfo& buffer);
+    // For a camera that reports images on its own thread, straight from the input queue: the
+    // queued buffer with this memory goes to the output queue (as Deliver), or, when its image
+    // was lost, behind the other queued buffers (as Requeue). Nothing changes when no queued
+    // buffer has the memory, because a flush took it out meanwhile: DeliverArrived is then false.
+    bool DeliverArrived(const void* memory, const BufferFill& fill, FrameCounters& counters);
+    void RequeueArrived(const void* memory);
     // From now on tells watcher, or nobody with null, what enters and leaves the input queue:
     // the watcher before it is told its buffers are withdrawn, the new one is told first of the
     // buffers already queued, front first.
@@ -130,10 +138,14 @@ private:
     void EnterInput(CBufferInfo& buffer);
     bool EndDiscardedFill(CBufferInfo& buffer);
     void EnterOutput(CBufferInfo& buffer);
+    void DeliverLocked(CBufferInfo& buffer, const BufferFill& fill, FrameCounters& counters);
+    CBufferInfo* TakeQueuedWithMemory(const void* memory);
+    void Withdraw(InputQueueWatcher& watcher);
     void OutputToInput(CBufferInfo& buffer, FrameCounters& counters);
     void RemoveFromOutput(CBufferInfo& buffer);
     Front FrontLocked();
 
+    std::mutex reclaimLock_;
     mutable std::recursive_mutex inputLock_;
     mutable std::recursive_mutex deliveryLock_;
     std::deque<std::unique_ptr<CBufferInfo>> announced_;
@@ -143,6 +155,7 @@ private:
     std::deque<CBufferInfo*> output_;
     std::condition_variable_any inputQueued_;
     bool fillerWaiting_ = false;
+    // Set under the reclaim and the input lock, so read under either.
     InputQueueWatcher* watcher_ = nullptr;
     BufferHandlingMode mode_ = BufferHandlingMode::OldestFirst;
     std::atomic<uint64_t> everDelivered_{0};

@@ -1,7 +1,7 @@
-// Told, under the input queue's lock, of every buffer that enters the input queue and of every
-// flush that takes queued buffers out of it, so that the camera may receive images into queued
-// buffers before the grab that names them and never into a buffer that has left the queue.
-// Ending the watch withdraws everything too.
+// Told, under the input queue's lock, of every buffer that enters the input queue, and, without
+// the queue locks, of every flush that takes queued buffers out of it, so that the camera may
+// receive images into queued buffers before the grab that names them and never into a buffer
+// that has left the queue. Ending the watch withdraws everything too.
 #pragma once
 
 namespace GenICam::Client {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <thread>
 #include <vector>
 
 #include "common/GenICamException.h"
@@ -330,4 +331,80 @@ TEST_F(Queues, NewestOnlyLeavesTheOutputAloneForADiscardedFill) {
     EXPECT_EQ(counters_.lost, 0u);
     EXPECT_EQ(DrainOutput(), (std::vector<CBufferInfo*>{buffers_[1]}));
     EXPECT_EQ(filling->state, BufferState::Announced);
+}
+
+namespace {
+// A camera that reports images on a thread of its own: withdrawing its lendings waits for that
+// thread, which may be reporting an image at that moment.
+class ReportingCamera final : public InputQueueWatcher {
+public:
+    ReportingCamera(BufferQueues& queues, FrameCounters& counters)
+        : queues_(queues), counters_(counters) {}
+
+    void Entered(CBufferInfo& buffer) override { lent.push_back(buffer.Base()); }
+    void Withdrawn() override {
+        std::thread reporting([&] {
+            if (!lent.empty()) reportedDuringWithdrawal = Report(lent.front());
+        });
+        reporting.join();
+        lent.clear();
+    }
+    bool Report(const void* memory) {
+        BufferFill fill;
+        fill.imagePresent = true;
+        return queues_.DeliverArrived(memory, fill, counters_);
+    }
+
+    std::vector<const void*> lent;
+    bool reportedDuringWithdrawal = false;
+
+private:
+    BufferQueues& queues_;
+    FrameCounters& counters_;
+};
+}  // namespace
+
+// Images reported by memory go straight from the input queue to the output queue, whatever the
+// order; a lost one sends its buffer behind the others, lent again.
+TEST_F(Queues, ArrivedImagesAreDeliveredFromTheInputQueueByTheirMemory) {
+    ReportingCamera camera(queues_, counters_);
+    QueueAll();
+    queues_.Watch(&camera);
+    EXPECT_TRUE(camera.Report(buffers_[1]->Base()));
+    queues_.RequeueArrived(buffers_[0]->Base());
+    EXPECT_EQ(counters_.delivered, 1u);
+    EXPECT_EQ(buffers_[1]->state, BufferState::Output);
+    EXPECT_TRUE(buffers_[1]->hasNewData);
+    EXPECT_TRUE(queues_.NewBufferSignal().IsSet());
+    EXPECT_EQ(camera.lent.size(), 4u);
+    EXPECT_EQ(camera.lent.back(), buffers_[0]->Base());
+    EXPECT_EQ(DrainOutput(), (std::vector<CBufferInfo*>{buffers_[1]}));
+    // Not queued any more: delivered already, or flushed out while the image arrived.
+    EXPECT_FALSE(camera.Report(buffers_[1]->Base()));
+    int stranger = 0;
+    EXPECT_FALSE(camera.Report(&stranger));
+    queues_.RequeueArrived(&stranger);
+    EXPECT_EQ(counters_.delivered, 1u);
+    EXPECT_EQ(queues_.NumQueued(), 2u);
+    queues_.Watch(nullptr);
+}
+
+// A flush, the end of the watch and a revoke never hold the queue locks while the camera is
+// withdrawn, so a report in progress finishes instead of deadlocking; the flushed buffer is no
+// longer queued and the report changes nothing.
+TEST_F(Queues, WithdrawingWaitsForAReportInsteadOfBlockingIt) {
+    ReportingCamera camera(queues_, counters_);
+    QueueAll();
+    queues_.Watch(&camera);
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_DISCARD);
+    EXPECT_FALSE(camera.reportedDuringWithdrawal);
+    EXPECT_EQ(counters_.delivered, 0u);
+
+    queues_.Flush(GenTL::ACQ_QUEUE_ALL_TO_INPUT);
+    queues_.Watch(nullptr);
+    EXPECT_TRUE(camera.reportedDuringWithdrawal);
+    EXPECT_EQ(counters_.delivered, 1u);
+    queues_.Flush(GenTL::ACQ_QUEUE_OUTPUT_DISCARD);
+    queues_.Revoke(Handle(buffers_[0]), nullptr, nullptr);
+    EXPECT_EQ(queues_.NumAnnounced(), 2u);
 }

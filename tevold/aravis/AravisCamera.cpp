@@ -88,16 +88,10 @@ CamResult AravisCamera::OpenStream(const char* streamId, CamStream** stream) {
     if (stream_ != nullptr) {
         return Result::kResourceInUse;
     }
-    ArvStream* opened = nullptr;
-    {
-        std::lock_guard features(connection_.featureMutex);
-        ErrorSlot error;
-        opened = arv_device_create_stream(connection_.device.get(), nullptr, nullptr, error);
-    }
-    if (opened == nullptr) {
+    stream_ = AravisStream::Open(*this, connection_);
+    if (stream_ == nullptr) {
         return Result::kIo;
     }
-    stream_ = std::make_unique<AravisStream>(*this, connection_, opened);
     *stream = stream_.get();
     return Result::kSuccess;
 }

@@ -74,13 +74,31 @@ const char* PacketCounterName(uint32_t parameter) {
 
 }  // namespace
 
-AravisStream::AravisStream(AravisCamera& owner, CameraConnection& connection, ArvStream* stream)
-    : owner_(owner),
-      connection_(connection),
-      stream_(stream),
-      chunkOrder_(ARV_IS_GV_STREAM(stream) ? kChunksBigEndian : kChunksLittleEndian) {}
+AravisStream::AravisStream(AravisCamera& owner, CameraConnection& connection)
+    : owner_(owner), connection_(connection) {}
+
+std::unique_ptr<AravisStream> AravisStream::Open(AravisCamera& owner,
+                                                 CameraConnection& connection) {
+    std::unique_ptr<AravisStream> stream(new AravisStream(owner, connection));
+    ArvStream* opened = nullptr;
+    {
+        std::lock_guard features(connection.featureMutex);
+        ErrorSlot error;
+        opened = arv_device_create_stream(connection.device.get(), &OnReceivingThread, stream.get(),
+                                          error);
+    }
+    if (opened == nullptr) {
+        return nullptr;
+    }
+    stream->chunkOrder_ = ARV_IS_GV_STREAM(opened) ? kChunksBigEndian : kChunksLittleEndian;
+    stream->stream_.reset(opened);
+    return stream;
+}
 
 AravisStream::~AravisStream() {
+    if (stream_ == nullptr) {
+        return;
+    }
     std::lock_guard lock(grabMutex_);
     EndStreaming();
     // Aravis stops the receiving itself when the stream goes, and insists that it is running.
@@ -117,6 +135,11 @@ CamResult AravisStream::StartGrab(uint32_t mode, int64_t count) {
 CamResult AravisStream::StopGrab(uint32_t /*mode*/) {
     stopped_ = true;
     ++stopCount_;
+    {
+        // Orders the stop before a waiter's next look at it.
+        std::lock_guard lock(stopMutex_);
+    }
+    stopSignal_.notify_all();
     std::lock_guard lock(grabMutex_);
     EndStreaming();
     return Result::kSuccess;
@@ -127,11 +150,63 @@ void AravisStream::EndStreaming() {
         ExecuteCommand("AcquisitionStop");
     }
     std::lock_guard receive(receiveMutex_);
+    StopReceiving();
+}
+
+void AravisStream::StopReceiving() {
+    {
+        std::lock_guard lock(lentMutex_);
+        holdPushes_ = true;
+    }
     if (receiving_) {
         arv_stream_stop_thread(stream_.get(), TRUE);
         receiving_ = false;
     }
+    std::lock_guard lock(lentMutex_);
     lent_.clear();
+    holdPushes_ = false;
+}
+
+void AravisStream::OnReceivingThread(void* self, ArvStreamCallbackType type, ArvBuffer* buffer) {
+    // Only finished buffers concern the stream: the thread's start and end may come after the
+    // stream is gone, when Aravis lets go of it.
+    if (type == ARV_STREAM_CALLBACK_TYPE_BUFFER_DONE) {
+        static_cast<AravisStream*>(self)->Arrived(buffer);
+    }
+}
+
+void AravisStream::Arrived(ArvBuffer* buffer) {
+    std::lock_guard report(arrivalMutex_);
+    if (arrival_.callback == nullptr) {
+        return;
+    }
+    Lent taken;
+    {
+        std::lock_guard lock(lentMutex_);
+        const auto lent = std::find_if(lent_.begin(), lent_.end(), [&](const Lent& candidate) {
+            return candidate.wrapper.get() == buffer;
+        });
+        // Reclaimed while it was being filled: its memory is no longer the stream's to report.
+        if (lent == lent_.end()) {
+            return;
+        }
+        taken = std::move(*lent);
+        lent_.erase(lent);
+    }
+    ++framesStarted_;
+    CamImageInfo info;
+    const CamResult result = ReportImage(buffer, chunkOrder_, nullptr, taken.capacity, &info);
+    arrival_.callback(taken.memory, result, &info, arrival_.context);
+    // Reported buffers still come out of Aravis's output queue, where nobody waits for them: the
+    // ones already there are dropped now, this one with the next image.
+    while (ArvBuffer* reported = arv_stream_try_pop_buffer(stream_.get())) {
+        g_object_unref(reported);
+    }
+}
+
+void AravisStream::WaitForStop(uint64_t stops, std::chrono::steady_clock::duration timeout) {
+    std::unique_lock lock(stopMutex_);
+    stopSignal_.wait_for(lock, timeout, [&] { return stopped_ || stopCount_ != stops; });
 }
 
 CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t timeoutMs,
@@ -140,15 +215,22 @@ CamResult AravisStream::GrabImage(void* destination, size_t capacity, uint32_t t
     std::lock_guard lock(grabMutex_);
     bool lentHere = false;
     if (destination != nullptr) {
-        std::lock_guard receive(receiveMutex_);
+        std::lock_guard lock(lentMutex_);
         lentHere = FindLent(destination) == lent_.end() && LendLocked(destination, capacity);
     }
     const CamResult result = AwaitImage(stops, destination, capacity, timeoutMs, info);
     if (lentHere) {
         // Memory lent for this grab alone is not written once the grab has returned.
         std::lock_guard receive(receiveMutex_);
-        if (const auto lent = FindLent(destination); lent != lent_.end()) {
-            lent_.erase(lent);
+        bool stillLent = false;
+        {
+            std::lock_guard lock(lentMutex_);
+            if (const auto lent = FindLent(destination); lent != lent_.end()) {
+                lent_.erase(lent);
+                stillLent = true;
+            }
+        }
+        if (stillLent) {
             ReceiveIntoLent();
         }
     }
@@ -169,6 +251,14 @@ CamResult AravisStream::AwaitImage(uint64_t stops, void* destination, size_t cap
             return kGrabOk;
         }
         const auto left = deadline - std::chrono::steady_clock::now();
+        if (destination == nullptr && reporting_) {
+            // The receiving thread reports every image: only lost images are left to count.
+            if (left <= std::chrono::steady_clock::duration::zero()) {
+                return kGrabTimeout;
+            }
+            WaitForStop(stops, left);
+            continue;
+        }
         const auto slice = std::clamp<std::chrono::steady_clock::duration>(
             left, std::chrono::steady_clock::duration::zero(), kWaitSlice);
         if (!receiving_) {
@@ -177,7 +267,7 @@ CamResult AravisStream::AwaitImage(uint64_t stops, void* destination, size_t cap
                        stream_.get(),
                        std::chrono::duration_cast<std::chrono::microseconds>(slice).count())) {
             CamResult result = kGrabOk;
-            if (Take(received, destination, capacity, info, &result) == Arrival::Stale) {
+            if (Take(received, destination, capacity, info, &result) == Received::Stale) {
                 continue;
             }
             if (result == kGrabOk && remaining_ > 0 && --remaining_ == 0) {
@@ -191,38 +281,44 @@ CamResult AravisStream::AwaitImage(uint64_t stops, void* destination, size_t cap
     }
 }
 
-AravisStream::Arrival AravisStream::Take(ArvBuffer* received, void* destination, size_t capacity,
-                                         CamImageInfo* info, CamResult* result) {
+AravisStream::Received AravisStream::Take(ArvBuffer* received, void* destination, size_t capacity,
+                                          CamImageInfo* info, CamResult* result) {
     const GObjectPtr<ArvBuffer> popped(received);
-    std::lock_guard receive(receiveMutex_);
-    const auto lent = std::find_if(lent_.begin(), lent_.end(), [&](const Lent& candidate) {
-        return candidate.wrapper.get() == received;
-    });
-    // Reclaimed while it was on its way: its memory is no longer ours to read.
-    if (lent == lent_.end()) {
-        return Arrival::Stale;
-    }
-    ++framesStarted_;
-    if (destination == nullptr) {
-        // Dropped: the memory is lent again, behind the rest, where Aravis now holds it.
-        Lent again = std::move(*lent);
-        lent_.erase(lent);
-        lent_.push_back(std::move(again));
-        Push(lent_.back());
-        *result = kGrabOk;
-    } else if (lent->memory == destination) {
-        *result = ReportImage(received, chunkOrder_, nullptr, capacity, info);
-        lent_.erase(lent);
-    } else {
+    {
+        std::lock_guard lock(lentMutex_);
+        const auto lent = std::find_if(lent_.begin(), lent_.end(), [&](const Lent& candidate) {
+            return candidate.wrapper.get() == received;
+        });
+        // Reclaimed while it was on its way, or reported on the receiving thread, which may
+        // happen after Aravis has handed the buffer over: its memory is not ours to read.
+        if (lent == lent_.end() || reporting_) {
+            return Received::Stale;
+        }
+        ++framesStarted_;
+        if (destination == nullptr) {
+            // Dropped: the memory is lent again, behind the rest, where Aravis now holds it.
+            Lent again = std::move(*lent);
+            lent_.erase(lent);
+            lent_.push_back(std::move(again));
+            Push(lent_.back());
+            *result = kGrabOk;
+            return Received::Taken;
+        }
+        if (lent->memory == destination) {
+            *result = ReportImage(received, chunkOrder_, nullptr, capacity, info);
+            lent_.erase(lent);
+            return Received::Taken;
+        }
         // The image came into other lent memory, which stays lent where it was: Aravis gets its
         // lent memory back in lending order, without the destination.
         *result = ReportImage(received, chunkOrder_, destination, capacity, info);
         if (const auto own = FindLent(destination); own != lent_.end()) {
             lent_.erase(own);
         }
-        ReceiveIntoLent();
     }
-    return Arrival::Taken;
+    std::lock_guard receive(receiveMutex_);
+    ReceiveIntoLent();
+    return Received::Taken;
 }
 
 bool AravisStream::TakeUnderrun() {
@@ -239,7 +335,7 @@ CamResult AravisStream::LendDestination(void* memory, size_t capacity) {
     if (memory == nullptr) {
         return Result::kInvalidParameter;
     }
-    std::lock_guard receive(receiveMutex_);
+    std::lock_guard lock(lentMutex_);
     if (FindLent(memory) == lent_.end()) {
         LendLocked(memory, capacity);
     }
@@ -248,10 +344,22 @@ CamResult AravisStream::LendDestination(void* memory, size_t capacity) {
 
 CamResult AravisStream::ReclaimDestinations() {
     std::lock_guard receive(receiveMutex_);
-    if (!lent_.empty()) {
+    bool anyLent = false;
+    {
+        std::lock_guard lock(lentMutex_);
+        anyLent = !lent_.empty();
         lent_.clear();
+    }
+    if (anyLent) {
         ReceiveIntoLent();
     }
+    return Result::kSuccess;
+}
+
+CamResult AravisStream::SetArrivalCallback(ImageArrivalCallback callback, void* context) {
+    std::lock_guard lock(arrivalMutex_);
+    arrival_ = Arrival{callback, context};
+    reporting_ = callback != nullptr;
     return Result::kSuccess;
 }
 
@@ -265,23 +373,32 @@ bool AravisStream::LendLocked(void* memory, size_t capacity) {
     if (!receiving_) {
         return false;
     }
-    lent_.push_back(Lent{memory, GObjectPtr<ArvBuffer>(arv_buffer_new(capacity, memory))});
+    lent_.push_back(
+        Lent{memory, capacity, GObjectPtr<ArvBuffer>(arv_buffer_new(capacity, memory))});
     Push(lent_.back());
     return true;
 }
 
 void AravisStream::Push(const Lent& lent) {
-    arv_stream_push_buffer(stream_.get(),
-                           static_cast<ArvBuffer*>(g_object_ref(lent.wrapper.get())));
+    if (!holdPushes_) {
+        arv_stream_push_buffer(stream_.get(),
+                               static_cast<ArvBuffer*>(g_object_ref(lent.wrapper.get())));
+    }
 }
 
 void AravisStream::ReceiveIntoLent() {
     if (!receiving_) {
         return;
     }
+    {
+        std::lock_guard lock(lentMutex_);
+        holdPushes_ = true;
+    }
     arv_stream_stop_thread(stream_.get(), TRUE);
     arv_stream_start_thread(stream_.get());
     underrunsTaken_ = Underruns();
+    std::lock_guard lock(lentMutex_);
+    holdPushes_ = false;
     for (const Lent& lent : lent_) {
         Push(lent);
     }

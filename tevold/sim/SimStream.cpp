@@ -46,6 +46,10 @@ CamResult SimStream::LendDestination(void* /*memory*/, size_t /*capacity*/) {
 
 CamResult SimStream::ReclaimDestinations() { return Result::kSuccess; }
 
+CamResult SimStream::SetArrivalCallback(ImageArrivalCallback /*callback*/, void* /*context*/) {
+    return Result::kNotImplemented;
+}
+
 CamResult SimStream::SetParameter(uint32_t parameter, const void* value, size_t* size) {
     return SetStreamParameter(parameter, value, size, grabTimeoutMs_);
 }

@@ -26,6 +26,8 @@ public:
     // The simulated camera writes an image only while GrabImage runs, so it needs no lending.
     CamResult LendDestination(void* memory, size_t capacity) override;
     CamResult ReclaimDestinations() override;
+    // Refused: the simulator writes images only during GrabImage.
+    CamResult SetArrivalCallback(ImageArrivalCallback callback, void* context) override;
     CamResult SetParameter(uint32_t parameter, const void* value, size_t* size) override;
     CamResult GetParameter(uint32_t parameter, void* value, size_t* size) override;
     // Stops the acquisition; the stream is destroyed.
