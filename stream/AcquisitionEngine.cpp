@@ -47,14 +47,15 @@ void AcquisitionEngine::Start(uint64_t imageCount) {
     if (camera_.StartGrab(0, -1) != 0)
         GENICAM_THROW(RuntimeException, "Unable to start acquisition");
     stop_ = false;
-    // The camera starts with nothing lent; from here it gets every queued buffer.
-    queues_.Watch(this);
-    // Set before the thread runs, so the stream reports grabbing from the moment Start returns.
+    // Set before the camera is lent anything, which it may report at once, and before the thread
+    // runs, so that the stream reports grabbing from the moment Start returns.
     counters_.lost = 0;
     counters_.delivered = 0;
     failed_ = false;
     grabbing_ = true;
     running_ = true;
+    // The camera starts with nothing lent; from here it gets every queued buffer.
+    queues_.Watch(this);
     try {
         thread_ = std::thread(&AcquisitionEngine::Run, this);
     } catch (const std::system_error&) {

@@ -194,14 +194,15 @@ void AravisStream::Arrived(ArvBuffer* buffer) {
         lent_.erase(lent);
     }
     ++framesStarted_;
-    CamImageInfo info;
-    const CamResult result = ReportImage(buffer, chunkOrder_, nullptr, taken.capacity, &info);
-    arrival_.callback(taken.memory, result, &info, arrival_.context);
     // Reported buffers still come out of Aravis's output queue, where nobody waits for them: the
-    // ones already there are dropped now, this one with the next image.
+    // ones already there are dropped now, this one with the next image. Before the report, so
+    // that the consumer it wakes does not meet this thread in Aravis's queues.
     while (ArvBuffer* reported = arv_stream_try_pop_buffer(stream_.get())) {
         g_object_unref(reported);
     }
+    CamImageInfo info;
+    const CamResult result = ReportImage(buffer, chunkOrder_, nullptr, taken.capacity, &info);
+    arrival_.callback(taken.memory, result, &info, arrival_.context);
 }
 
 void AravisStream::WaitForStop(uint64_t stops, std::chrono::steady_clock::duration timeout) {
