@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <future>
 #include <optional>
@@ -298,6 +299,60 @@ TEST_F(RealCameraTest, BuffersFlushedWhileStreamingAreTakenBackFromTheCamera) {
     RevokeAll(ds);
     std::this_thread::sleep_for(std::chrono::milliseconds(5 * 1000 / kFrameRate));
     EXPECT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
+    EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
+}
+
+// A consumer that takes nothing for a while: NewestOnly, where the camera's receiving thread
+// delivers each image, keeps the newest buffer alone in the output queue and counts the images
+// it replaced as lost; OldestFirstOverwrite, where the grab fills each buffer, keeps every buffer
+// in the output queue and refills the oldest. Either way every buffer taken holds a whole image.
+TEST_F(RealCameraTest, HandlingModesKeepTheNewestOrRefillTheOldestBuffer) {
+    const auto [dev, port] = OpenCamera();
+    WriteRegister<uint32_t>(port, kHeightRegister, htonl(kHeight));
+    DS_HANDLE ds = nullptr;
+    ASSERT_EQ(Gentl().DevOpenDataStream(dev, "DS0", &ds), GC_ERR_SUCCESS) << LastErrorText();
+    const std::vector<BUFFER_HANDLE> buffers = AllocAndQueue(ds, 3, PayloadSize(ds));
+    EVENT_HANDLE newBuffer = nullptr;
+    ASSERT_EQ(Gentl().GCRegisterEvent(ds, EVENT_NEW_BUFFER, &newBuffer), GC_ERR_SUCCESS);
+    CameraFeatures streamFeatures(Gentl(), ds, DownloadDescription(Gentl(), ds).xml);
+    const auto counter = [ds = ds](STREAM_INFO_CMD command) {
+        return Value<uint64_t>(DSInfo(ds, command), INFO_DATATYPE_UINT64);
+    };
+    const auto awaiting = [ds = ds] {
+        return Value<uint32_t>(DSInfo(ds, STREAM_INFO_NUM_AWAIT_DELIVERY), INFO_DATATYPE_UINT32);
+    };
+    const auto takeAll = [&] {
+        std::vector<uint64_t> frameIds;
+        for (Delivery delivery = NextBuffer(newBuffer, 0); delivery.result == GC_ERR_SUCCESS;
+             delivery = NextBuffer(newBuffer, 0)) {
+            EXPECT_FALSE(Flag(BufInfo(ds, delivery.buffer, BUFFER_INFO_IS_INCOMPLETE)));
+            frameIds.push_back(Value<uint64_t>(BufInfo(ds, delivery.buffer, BUFFER_INFO_FRAMEID),
+                                               INFO_DATATYPE_UINT64));
+        }
+        return frameIds;
+    };
+    const auto streamWithoutTaking = [&](const char* mode) {
+        streamFeatures.Apply(std::string("StreamBufferHandlingMode=") + mode);
+        ASSERT_EQ(Gentl().DSStartAcquisition(ds, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE),
+                  GC_ERR_SUCCESS)
+            << LastErrorText();
+        EXPECT_TRUE(Eventually([&] { return counter(STREAM_INFO_NUM_DELIVERED) >= 6; }));
+        ASSERT_EQ(Gentl().DSStopAcquisition(ds, ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    };
+
+    streamWithoutTaking("NewestOnly");
+    EXPECT_EQ(awaiting(), 1u);
+    EXPECT_GE(counter(STREAM_INFO_NUM_UNDERRUN), 5u);
+    EXPECT_EQ(takeAll().size(), 1u);
+
+    ASSERT_EQ(Gentl().DSFlushQueue(ds, ACQ_QUEUE_ALL_TO_INPUT), GC_ERR_SUCCESS);
+    streamWithoutTaking("OldestFirstOverwrite");
+    EXPECT_EQ(awaiting(), buffers.size());
+    const std::vector<uint64_t> frameIds = takeAll();
+    ASSERT_EQ(frameIds.size(), buffers.size());
+    EXPECT_TRUE(std::is_sorted(frameIds.begin(), frameIds.end()));
+    EXPECT_GE(counter(STREAM_INFO_NUM_UNDERRUN), 3u);
     EXPECT_EQ(Gentl().DSClose(ds), GC_ERR_SUCCESS);
     EXPECT_EQ(Gentl().DevClose(dev), GC_ERR_SUCCESS);
 }

@@ -358,6 +358,11 @@ CamResult AravisStream::ReclaimDestinations() {
 }
 
 CamResult AravisStream::SetArrivalCallback(ImageArrivalCallback callback, void* context) {
+    // Only the GigE Vision stream's reports are tried against a camera; a USB3 Vision stream
+    // keeps its images for the grab.
+    if (callback != nullptr && !ARV_IS_GV_STREAM(stream_.get())) {
+        return Result::kNotImplemented;
+    }
     std::lock_guard lock(arrivalMutex_);
     arrival_ = Arrival{callback, context};
     reporting_ = callback != nullptr;
