@@ -183,9 +183,7 @@ void AravisStream::Arrived(ArvBuffer* buffer) {
     Lent taken;
     {
         std::lock_guard lock(lentMutex_);
-        const auto lent = std::find_if(lent_.begin(), lent_.end(), [&](const Lent& candidate) {
-            return candidate.wrapper.get() == buffer;
-        });
+        const auto lent = FindReceived(buffer);
         // Reclaimed while it was being filled: its memory is no longer the stream's to report.
         if (lent == lent_.end()) {
             return;
@@ -287,9 +285,7 @@ AravisStream::Received AravisStream::Take(ArvBuffer* received, void* destination
     const GObjectPtr<ArvBuffer> popped(received);
     {
         std::lock_guard lock(lentMutex_);
-        const auto lent = std::find_if(lent_.begin(), lent_.end(), [&](const Lent& candidate) {
-            return candidate.wrapper.get() == received;
-        });
+        const auto lent = FindReceived(received);
         // Reclaimed while it was on its way, or reported on the receiving thread, which may
         // happen after Aravis has handed the buffer over: its memory is not ours to read.
         if (lent == lent_.end() || reporting_) {
@@ -372,6 +368,11 @@ CamResult AravisStream::SetArrivalCallback(ImageArrivalCallback callback, void* 
 std::deque<AravisStream::Lent>::iterator AravisStream::FindLent(const void* memory) {
     return std::find_if(lent_.begin(), lent_.end(),
                         [&](const Lent& lent) { return lent.memory == memory; });
+}
+
+std::deque<AravisStream::Lent>::iterator AravisStream::FindReceived(const ArvBuffer* buffer) {
+    return std::find_if(lent_.begin(), lent_.end(),
+                        [&](const Lent& lent) { return lent.wrapper.get() == buffer; });
 }
 
 bool AravisStream::LendLocked(void* memory, size_t capacity) {

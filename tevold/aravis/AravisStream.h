@@ -73,6 +73,7 @@ private:
 
     // Called with lentMutex_ held.
     std::deque<Lent>::iterator FindLent(const void* memory);
+    std::deque<Lent>::iterator FindReceived(const ArvBuffer* buffer);
     bool LendLocked(void* memory, size_t capacity);
     // Hands the memory to Aravis, unless pushes are held.
     void Push(const Lent& lent);
