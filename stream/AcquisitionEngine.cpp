@@ -99,8 +99,10 @@ void AcquisitionEngine::Run() {
     // No longer grabbing by the time anybody learns of a failure.
     grabbing_ = false;
     if (failed) {
-        failed_ = true;
+        // The error entry is there before anybody can learn of the failure, so that a consumer
+        // whose wait ends on it finds out why.
         failures_.PostError(GenTL::GC_ERR_IO, "Acquisition ended: the camera stream failed");
+        failed_ = true;
         // Threads waiting for a buffer learn of it now, not at the end of their timeouts.
         queues_.WakeDeliveryWaiters();
     }
