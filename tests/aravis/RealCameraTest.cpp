@@ -95,17 +95,6 @@ void RevokeAll(DS_HANDLE ds) {
     }));
 }
 
-// What an error event holds: the code, then the text.
-std::pair<GC_ERROR, std::string> NextError(EVENT_HANDLE errors, uint64_t timeoutMs = 1000) {
-    char entry[128] = {};
-    size_t size = sizeof entry;
-    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, timeoutMs), GC_ERR_SUCCESS)
-        << LastErrorText();
-    GC_ERROR code = GC_ERR_SUCCESS;
-    std::memcpy(&code, entry, sizeof code);
-    return {code, entry + sizeof code};
-}
-
 class RealCameraTest : public ::testing::Test {
 protected:
     void SetUp() override {

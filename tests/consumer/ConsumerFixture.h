@@ -248,10 +248,10 @@ inline Delivery NextBuffer(EVENT_HANDLE event, uint64_t timeoutMs = kLongWaitMs)
 
 // The next entry of a module's error event: its code and text.
 using ErrorEntry = std::pair<GC_ERROR, std::string>;
-inline ErrorEntry NextError(EVENT_HANDLE errors) {
-    char entry[64] = {};
+inline ErrorEntry NextError(EVENT_HANDLE errors, uint64_t timeoutMs = kLongWaitMs) {
+    char entry[128] = {};
     size_t size = sizeof entry;
-    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, kLongWaitMs), GC_ERR_SUCCESS)
+    EXPECT_EQ(Gentl().EventGetData(errors, entry, &size, timeoutMs), GC_ERR_SUCCESS)
         << LastErrorText();
     GC_ERROR code = GC_ERR_SUCCESS;
     std::memcpy(&code, entry, sizeof code);
